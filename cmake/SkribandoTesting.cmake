@@ -1,0 +1,12 @@
+# skribando_add_test(NAME SOURCES a.cpp ... [LIBS lib ...])
+# Every test runs headless, in its own temporary home, so trash and runtime
+# files never touch the real user folders.
+function(skribando_add_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE skribando_test_support ${ARG_LIBS} Qt6::Test)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;ASAN_OPTIONS=detect_leaks=0:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;SKRIBANDO_SHARED_TESTDATA=${PROJECT_SOURCE_DIR}/../shared/testdata;SKRIBANDO_FIXTURES=${PROJECT_SOURCE_DIR}/tests/fixtures"
+        TIMEOUT 300)
+endfunction()

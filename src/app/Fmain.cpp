@@ -1,0 +1,6 @@
+#include "Fmain.h"
+
+TMainform::TMainform(QWidget *parent)
+    : QMainWindow(parent)
+{
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// Book numbers are written N.F: N the running number the coordinator gives,
+// F the publication year minus 2000. The book key packs both into one integer
+// that the review tree keeps in its book nodes.
+int EncodeBookKey(const QString &numberText);
+QString BookKeyToText(int key);
+
+// The text of a number as book keys, lookups and merging use it: shortest
+// general form, up to 15 significant digits, "." as decimal point.
+QString NumberText(double value);
+
+// Reads a decimal number with "." as decimal point; surrounding blanks are
+// allowed, anything else makes it fail.
+std::optional<double> ParseNumber(const QString &text);
+std::optional<int> ParseInteger(const QString &text);

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The build keeps widgets out of the core library (it links QtCore only); this
+# check keeps dialogs and desktop calls behind the desktop seam.
+set -u
+top=${1:?project folder}
+cd "$top/src" || exit 1
+status=0
+
+# Files allowed to talk to the desktop directly: the real desktop services and
+# the message dialog they show.
+allowed='^app/(DesktopServices|MessageDialog)\.(h|cpp)$'
+while IFS= read -r hit; do
+    file=${hit%%:*}
+    if ! [[ $file =~ $allowed ]]; then
+        echo "direct desktop call outside the seam: $hit"
+        status=1
+    fi
+done < <(grep -rnE '\b(QMessageBox|QFileDialog|QDesktopServices)\b' --include='*.h' --include='*.cpp' . | sed 's|^\./||')
+
+# Core sources (as listed for skribando_core) must not include widget headers.
+for cm in $(find . -name CMakeLists.txt); do
+    dir=$(dirname "$cm")
+    awk '/target_sources\(skribando_core/{f=1;next} f&&/\)/{f=0} f{for(i=1;i<=NF;i++) print $i}' "$cm" |
+    while read -r src; do
+        f="$dir/$src"
+        [ -f "$f" ] || continue
+        if grep -nE '#include <Q(Widget|Widgets|Dialog|MainWindow|Application|MessageBox|Painter|Pixmap|Icon|Image|Font|Color|Action|Menu)\b' "$f" >/dev/null; then
+            echo "core file includes a window header: ${f#./}"
+            exit 1
+        fi
+    done || status=1
+done
+exit $status
