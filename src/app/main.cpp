@@ -1,11 +1,18 @@
+#include "app/DesktopServices.h"
 #include "app/Fmain.h"
+#include "app/Startup.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    TMainform w;
-    w.show();
+    QApplication::setApplicationName(QStringLiteral("Skribando"));
+
+    DesktopServices desktop;
+    std::unique_ptr<Program> program = StartProgram(desktop, QApplication::applicationFilePath());
+    if (!program)
+        return 1;
+    desktop.setOwner(program->mainform.get());
     return app.exec();
 }

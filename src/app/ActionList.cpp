@@ -1,0 +1,222 @@
+#include "ActionList.h"
+
+#include "ImageList1.h"
+#include "util/Hints.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWidget>
+
+namespace {
+
+struct ActionSpec {
+    const char *name;
+    const char *caption;     // menu caption with its access key
+    const char *toolCaption; // tool-bar caption, or nullptr when not on the tool bar
+    const char *hint;
+    int bit;                 // position in the action set, -1 for the other actions
+    bool checkable;
+    const char *shortcut;
+};
+
+const ActionSpec kActions[] = {
+    {"ActionNewFolder", "Ne&ues Verzeichnis", "Neues &Verzeichnis",
+     "Neues Verzeichnis zur Aufnahme von \r\nBesprechungsberichten anlegen.", baNewFolder, false, nullptr},
+    {"ActionNew", "&Neu", "&Neu",
+     "Neuen Besprechungsbericht mit\r\nleerem Bearbeitungsformular beginnen", baNew, false, nullptr},
+    {"ActionLoad", "&Laden", "&Laden",
+     "Besprechungsbericht ins Bearbeitungsformular laden.", baLoad, false, nullptr},
+    {"ActionRemove", "&Entfernen", "&Entfernen",
+     "Besprechungsbericht aus dem Bearbeitungsformular entfernen.| \r\nDer Bericht bleibt in den gespeicherten Zadizezerev erhalten.",
+     baRemove, false, nullptr},
+    {"ActionImport", "&Importieren", "&Importieren",
+     "Besprechungsbericht aus einem programmfremden\r\nVerzeichnis in die gespeicherten Zadizezerev aufnehmen.",
+     baImport, false, nullptr},
+    {"ActionImportZip", "&Zip importieren", "&Zip importieren",
+     "Gezippten Besprechungsbericht in die \r\ngespeicherten Zadizezerev aufnehmen.", baImportZip, false, nullptr},
+    {"ActionSave", "&Speichern", "&Speichern",
+     "Besprechungsbericht auf die Festplatte speichern. Die\r\nDaten im Bearbeitungsformular sind nun dauerhaft gesichert.",
+     baSave, false, nullptr},
+    {"ActionDeletefromTree", "Lös&chen", "Lös&chen",
+     "Bericht oder Verzeichnis entfernen. Die \r\nzugehörige Datei auf der Festplatte wird gelöscht.\r\nAchtung: Die Daten gehen unwiederbringlich verloren.",
+     baDeletefromTree, false, nullptr},
+    {"ActionPrint", "&Drucken", "&Drucken",
+     "Besprechungsbericht drucken. Nur in Vorschau aktiv.", baPrint, false, nullptr},
+    {"ActionSendMail", "&Mail senden", "&Mail senden",
+     "Besprechungsbericht an die koorinierenden \r\nPersonen versenden.", baSendMail, false, nullptr},
+    {"ActionShowMissingFrontImages", "&Bilder?", "&Bilder?",
+     "Zeigt die Buchnummern, zu denen noch \r\nkein Umschlagbild vorhanden ist.", baShowMissingFrontImages, false, nullptr},
+    {"ActionFindFrontImage", "&Titelbild suchen", "&Titelbild suchen",
+     "Titelbild zum aktuellen Buch im Web suchen.", baFindFrontImage, false, nullptr},
+    {"ActionPublisherDocuments", "&Verlagsdokumente", nullptr,
+     "Word-Dateien für Verlage erzeugen", baPublisherDocuments, false, nullptr},
+    {"ActionWebPage", "&Web-Seite", nullptr, "Web-Seite erzeugen", baWebPage, false, nullptr},
+
+    {"ActionTerminate", "&Beenden", nullptr, "Beenden|Programm beenden.", -1, false, nullptr},
+    {"ActionPreferences", "&Anpassen...", nullptr, "Einstellungen anpassen", -1, false, nullptr},
+    {"ActionSendZipped", "&Mail gezippt senden", nullptr,
+     "Mail gezippt senden|Besprechungsbericht und Umschlagbilder als Zip-Archiv versenden.", -1, true, nullptr},
+    {"ActionCreateWebPage", "&Html-Dokument erzeugen", nullptr,
+     "Html-Dokument erzeugen|Beim Speichern auch die Web-Seite des Besprechungsberichts schreiben.", -1, true, nullptr},
+    {"ActionCreateWordDoc", "&Word-Doc erzeugen", nullptr,
+     "Word-Doc erzeugen|Beim Speichern auch das Word-Dokument des Besprechungsberichts schreiben.", -1, true, nullptr},
+    {"ActionHelp", "&Handbuch", "&Handbuch", "Handbuch|Das Handbuch zu Skribando anzeigen.", -1, false, nullptr},
+    {"ActionAbout", "&Info", "In&fo", "Info|Information zur Programmversion", -1, false, nullptr},
+    {"ActionCheckISBN", "ISBN prüfen", nullptr,
+     "ISBN prüfen|Prüft die ISBN im Feld Buchreihe, ISBN.", -1, false, "Ctrl+B"},
+};
+
+// Menu and bar layouts: action names in order, "-" for a separator.
+const char *const kMenuProgram[] = {"ActionTerminate"};
+const char *const kMenuSettings[] = {"ActionPreferences", "-", "ActionSendZipped",
+                                     "ActionCreateWebPage", "ActionCreateWordDoc"};
+const char *const kMenuSkribando[] = {
+    "ActionNewFolder", "ActionNew", "ActionLoad", "ActionRemove", "ActionImport",
+    "ActionImportZip", "ActionSave", "ActionDeletefromTree", "-", "ActionPrint",
+    "ActionSendMail", "ActionShowMissingFrontImages", "ActionFindFrontImage", "-",
+    "ActionPublisherDocuments", "ActionWebPage"};
+const char *const kMenuHelp[] = {"ActionHelp", "ActionAbout"};
+const char *const kToolBar[] = {
+    "ActionNewFolder", "ActionNew", "ActionLoad", "ActionRemove", "ActionImport",
+    "ActionImportZip", "ActionSave", "ActionDeletefromTree", "-", "ActionPrint",
+    "ActionSendMail", "ActionShowMissingFrontImages", "ActionFindFrontImage", "-",
+    "ActionHelp", "ActionAbout"};
+// The tree's popup menu lists the same actions as the menu "Skribando".
+const auto &kTreePopup = kMenuSkribando;
+
+QString plainCaption(QString caption)
+{
+    return caption.remove(u'&');
+}
+
+QString oneLine(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    return text.simplified();
+}
+
+} // namespace
+
+ActionList::ActionList(QWidget *owner)
+    : QObject(owner)
+    , m_owner(owner)
+{
+    m_review.resize(baCount);
+    for (const ActionSpec &spec : kActions) {
+        const QString name = QLatin1String(spec.name);
+        auto *a = new QAction(QString::fromUtf8(spec.caption), owner);
+        a->setObjectName(name);
+        const QString hint = QString::fromUtf8(spec.hint);
+        QString tip = GetShortHint(hint);
+        tip.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        a->setToolTip(tip.trimmed());
+        a->setStatusTip(oneLine(GetLongHint(hint)));
+        a->setProperty("hint", hint);
+        if (spec.toolCaption)
+            a->setIconText(QString::fromUtf8(spec.toolCaption));
+        const int image = ImageList1::indexForAction(name);
+        if (image >= 0)
+            a->setIcon(ImageList1::icon(image));
+        a->setCheckable(spec.checkable);
+        if (spec.shortcut)
+            a->setShortcut(QKeySequence(QLatin1String(spec.shortcut)));
+        if (spec.bit >= 0)
+            m_review[spec.bit] = a;
+        m_byName.insert(name, a);
+        m_all.append(a);
+        owner->addAction(a); // shortcuts work wherever the focus is in the window
+    }
+}
+
+QAction *ActionList::action(const QString &name) const
+{
+    return m_byName.value(name);
+}
+
+void ActionList::EnableActions(int actionSet)
+{
+    for (int bit = 0; bit < baCount; ++bit)
+        m_review[bit]->setEnabled((actionSet >> bit) & 1);
+}
+
+int ActionList::enabledSet() const
+{
+    int set = 0;
+    for (int bit = 0; bit < baCount; ++bit) {
+        if (m_review[bit]->isEnabled())
+            set |= 1 << bit;
+    }
+    return set;
+}
+
+namespace {
+
+template<size_t N>
+void fillMenu(QMenu *menu, const char *const (&names)[N], const ActionList &list, bool plain)
+{
+    for (const char *n : names) {
+        if (QLatin1String(n) == QLatin1String("-")) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction *a = list.action(QLatin1String(n));
+        if (!plain) {
+            menu->addAction(a);
+            continue;
+        }
+        // The popup shows the captions without access keys: a companion
+        // action that follows the real one.
+        auto *mirror = new QAction(plainCaption(a->text()), menu);
+        mirror->setObjectName(a->objectName() + QStringLiteral("Popup"));
+        mirror->setIcon(a->icon());
+        mirror->setStatusTip(a->statusTip());
+        mirror->setEnabled(a->isEnabled());
+        QObject::connect(a, &QAction::changed, mirror, [a, mirror] { mirror->setEnabled(a->isEnabled()); });
+        QObject::connect(mirror, &QAction::triggered, a, &QAction::trigger);
+        menu->addAction(mirror);
+    }
+}
+
+} // namespace
+
+void ActionList::buildMainMenu(QMenuBar *bar)
+{
+    auto add = [&](const char *objectName, const char *title) {
+        QMenu *m = bar->addMenu(QString::fromUtf8(title));
+        m->setObjectName(QLatin1String(objectName));
+        m->setToolTipsVisible(true);
+        return m;
+    };
+    fillMenu(add("MenuProgram", "&Program"), kMenuProgram, *this, false);
+    fillMenu(add("MenuSettings", "&Einstellungen"), kMenuSettings, *this, false);
+    fillMenu(add("MenuSkribando", "&Skribando"), kMenuSkribando, *this, false);
+    fillMenu(add("MenuHelp", "&Hilfe"), kMenuHelp, *this, false);
+}
+
+void ActionList::buildToolBar(QToolBar *bar, QMenu *searchMenu)
+{
+    for (const char *n : kToolBar) {
+        if (QLatin1String(n) == QLatin1String("-")) {
+            bar->addSeparator();
+            continue;
+        }
+        QAction *a = action(QLatin1String(n));
+        bar->addAction(a);
+        if (auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(a))) {
+            button->setObjectName(QStringLiteral("ToolButton") + a->objectName().mid(6));
+            button->setToolTipDuration(9000);
+            if (a->objectName() == QLatin1String("ActionFindFrontImage")) {
+                button->setMenu(searchMenu);
+                button->setPopupMode(QToolButton::MenuButtonPopup);
+            }
+        }
+    }
+}
+
+void ActionList::buildTreePopup(QMenu *menu)
+{
+    fillMenu(menu, kTreePopup, *this, true);
+}

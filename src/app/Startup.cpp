@@ -1,0 +1,44 @@
+#include "Startup.h"
+
+#include "FAbout.h"
+#include "Fmain.h"
+#include "IDesktop.h"
+#include "Splash.h"
+#include "UState.h"
+#include "data/DDataAccess.h"
+
+#include <QApplication>
+
+namespace {
+constexpr int kSplashMilliseconds = 1500;
+}
+
+Program::~Program()
+{
+    // The window goes before the data it shows.
+    aboutBox.reset();
+    mainform.reset();
+    dataAccess.reset();
+}
+
+std::unique_ptr<Program> StartProgram(IDesktop &desktop, const QString &programFile)
+{
+    auto splash = std::make_unique<TSplashForm>();
+    splash->show();
+    splash->repaint();
+    QApplication::processEvents();
+    desktop.Pause(kSplashMilliseconds);
+
+    auto program = std::make_unique<Program>();
+    program->dataAccess = std::make_unique<TDataAccess>(desktop);
+    program->mainform = std::make_unique<TMainform>(desktop, *program->dataAccess, programFile);
+    if (!program->mainform->FormCreate())
+        return nullptr;
+    program->mainform->show();
+    program->aboutBox = std::make_unique<TAboutBox1>(program->mainform.get());
+    program->mainform->setAboutBox(program->aboutBox.get());
+
+    SetState(StateInitial());
+    splash->hide();
+    return program;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class IDesktop;
+class TAboutBox1;
+class TDataAccess;
+class TMainform;
+
+// What the running program consists of, in the order it is created.
+struct Program {
+    std::unique_ptr<TDataAccess> dataAccess;
+    std::unique_ptr<TMainform> mainform;
+    std::unique_ptr<TAboutBox1> aboutBox;
+    ~Program();
+};
+
+// The start-up sequence: splash window and pause, data module, main window,
+// about box, initial state. Returns nothing when start-up failed (the person
+// has been told why); the program then ends.
+std::unique_ptr<Program> StartProgram(IDesktop &desktop, const QString &programFile);

@@ -1,0 +1,72 @@
+#include "StatusPanels.h"
+
+#include <QLabel>
+
+namespace {
+
+struct PanelSpec {
+    int width;
+    const char *fixedText; // nullptr for the panels the program writes
+};
+
+const PanelSpec kPanels[StatusPanels::Count] = {
+    {45, "Hinweis:"},
+    {360, nullptr},
+    {105, "Geladene Berichte:"},
+    {30, nullptr},
+    {45, "Datei:"},
+    {130, nullptr},
+    {115, "Besprochene Bücher:"},
+    {20, nullptr},
+};
+
+} // namespace
+
+StatusPanels::StatusPanels(QWidget *parent)
+    : QStatusBar(parent)
+{
+    setObjectName(QStringLiteral("StatusBar1"));
+    setSizeGripEnabled(true);
+    for (int i = 0; i < Count; ++i) {
+        auto *label = new QLabel(this);
+        label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        // The hint field keeps its width; the others may grow past theirs so
+        // that a five-digit book count or a long file name stays readable.
+        if (i == Hint)
+            label->setFixedWidth(kPanels[i].width);
+        else
+            label->setMinimumWidth(kPanels[i].width);
+        if (kPanels[i].fixedText) {
+            label->setText(QString::fromUtf8(kPanels[i].fixedText));
+            label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            label->setFrameStyle(QFrame::NoFrame);
+        } else {
+            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            label->setContentsMargins(2, 0, 2, 0);
+        }
+        addWidget(label);
+        m_panels.append(label);
+    }
+    m_panels[Books]->setText(QStringLiteral("0"));
+}
+
+void StatusPanels::setPanelText(int index, const QString &text)
+{
+    if (index < 0 || index >= Count)
+        return;
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    t.replace(u'\n', u' ');
+    m_panels[index]->setText(t);
+    m_panels[index]->setToolTip(index == Hint ? QString() : t);
+}
+
+QString StatusPanels::panelText(int index) const
+{
+    return (index >= 0 && index < Count) ? m_panels[index]->text() : QString();
+}
+
+QLabel *StatusPanels::panel(int index) const
+{
+    return m_panels.value(index);
+}

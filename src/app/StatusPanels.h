@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QStatusBar>
+
+class QLabel;
+
+// The main window's status bar StatusBar1 with its eight fixed panels: three
+// labels, the hint field and the counters of loaded files, the current file
+// and the books in the review table.
+class StatusPanels : public QStatusBar
+{
+    Q_OBJECT
+
+public:
+    enum Panel {
+        HintLabel = 0,
+        Hint = 1,
+        LoadedLabel = 2,
+        LoadedFiles = 3,
+        FileLabel = 4,
+        File = 5,
+        BooksLabel = 6,
+        Books = 7,
+        Count = 8
+    };
+
+    explicit StatusPanels(QWidget *parent = nullptr);
+
+    void setPanelText(int index, const QString &text);
+    QString panelText(int index) const;
+    QLabel *panel(int index) const;
+
+private:
+    QList<QLabel *> m_panels;
+};
