@@ -54,11 +54,11 @@ QString settingsFileFor(const QString &programFile)
 
 } // namespace
 
-TMainform::TMainform(IDesktop &desktop, TDataAccess &data, const QString &programFile,
+TMainform::TMainform(IDesktop &desktop, TDataAccess &dataAccess, const QString &programFile,
                      QWidget *parent)
     : QMainWindow(parent)
     , m_desktop(desktop)
-    , m_data(data)
+    , m_data(dataAccess)
     , m_programFile(programFile)
 {
     // Every main window starts from the same state: nothing entered yet, no

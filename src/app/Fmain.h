@@ -53,7 +53,7 @@ public:
 
     // programFile: the path of the running program file; everything the
     // program keeps lies beside it.
-    TMainform(IDesktop &desktop, TDataAccess &data, const QString &programFile,
+    TMainform(IDesktop &desktop, TDataAccess &dataAccess, const QString &programFile,
               QWidget *parent = nullptr);
     ~TMainform() override;
 
@@ -139,5 +139,5 @@ private:
     int m_reviewFontSize = 10;
     bool m_created = false;
     ActionList *m_actions = nullptr;
-    QPointer<TAboutBox1> m_aboutBox;
+    TAboutBox1 *m_aboutBox = nullptr;
 };

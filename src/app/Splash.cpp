@@ -8,9 +8,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScreen>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextBlockFormat>
+#include <QTextDocument>
+#include <QTextOption>
 
 namespace {
 
@@ -81,24 +80,31 @@ VersionPanel::VersionPanel(int labelsLeft, QWidget *parent)
     pal.setColor(QPalette::Disabled, QPalette::Base, pal.color(QPalette::Window));
     pal.setColor(QPalette::Disabled, QPalette::Text, pal.color(QPalette::Active, QPalette::WindowText));
     purpose->setPalette(pal);
+    purpose->document()->setDefaultTextOption(QTextOption(Qt::AlignHCenter));
     purpose->setPlainText(QStringLiteral("Buchbesprechungen\n- erfassen\n- versenden\n- verwalten\n- Web-Seiten erzeugen"));
-    QTextCursor all(purpose->document());
-    all.select(QTextCursor::Document);
-    QTextBlockFormat centred;
-    centred.setAlignment(Qt::AlignHCenter);
-    all.mergeBlockFormat(centred);
 }
 
+namespace {
+QStringList programVersionList()
+{
+    QStringList list;
+    ReadVersionInfo(list);
+    return list;
+}
+} // namespace
+
 TSplashForm::TSplashForm(QWidget *parent)
+    : TSplashForm(programVersionList(), parent)
+{
+}
+
+TSplashForm::TSplashForm(const QStringList &versionList, QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , m_panel(new VersionPanel(224, this))
 {
     setObjectName(QStringLiteral("SplashForm"));
     setFixedSize(335, 214);
     m_panel->move(8, 8);
-
-    QStringList versionList;
-    ReadVersionInfo(versionList);
     m_panel->versionLabel()->setText(QStringLiteral("V") + GetVersionField(versionList, 3));
     m_panel->dateLabel()->setText(VersionValue(versionList, QStringLiteral("Productversion ")).trimmed());
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QStringList>
 #include <QWidget>
 
 class QLabel;
@@ -30,6 +31,8 @@ class TSplashForm : public QWidget
 
 public:
     explicit TSplashForm(QWidget *parent = nullptr);
+    // Shows the given version list instead of the program's own.
+    explicit TSplashForm(const QStringList &versionList, QWidget *parent = nullptr);
 
     QLabel *versionLabel() const { return m_panel->versionLabel(); }
     QLabel *dateLabel() const { return m_panel->dateLabel(); }

@@ -30,12 +30,12 @@ StatusPanels::StatusPanels(QWidget *parent)
     for (int i = 0; i < Count; ++i) {
         auto *label = new QLabel(this);
         label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        // The hint field keeps its width; the others may grow past theirs so
-        // that a five-digit book count or a long file name stays readable.
+        // The panels take at least their width and more where a text needs
+        // it (a five-digit book count, a long file name, a wide font); the
+        // hint field gives way first when the window is narrow.
+        label->setMinimumWidth(i == Hint ? 120 : kPanels[i].width);
         if (i == Hint)
-            label->setFixedWidth(kPanels[i].width);
-        else
-            label->setMinimumWidth(kPanels[i].width);
+            label->setMaximumWidth(kPanels[i].width);
         if (kPanels[i].fixedText) {
             label->setText(QString::fromUtf8(kPanels[i].fixedText));
             label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -44,7 +44,7 @@ StatusPanels::StatusPanels(QWidget *parent)
             label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
             label->setContentsMargins(2, 0, 2, 0);
         }
-        addWidget(label);
+        addWidget(label, i == Hint ? 1 : 0);
         m_panels.append(label);
     }
     m_panels[Books]->setText(QStringLiteral("0"));

@@ -1,0 +1,96 @@
+#include "app/FAbout.h"
+#include "app/Splash.h"
+#include "app/VersionInfo.h"
+
+#include <QLabel>
+#include <QTest>
+
+namespace {
+
+QStringList listFor(const QString &fileVersion, const QString &productVersion = {})
+{
+    QStringList list;
+    ReadVersionInfo(list, {{QStringLiteral("FileVersion"), fileVersion},
+                           {QStringLiteral("LegalCopyright"), QStringLiteral("(c) Test")},
+                           {QStringLiteral("ProductVersion"), productVersion}});
+    return list;
+}
+
+} // namespace
+
+class TestVersion : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void listForm()
+    {
+        const QStringList list = listFor(QStringLiteral("3.6.1.42"), QStringLiteral("2010-05-07"));
+        QCOMPARE(list.size(), 4);
+        QVERIFY(list.at(0).startsWith(QLatin1String("VersionInfoSize = ")));
+        QCOMPARE(list.at(1), QStringLiteral("FileVersion = 3.6.1.42"));
+        // Keys look up without regard to case and keep the blank after "=".
+        QCOMPARE(VersionValue(list, QStringLiteral("Productversion ")), QStringLiteral(" 2010-05-07"));
+        QCOMPARE(VersionValue(list, QStringLiteral("LegalCopyRight ")), QStringLiteral(" (c) Test"));
+        QCOMPARE(VersionValue(list, QStringLiteral("Comments ")), QString());
+    }
+
+    void fields_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QStringList>("fields");
+        QTest::newRow("four parts") << "3.6.1.42"
+                                    << QStringList{" 3", " 3.6", " 3.6.1", " 3.6.1.42"};
+        QTest::newRow("no points") << "7" << QStringList{"", "", "", " 7"};
+        QTest::newRow("two parts") << "2.5" << QStringList{" 2", " 2", " 2", " 2.5"};
+    }
+    void fields()
+    {
+        QFETCH(QString, version);
+        QFETCH(QStringList, fields);
+        const QStringList list = listFor(version);
+        for (int n = 0; n < 4; ++n)
+            QCOMPARE(GetVersionField(list, n), fields.at(n));
+        QCOMPARE(QStringLiteral("Skribando V") + GetVersionField(list, 1),
+                 QStringLiteral("Skribando V") + fields.at(1));
+    }
+
+    void emptyListWithoutResource()
+    {
+        QStringList list;
+        ReadVersionInfo(list, {});
+        QVERIFY(list.isEmpty());
+        QCOMPARE(GetVersionField(list, 3), QString());
+    }
+
+    void splashAndAboutShowTheirFields()
+    {
+        const QStringList list = listFor(QStringLiteral("3.6.1.42"), QStringLiteral("2010-05-07"));
+        TSplashForm splash(list);
+        QCOMPARE(splash.size(), QSize(335, 214));
+        QCOMPARE(splash.versionLabel()->text(), QStringLiteral("V 3.6.1.42"));
+        QCOMPARE(splash.dateLabel()->text(), QStringLiteral("2010-05-07"));
+        QCOMPARE(splash.versionLabel()->geometry(), QRect(224, 10, 73, 16));
+
+        TAboutBox1 about;
+        about.fill(list);
+        QCOMPARE(about.windowTitle(), QStringLiteral("Info"));
+        QCOMPARE(about.size(), QSize(335, 243));
+        QCOMPARE(about.versionLabel()->text(), QStringLiteral("V 3.6.1"));
+        QCOMPARE(about.dateLabel()->text(), QStringLiteral("2010-05-07"));
+        QCOMPARE(about.legalLabel()->text(), QStringLiteral("(c) Test"));
+        QCOMPARE(about.versionLabel()->x(), 232);
+    }
+
+    void programHasItsOwnVersion()
+    {
+        QStringList list;
+        ReadVersionInfo(list);
+        QVERIFY(GetVersionField(list, 3).startsWith(u' '));
+        QCOMPARE(VersionValue(list, QStringLiteral("ProductName ")), QStringLiteral(" Skribando"));
+        QVERIFY(!VersionValue(list, QStringLiteral("Productversion ")).trimmed().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestVersion)
+#include "tst_version.moc"
