@@ -87,6 +87,36 @@ const char *const kToolBar[] = {
 // The tree's popup menu lists the same actions as the menu "Skribando".
 const auto &kTreePopup = kMenuSkribando;
 
+// Pictures of the actions in the image list.
+int imageFor(const QString &actionName)
+{
+    static const QHash<QString, int> images = {
+        {QStringLiteral("ActionNewFolder"), ImageList1::ActionNewFolder},
+        {QStringLiteral("ActionNew"), ImageList1::ActionNew},
+        {QStringLiteral("ActionLoad"), ImageList1::ActionLoad},
+        {QStringLiteral("ActionRemove"), ImageList1::ActionRemove},
+        {QStringLiteral("ActionImport"), ImageList1::ActionImport},
+        {QStringLiteral("ActionImportZip"), ImageList1::ActionImportZip},
+        {QStringLiteral("ActionSave"), ImageList1::ActionSave},
+        {QStringLiteral("ActionDeletefromTree"), ImageList1::ActionDeletefromTree},
+        {QStringLiteral("ActionPrint"), ImageList1::ActionPrint},
+        {QStringLiteral("ActionSendMail"), ImageList1::ActionSendMail},
+        {QStringLiteral("ActionShowMissingFrontImages"), ImageList1::ActionShowMissingFrontImages},
+        {QStringLiteral("ActionFindFrontImage"), ImageList1::ActionFindFrontImage},
+        {QStringLiteral("ActionPublisherDocuments"), ImageList1::ActionPublisherDocuments},
+        {QStringLiteral("ActionWebPage"), ImageList1::ActionWebPage},
+        {QStringLiteral("ActionHelp"), ImageList1::ActionHelp},
+        {QStringLiteral("ActionAbout"), ImageList1::ActionAbout},
+        {QStringLiteral("ActionTerminate"), ImageList1::ActionTerminate},
+        {QStringLiteral("ActionPreferences"), ImageList1::ActionPreferences},
+        {QStringLiteral("ActionSendZipped"), ImageList1::ActionSendZipped},
+        {QStringLiteral("ActionCreateWebPage"), ImageList1::ActionCreateWebPage},
+        {QStringLiteral("ActionCreateWordDoc"), ImageList1::ActionCreateWordDoc},
+        {QStringLiteral("ActionCheckISBN"), ImageList1::ActionCheckISBN},
+    };
+    return images.value(actionName, -1);
+}
+
 QString plainCaption(QString caption)
 {
     return caption.remove(u'&');
@@ -117,9 +147,7 @@ ActionList::ActionList(QWidget *owner)
         a->setProperty("hint", hint);
         if (spec.toolCaption)
             a->setIconText(QString::fromUtf8(spec.toolCaption));
-        const int image = ImageList1::indexForAction(name);
-        if (image >= 0)
-            a->setIcon(ImageList1::icon(image));
+        a->setIcon(ImageList1::icon(imageFor(name)));
         a->setCheckable(spec.checkable);
         if (spec.shortcut)
             a->setShortcut(QKeySequence(QLatin1String(spec.shortcut)));
