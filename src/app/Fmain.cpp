@@ -4,11 +4,16 @@
 #include "DefaultSettings.h"
 #include "FAbout.h"
 #include "IDesktop.h"
+#include "PageControl.h"
 #include "ProgramIcon.h"
 #include "StatusPanels.h"
 #include "UState.h"
 #include "VersionInfo.h"
+#include "data/DBNavigator.h"
 #include "data/DDataAccess.h"
+#include "data/ReviewSchema.h"
+#include "tree/TreeNavigation.h"
+#include "tree/TreeProcedures.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,13 +25,17 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <QToolTip>
 #include <QTreeWidget>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace {
@@ -65,12 +74,23 @@ TMainform::TMainform(IDesktop &desktop, TDataAccess &dataAccess, const QString &
     // reactions until the window is complete.
     SetMainWindowExists(false);
     ResetStates();
+    m_ctx.desktop = &m_desktop;
+    m_ctx.data = &m_data;
+    m_ctx.folders = &m_folders;
+    m_ctx.window = this;
     buildFrame();
+    m_ctx.actions = m_actions;
+    m_ctx.tree = TreeView1;
+    m_ctx.webBrowser = WebBrowser;
+    m_treeNavigation = new TreeNavigation(m_ctx, this);
     connectActions();
+    connectTree();
+    m_data.setHost(this);
 }
 
 TMainform::~TMainform()
 {
+    m_data.setHost(nullptr);
     SetMainWindowExists(false);
     ResetStates();
 }
@@ -142,7 +162,7 @@ void TMainform::buildFrame()
     auto *formLayout = new QVBoxLayout(Panel2);
     formLayout->setContentsMargins(4, 4, 4, 4);
     formLayout->setSpacing(4);
-    PageControl1 = new QTabWidget(Panel2);
+    PageControl1 = new PageControl(Panel2);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     for (int i = 0; i < pgCount; ++i) {
         auto *page = new QWidget;
@@ -151,10 +171,11 @@ void TMainform::buildFrame()
         TabSheets.append(page);
     }
     formLayout->addWidget(PageControl1, 1);
-    DBNavigator1 = new QWidget(Panel2);
-    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
-    DBNavigator1->setFixedHeight(25);
-    formLayout->addWidget(DBNavigator1);
+    auto *navigator = new DBNavigator(m_data.DSetReview, Panel2);
+    navigator->setObjectName(QStringLiteral("DBNavigator1"));
+    DBNavigator1 = navigator;
+    formLayout->addWidget(DBNavigator1, 0, Qt::AlignLeft);
+    buildPages();
     ScrollBox1->setWidget(Panel2);
     ScrollBox1->installEventFilter(this);
 
@@ -179,6 +200,8 @@ void TMainform::connectActions()
             &TMainform::ActionAboutExecute);
     connect(m_actions->action(QStringLiteral("ActionHelp")), &QAction::triggered, this,
             &TMainform::ActionHelpExecute);
+    connect(m_actions->action(QStringLiteral("ActionPreferences")), &QAction::triggered, this,
+            &TMainform::ActionPreferencesExecute);
 
     // The three switches keep their setting in step with their check mark.
     const struct {
@@ -233,6 +256,7 @@ bool TMainform::FormCreate()
         writeDefaults = true;
     }
     m_settingsFile = std::make_unique<IniFile>(m_settingsFileName);
+    m_ctx.settings = m_settingsFile.get();
     if (writeDefaults)
         WriteDefaultSettings(*m_settingsFile, version3);
 
@@ -266,8 +290,8 @@ bool TMainform::Initialize()
 {
     IniFile &ini = *m_settingsFile;
     const QString reviewer = QStringLiteral("Reviewer");
-    m_userInitials = ini.readString(reviewer, QStringLiteral("Initials"), QStringLiteral("XY"));
-    m_reviewFileExtension
+    m_ctx.UserInitials = ini.readString(reviewer, QStringLiteral("Initials"), QStringLiteral("XY"));
+    m_ctx.ReviewFileExtension
         = ini.readString(QStringLiteral("Extensions"), QStringLiteral("FormatDB"), QStringLiteral(".cds"));
     m_actions->action(QStringLiteral("ActionSendZipped"))
         ->setChecked(ini.readBool(reviewer, QStringLiteral("SendMailZipped"), true));
@@ -280,7 +304,7 @@ bool TMainform::Initialize()
     m_folders.compute(QFileInfo(m_programFile).absolutePath(),
                       ini.readString(folders, QStringLiteral("VexRootFolder"), QStringLiteral("Zadizezerev")),
                       ini.readString(folders, QStringLiteral("VexDbFolder"), QStringLiteral("DB")));
-    m_webRelativePath
+    m_ctx.WebRelativePath
         = ini.readString(QStringLiteral("WEBpage"), QStringLiteral("RelativePath"), QStringLiteral("../"));
 
     restoreGeometry();
@@ -297,10 +321,10 @@ bool TMainform::Initialize()
 
     askForYearFolder();
 
-    // The review tree comes with its own subsystem.
-    PageControl1->setCurrentIndex(pgBookData);
+    m_treeNavigation->TreeViewPopulate();
+    SetActivePage(pgBookData);
     m_data.UnsavedChanges = false;
-    StatusMsg(StatusPanels::LoadedFiles, QString::number(0));
+    StatusMsg(StatusPanels::LoadedFiles, QString::number(CountLoadedFiles()));
     return true;
 }
 
@@ -474,6 +498,10 @@ bool TMainform::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ScrollBox1 && event->type() == QEvent::Resize) {
         ScrollBox1Resize();
+    } else if (watched == TreeView1->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton)
+            m_treeNavigation->TreeView1Click(mouse->position().toPoint());
     } else if (event->type() == QEvent::ToolTip && watched->isWidgetType()) {
         auto *w = static_cast<QWidget *>(watched);
         if (!w->toolTip().isEmpty() && w->toolTipDuration() < 0 && w->window() == this) {
@@ -502,11 +530,223 @@ void TMainform::ScrollBox1Resize()
         Panel2->resize(w, Panel2->height());
 }
 
-// --- states, actions, pages ------------------------------------------------------
+// --- pages ----------------------------------------------------------------------
+
+void TMainform::buildPages()
+{
+    auto *webLayout = new QVBoxLayout(TabSheets[pgWebPage]);
+    webLayout->setContentsMargins(0, 0, 0, 0);
+    WebBrowser = new QTextBrowser(TabSheets[pgWebPage]);
+    WebBrowser->setObjectName(QStringLiteral("WebBrowser"));
+    WebBrowser->setOpenLinks(false);
+    webLayout->addWidget(WebBrowser);
+
+    buildSettingsFrame(pgSettingsPersonData, QStringLiteral("Personendaten"));
+    buildSettingsFrame(pgSettingsWeb, QStringLiteral("Web-Seite"));
+    buildSettingsFrame(pgSettingsPublishers, QStringLiteral("Verlage"));
+    buildSettingsFrame(pgSettingsLanguages, QStringLiteral("Sprachen"));
+
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TMainform::PageShown);
+    connect(PageControl1, &PageControl::userChanged, this, &TMainform::PageControl1Change);
+    PageControl1->changing = [this](int from, int to) { return PageControl1Changing(from, to); };
+}
+
+QWidget *TMainform::buildSettingsFrame(int page, const QString &title)
+{
+    // The settings pages' own contents come with their pages; the buttons
+    // that leave them are the same on all four.
+    QWidget *sheet = TabSheets[page];
+    auto *layout = new QVBoxLayout(sheet);
+    auto *content = new QWidget(sheet);
+    content->setObjectName(QLatin1String(kPageNames[page]) + QStringLiteral("Content"));
+    content->setAccessibleName(title);
+    layout->addWidget(content, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    static const char *const abortNames[] = {"ButtonAbortSettingsPersonData", "ButtonAbortSettingsWeb",
+                                             "ButtonAbortSettingsPublishers", "ButtonLanguagesAbort"};
+    static const char *const saveNames[] = {"ButtonPersonDataSaveSettings", "ButtonWebPageSaveSettings",
+                                            "ButtonPublishersSave", "ButtonLanguagesSave"};
+    auto *abort = new QPushButton(QStringLiteral("Abbrechen"), sheet);
+    abort->setObjectName(QLatin1String(abortNames[page - pgSettingsPersonData]));
+    abort->setToolTip(QStringLiteral("Seite schliessen und Änderungen verwerfen."));
+    auto *save = new QPushButton(QStringLiteral("Speichern"), sheet);
+    save->setObjectName(QLatin1String(saveNames[page - pgSettingsPersonData]));
+    save->setDefault(true);
+    buttons->addWidget(abort);
+    buttons->addWidget(save);
+    layout->addLayout(buttons);
+    connect(abort, &QPushButton::clicked, this, &TMainform::ButtonAbortSettingsClick);
+    // Saving the page's fields comes with the page; leaving is the same.
+    connect(save, &QPushButton::clicked, this, &TMainform::ButtonAbortSettingsClick);
+    return content;
+}
+
+void TMainform::connectTree()
+{
+    connect(TreeView1, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem *now, QTreeWidgetItem *) { m_treeNavigation->TreeView1Change(now); });
+    connect(TreeView1, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem *, int) { m_treeNavigation->TreeView1DblClick(); });
+    TreeView1->viewport()->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this, &TMainform::focusChanged);
+}
+
+void TMainform::focusChanged(QWidget *old, QWidget *now)
+{
+    if (!now || now->window() != this)
+        return;
+    const bool wasInTree = old && (old == TreeView1 || TreeView1->isAncestorOf(old));
+    const bool wasInForm = old && PageControl1->isAncestorOf(old);
+    if (now == TreeView1 && !wasInTree)
+        TreeView1Enter();
+    else if ((now == PageControl1 || PageControl1->isAncestorOf(now)) && !wasInForm)
+        PageControl1Enter();
+}
+
+void TMainform::TreeView1Enter()
+{
+    m_treeNavigation->TreeView1Enter();
+}
+
+void TMainform::PageControl1Enter()
+{
+    if (CurrentState == &StateEdit() || CurrentState == &StateEditSettings())
+        return;
+    DebugMsg(QStringLiteral("PageControlEnter, Tabsheet: ") + TabSheets[ActivePage()]->objectName());
+    SetState(StateEdit());
+}
+
+bool TMainform::CheckDBstate()
+{
+    if (m_data.DSetReview->state() != DataSet::dsInsert)
+        return true;
+    m_desktop.ShowMessageDialog(
+        QStringLiteral("Register wechseln ..."),
+        QStringLiteral("Der Datensatz ist noch nicht gespeichert!\r\n"
+                       "Drücken Sie im DB-Navigator das Häklein um zu speichern\r\n"
+                       "oder \" - \" um den Datensatz zu löschen."),
+        Msg::mtInformation, Msg::mbOK, {QStringLiteral("OK")});
+    return false;
+}
+
+bool TMainform::PageControl1Changing(int from, int)
+{
+    return from != pgBookData || CheckDBstate();
+}
+
+void TMainform::PageControl1Change(int index)
+{
+    DebugMsg(QStringLiteral("PageControlChange, Tabsheet: ") + TabSheets[index]->objectName());
+    SetAllowedFormActions();
+}
+
+void TMainform::PageShown(int index)
+{
+    switch (index) {
+    case pgBookData: TabSheetBookDataShow(); break;
+    case pgReview: TabSheetReviewShow(); break;
+    case pgPreview: TabSheetPreviewShow(); break;
+    case pgWebPage: TabSheetWebPageShow(); break;
+    case pgDbOverview: TabSheetDbOverviewShow(); break;
+    default: break;
+    }
+}
+
+namespace {
+constexpr int kBookDataButtons = DBNavigator::AllButtons;
+constexpr int kReviewButtons = DBNavigator::MoveButtons | (1 << DBNavigator::nbPost)
+                               | (1 << DBNavigator::nbCancel);
+} // namespace
+
+void TMainform::TabSheetBookDataShow()
+{
+    m_data.DSetReview->setTag(TDataAccess::tagBookData);
+    static_cast<DBNavigator *>(DBNavigator1)->setVisibleButtons(kBookDataButtons);
+}
+
+void TMainform::TabSheetReviewShow()
+{
+    m_data.DSetReview->setTag(TDataAccess::tagReview);
+    static_cast<DBNavigator *>(DBNavigator1)->setVisibleButtons(kReviewButtons);
+    if (QWidget *memo = findChild<QWidget *>(QStringLiteral("DBMemoReview")))
+        memo->setFocus();
+}
+
+void TMainform::TabSheetPreviewShow()
+{
+    const DataSet &t = *m_data.DSetReview;
+    EnableActions(t.isActive() && t.recordCount() > 0
+                      ? (1 << baNew) | (1 << baSave) | (1 << baPrint)
+                      : (1 << baNew));
+    static_cast<DBNavigator *>(DBNavigator1)->setVisibleButtons(DBNavigator::MoveButtons);
+    if (PreviewShowsCurrent()) {
+        SetNavigatorEnabled(true);
+        ShowPreviewInRichEdit(false);
+    } else {
+        SetNavigatorEnabled(false);
+        ShowPreviewInRichEdit(true);
+    }
+}
+
+void TMainform::TabSheetWebPageShow()
+{
+    EnableActions((1 << baNew) | (1 << baSave));
+}
+
+void TMainform::TabSheetDbOverviewShow()
+{
+    static_cast<DBNavigator *>(DBNavigator1)->setVisibleButtons(DBNavigator::MoveButtons);
+}
+
+void TMainform::ShowPreviewInRichEdit(bool)
+{
+    // The preview's text comes with the preview page.
+}
+
+bool TMainform::PreviewShowsCurrent() const
+{
+    return true;
+}
+
+void TMainform::SetNavigatorEnabled(bool enabled)
+{
+    DBNavigator1->setEnabled(enabled);
+}
+
+// --- states and actions ------------------------------------------------------------
 
 void TMainform::EnableActions(int actionSet)
 {
     m_actions->EnableActions(actionSet);
+}
+
+void TMainform::SetAllowedFormActions()
+{
+    DebugMsg(QStringLiteral("SetAllowedFormActions"));
+    const DataSet &t = *m_data.DSetReview;
+    switch (ActivePage()) {
+    case pgBookData:
+        if (t.recordCount() == 0)
+            EnableActions(0);
+        else if (TreeView1->currentItem() && GetNodeKind(TreeView1->currentItem()) == VexConst::nkReviewFile)
+            EnableActions((1 << baRemove) | (1 << baSave) | (1 << baDeletefromTree) | (1 << baSendMail)
+                          | (1 << baShowMissingFrontImages) | (1 << baPublisherDocuments) | (1 << baWebPage));
+        else
+            EnableActions(1 << baFindFrontImage);
+        break;
+    case pgPreview:
+        EnableActions(1 << baPrint);
+        break;
+    default:
+        EnableActions(0);
+        break;
+    }
+}
+
+void TMainform::SetAllowedTreeActions(QTreeWidgetItem *node)
+{
+    m_treeNavigation->SetAllowedTreeActions(node);
 }
 
 void TMainform::ShowTabsheets(int pageSet, int activePage)
@@ -515,8 +755,52 @@ void TMainform::ShowTabsheets(int pageSet, int activePage)
     for (int i = 0; i < pgCount; ++i)
         PageControl1->setTabVisible(i, (pageSet >> i) & 1);
     PageControl1->show();
-    if (PageControl1->isTabVisible(activePage))
-        PageControl1->setCurrentIndex(activePage);
+    const bool wasActive = PageControl1->currentIndex() == activePage;
+    PageControl1->activatePage(activePage);
+    // Making the page active again still counts as showing it.
+    if (wasActive)
+        PageShown(activePage);
+}
+
+int TMainform::ActivePage() const
+{
+    return PageControl1->currentIndex();
+}
+
+void TMainform::SetActivePage(int page)
+{
+    PageControl1->activatePage(page);
+}
+
+bool TMainform::EditingPanelEnabled() const
+{
+    return Panel2->isEnabled();
+}
+
+void TMainform::SetEditingPanelEnabled(bool enabled)
+{
+    Panel2->setEnabled(enabled);
+}
+
+void TMainform::FocusBookNumber()
+{
+    if (!Panel2->isEnabled() || ActivePage() != pgBookData)
+        return;
+    if (QWidget *edit = findChild<QWidget *>(QStringLiteral("DBEditBookNbr")))
+        edit->setFocus();
+}
+
+void TMainform::ActionPreferencesExecute()
+{
+    SetState(StateEditSettings());
+    ShowTabsheets(SettingsPages, pgSettingsPersonData);
+}
+
+void TMainform::ButtonAbortSettingsClick()
+{
+    ShowTabsheets(WorkPages, pgBookData);
+    if (PreviousState)
+        SetState(*PreviousState);
 }
 
 void TMainform::StateChangedToInitial(TState *)
@@ -535,6 +819,8 @@ void TMainform::StateChangedToEdit(TState *)
     Panel1->setEnabled(true);
     Panel2->setEnabled(true);
     DBNavigator1->setVisible(true);
+    FocusBookNumber();
+    SetAllowedFormActions();
 }
 
 void TMainform::StateChangedToEditSettings(TState *)
@@ -550,6 +836,14 @@ void TMainform::StateChangedToNavigateTreeView(TState *)
 {
     DebugMsg(QStringLiteral("---> StateChangedToNavigateTreeView"));
     DBNavigator1->setVisible(true);
+    if (m_data.DSetReview->recordCount() == 0 && m_ctx.CurrentFileName.isEmpty()) {
+        Panel1->setEnabled(true);
+        Panel2->setEnabled(false);
+    }
+    if (QTreeWidgetItem *node = TreeView1->currentItem())
+        SetAllowedTreeActions(node);
+    else
+        EnableActions(0);
 }
 
 void TMainform::StateChangedToNavigatePageControl(TState *)
@@ -557,3 +851,44 @@ void TMainform::StateChangedToNavigatePageControl(TState *)
     DebugMsg(QStringLiteral("---> StateChangedToNavigatePageControl"));
     DBNavigator1->setVisible(true);
 }
+
+// --- the review table's window ----------------------------------------------------
+
+int TMainform::CountLoadedFiles() const
+{
+    return ::CountLoadedFiles(TreeView1);
+}
+
+QString TMainform::DefaultReviewerInitials() const
+{
+    return m_settingsFile ? m_settingsFile->readString(QStringLiteral("Reviewer"), QStringLiteral("Initials"),
+                                                       QStringLiteral("??"))
+                          : QStringLiteral("??");
+}
+
+void TMainform::ShowBookDataPage()
+{
+    SetActivePage(pgBookData);
+}
+
+void TMainform::RemoveBookNode(int bookKey)
+{
+    delete FindNodeByData(TreeView1, bookKey, false);
+}
+
+void TMainform::SelectBookNode(int bookKey)
+{
+    if (!m_treeNavigation->followTable())
+        return;
+    if (!FindNodeByData(TreeView1, bookKey, true))
+        TreeView1->setCurrentItem(nullptr);
+}
+
+void TMainform::BookNumberFormatChanged(int)
+{
+    // The bound book-number field asks the data module for its format.
+    if (QWidget *edit = findChild<QWidget *>(QStringLiteral("DBEditBookNbr")))
+        QMetaObject::invokeMethod(edit, "refresh");
+}
+
+IMainWindow::~IMainWindow() = default;

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "IniFile.h"
+#include "MainContext.h"
 #include "WorkingFolders.h"
+#include "data/IReviewHost.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QSize>
 #include <QStringList>
 
@@ -12,24 +13,27 @@
 
 class ActionList;
 class IDesktop;
+class PageControl;
 class QAction;
-class QFrame;
 class QLabel;
 class QMenu;
+class QPushButton;
 class QScrollArea;
 class QSplitter;
-class QTabWidget;
+class QTextBrowser;
 class QToolBar;
 class QTreeWidget;
+class QTreeWidgetItem;
 class QWidget;
 class StatusPanels;
 class TAboutBox1;
 class TDataAccess;
 class TState;
+class TreeNavigation;
 
 // The main window: builds the frame and wires actions and events to the
 // handlers of the subsystems.
-class TMainform : public QMainWindow
+class TMainform : public QMainWindow, public IMainWindow, public IReviewHost
 {
     Q_OBJECT
 
@@ -66,27 +70,58 @@ public:
     IniFile &SettingsFile() { return *m_settingsFile; }
     QString SettingsFileName() const { return m_settingsFileName; }
     const WorkingFolders &folders() const { return m_folders; }
-    QString UserInitials() const { return m_userInitials; }
-    QString ReviewFileExtension() const { return m_reviewFileExtension; }
-    QString WebRelativePath() const { return m_webRelativePath; }
+    MainContext &context() { return m_ctx; }
     const QStringList &VersionInfoList() const { return m_versionInfoList; }
     QSize bookFormMinimumSize() const { return m_bookFormMinSize; }
-
-    // --- status bar and trace ---------------------------------------------
-    void StatusMsg(int panel, const QString &text);
-    QString statusText(int panel) const;
-    void DebugMsg(const QString &text);
-
-    // --- states, actions and pages ----------------------------------------
+    TreeNavigation *treeNavigation() const { return m_treeNavigation; }
     ActionList *actions() const { return m_actions; }
-    void EnableActions(int actionSet);
-    void ShowTabsheets(int pageSet, int activePage);
+
+    // --- IMainWindow -------------------------------------------------------
+    void EnableActions(int actionSet) override;
+    void SetAllowedFormActions() override;
+    void SetAllowedTreeActions(QTreeWidgetItem *node) override;
+    void ShowTabsheets(int pageSet, int activePage) override;
+    int ActivePage() const override;
+    void SetActivePage(int page) override;
+    bool EditingPanelEnabled() const override;
+    void SetEditingPanelEnabled(bool enabled) override;
+    void FocusBookNumber() override;
+    void StatusMsg(int panel, const QString &text) override;
+    void DebugMsg(const QString &text) override;
+    void ShowPreviewInRichEdit(bool all) override;
+    bool PreviewShowsCurrent() const override;
+    void SetNavigatorEnabled(bool enabled) override;
+
+    // --- IReviewHost -------------------------------------------------------
+    int CountLoadedFiles() const override;
+    QString CurrentFileName() const override { return m_ctx.CurrentFileName; }
+    QString DefaultReviewerInitials() const override;
+    void ShowBookDataPage() override;
+    void RemoveBookNode(int bookKey) override;
+    void SelectBookNode(int bookKey) override;
+    void BookNumberFormatChanged(int decimals) override;
+
+    QString statusText(int panel) const;
 
     // --- handlers ----------------------------------------------------------
     void ActionTerminateExecute();
     void ActionAboutExecute();
     void ActionHelpExecute();
+    void ActionPreferencesExecute();
+    void ButtonAbortSettingsClick();
     void ScrollBox1Resize();
+    bool CheckDBstate();
+    bool PageControl1Changing(int from, int to);
+    void PageControl1Change(int index);
+    void PageControl1Enter();
+    void TreeView1Enter();
+    // Runs the reaction of a page that has become the active one.
+    void PageShown(int index);
+    void TabSheetBookDataShow();
+    void TabSheetReviewShow();
+    void TabSheetPreviewShow();
+    void TabSheetWebPageShow();
+    void TabSheetDbOverviewShow();
 
     // The controls, by their names.
     QWidget *Panel1 = nullptr;
@@ -95,12 +130,13 @@ public:
     QSplitter *Splitter1 = nullptr;
     QScrollArea *ScrollBox1 = nullptr;
     QWidget *Panel2 = nullptr;
-    QTabWidget *PageControl1 = nullptr;
+    PageControl *PageControl1 = nullptr;
     QWidget *DBNavigator1 = nullptr;
     StatusPanels *StatusBar1 = nullptr;
     QToolBar *ToolBar1 = nullptr;
     QMenu *PopupMenuTreeView = nullptr;
     QMenu *PopupMenuSearchEngine = nullptr;
+    QTextBrowser *WebBrowser = nullptr;
     QList<QWidget *> TabSheets;
 
 protected:
@@ -110,7 +146,10 @@ protected:
 
 private:
     void buildFrame();
+    void buildPages();
+    QWidget *buildSettingsFrame(int page, const QString &title);
     void connectActions();
+    void connectTree();
     bool Initialize();
     bool EnsureFolder(const QString &path);
     void askForYearFolder();
@@ -118,6 +157,7 @@ private:
     // What closing does with the review table; false keeps the window open.
     bool FormCloseQueryReviewTable();
     void FormCloseSaveWindow();
+    void focusChanged(QWidget *old, QWidget *now);
 
     void StateChangedToInitial(TState *state);
     void StateChangedToEdit(TState *state);
@@ -132,12 +172,10 @@ private:
     std::unique_ptr<IniFile> m_settingsFile;
     QStringList m_versionInfoList;
     WorkingFolders m_folders;
-    QString m_userInitials;
-    QString m_reviewFileExtension;
-    QString m_webRelativePath;
+    MainContext m_ctx;
     QSize m_bookFormMinSize;
     int m_reviewFontSize = 10;
-    bool m_created = false;
     ActionList *m_actions = nullptr;
+    TreeNavigation *m_treeNavigation = nullptr;
     TAboutBox1 *m_aboutBox = nullptr;
 };

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+
+class ActionList;
+class IDesktop;
+class IniFile;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QTextBrowser;
+class TDataAccess;
+struct WorkingFolders;
+
+// What the handlers of the subsystems may ask of the main window.
+class IMainWindow
+{
+public:
+    virtual ~IMainWindow();
+
+    virtual void EnableActions(int actionSet) = 0;
+    virtual void SetAllowedFormActions() = 0;
+    virtual void SetAllowedTreeActions(QTreeWidgetItem *node) = 0;
+    virtual void ShowTabsheets(int pageSet, int activePage) = 0;
+    virtual int ActivePage() const = 0;
+    virtual void SetActivePage(int page) = 0;
+    virtual bool EditingPanelEnabled() const = 0;
+    virtual void SetEditingPanelEnabled(bool enabled) = 0;
+    virtual void FocusBookNumber() = 0;
+    virtual void StatusMsg(int panel, const QString &text) = 0;
+    virtual void DebugMsg(const QString &text) = 0;
+    // Shows the preview of the current record (or of all) again.
+    virtual void ShowPreviewInRichEdit(bool all) = 0;
+    // True while the preview shows the current review (its first choice).
+    virtual bool PreviewShowsCurrent() const = 0;
+    virtual void SetNavigatorEnabled(bool enabled) = 0;
+};
+
+// The run-wide values and parts of the window that the subsystems' handlers
+// share, instead of reaching into the window.
+struct MainContext {
+    IDesktop *desktop = nullptr;
+    TDataAccess *data = nullptr;
+    IniFile *settings = nullptr;
+    const WorkingFolders *folders = nullptr;
+    IMainWindow *window = nullptr;
+    ActionList *actions = nullptr;
+    QTreeWidget *tree = nullptr;
+    QTextBrowser *webBrowser = nullptr;
+
+    // The file name (no folder) of the review file being worked on.
+    QString CurrentFileName;
+    QString UserInitials;
+    QString ReviewFileExtension;
+    QString WebRelativePath;
+};
