@@ -1,1 +1,1357 @@
 #include "DataSet.h"
+
+#include "util/Codec1252.h"
+#include "util/VexUtils.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+#include <QtDebug>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+bool isTextKind(FieldKind kind)
+{
+    return kind == FieldKind::Text || kind == FieldKind::WideText || kind == FieldKind::Memo;
+}
+
+bool isNumberKind(FieldKind kind)
+{
+    return kind == FieldKind::Integer || kind == FieldKind::Float || kind == FieldKind::Bcd;
+}
+
+bool isString(const QVariant &v) { return v.metaType().id() == QMetaType::QString; }
+
+const QString &stringRef(const QVariant &v) { return *static_cast<const QString *>(v.constData()); }
+
+// Whole numbers that fit into qint64, whatever integer type holds them.
+std::optional<qint64> wholeOf(const QVariant &v)
+{
+    switch (v.metaType().id()) {
+    // The types the store itself writes are read directly: sorting calls this
+    // for every comparison.
+    case QMetaType::Int:
+        return *static_cast<const int *>(v.constData());
+    case QMetaType::LongLong:
+        return *static_cast<const qlonglong *>(v.constData());
+    case QMetaType::UInt:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        return v.toLongLong();
+    case QMetaType::ULongLong: {
+        const quint64 u = v.toULongLong();
+        if (u <= quint64(std::numeric_limits<qint64>::max()))
+            return qint64(u);
+        return std::nullopt;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+bool isNumericType(const QVariant &v)
+{
+    switch (v.metaType().id()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::ULongLong:
+        return true;
+    default:
+        return wholeOf(v).has_value();
+    }
+}
+
+// A number held in any form a field may have got it in; NaN when it is none.
+double numberOf(const QVariant &v)
+{
+    if (v.metaType().id() == QMetaType::Double)
+        return *static_cast<const double *>(v.constData());
+    if (isString(v))
+        return ParseNumber(stringRef(v)).value_or(std::numeric_limits<double>::quiet_NaN());
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    return ok ? d : std::numeric_limits<double>::quiet_NaN();
+}
+
+int compareNumbers(const QVariant &a, const QVariant &b)
+{
+    const auto wa = wholeOf(a);
+    const auto wb = wholeOf(b);
+    if (wa && wb)
+        return *wa < *wb ? -1 : (*wa > *wb ? 1 : 0);
+    const double da = numberOf(a);
+    const double db = numberOf(b);
+    // NaN sorts after every number so the order stays total.
+    const bool na = std::isnan(da);
+    const bool nb = std::isnan(db);
+    if (na || nb)
+        return na == nb ? 0 : (na ? 1 : -1);
+    return da < db ? -1 : (da > db ? 1 : 0);
+}
+
+int compareValues(FieldKind kind, const QVariant &a, const QVariant &b)
+{
+    const bool va = a.isValid();
+    const bool vb = b.isValid();
+    if (!va || !vb)
+        return va == vb ? 0 : (va ? 1 : -1); // null first
+    if (isNumberKind(kind))
+        return compareNumbers(a, b);
+    if (isTextKind(kind)) {
+        if (isString(a) && isString(b))
+            return QString::compare(stringRef(a), stringRef(b), Qt::CaseInsensitive);
+        return QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive);
+    }
+    switch (kind) {
+    case FieldKind::Boolean:
+        return int(a.toBool()) - int(b.toBool());
+    case FieldKind::Bytes:
+    case FieldKind::Other: {
+        const int c = a.toByteArray().compare(b.toByteArray());
+        return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    default:
+        break;
+    }
+    const QPartialOrdering o = QVariant::compare(a, b);
+    if (o == QPartialOrdering::Less)
+        return -1;
+    if (o == QPartialOrdering::Greater)
+        return 1;
+    if (o == QPartialOrdering::Equivalent)
+        return 0;
+    return a.toString().compare(b.toString());
+}
+
+// What the lookup index keys a value by: numbers by value (so 5.1 and 5.10 are
+// one key, and 12 and 12.0 too), everything else by its exact text.
+struct LookupKey
+{
+    enum Type : quint8 { Null, Whole, Real, NotANumber, Text };
+    Type type = Null;
+    qint64 whole = 0;
+    double real = 0;
+    QString text;
+
+    bool operator==(const LookupKey &o) const
+    {
+        if (type != o.type)
+            return false;
+        switch (type) {
+        case Whole:
+            return whole == o.whole;
+        case Real:
+            return real == o.real;
+        case Text:
+            return text == o.text;
+        default:
+            return true;
+        }
+    }
+};
+
+size_t qHash(const LookupKey &k, size_t seed = 0)
+{
+    switch (k.type) {
+    case LookupKey::Whole:
+        return qHashMulti(seed, int(k.type), k.whole);
+    case LookupKey::Real:
+        return qHashMulti(seed, int(k.type), k.real);
+    case LookupKey::Text:
+        return qHashMulti(seed, int(k.type), k.text);
+    default:
+        return qHashMulti(seed, int(k.type));
+    }
+}
+
+LookupKey numberKey(double d)
+{
+    LookupKey k;
+    constexpr double limit = 9223372036854775808.0; // 2^63
+    if (std::isnan(d)) {
+        k.type = LookupKey::NotANumber;
+    } else if (d == std::trunc(d) && d > -limit && d < limit) {
+        k.type = LookupKey::Whole;
+        k.whole = qint64(d);
+    } else {
+        k.type = LookupKey::Real;
+        k.real = d;
+    }
+    return k;
+}
+
+LookupKey makeKey(FieldKind kind, const QVariant &v)
+{
+    LookupKey k;
+    if (!v.isValid())
+        return k;
+    if (isNumberKind(kind)) {
+        if (const auto w = wholeOf(v)) {
+            k.type = LookupKey::Whole;
+            k.whole = *w;
+            return k;
+        }
+        const double d = numberOf(v);
+        if (!std::isnan(d) || !isString(v))
+            return numberKey(d);
+        // Text in a number field that is no number: keyed by the text itself.
+    }
+    k.type = LookupKey::Text;
+    if (kind == FieldKind::Bytes || kind == FieldKind::Other)
+        k.text = QString::fromLatin1(v.toByteArray());
+    else
+        k.text = isString(v) ? stringRef(v) : v.toString();
+    return k;
+}
+
+QString cutText(QString s, int entryLength)
+{
+    if (entryLength > 0 && s.size() > entryLength) {
+        qsizetype n = entryLength;
+        // Never leave half a surrogate pair behind.
+        if (s.at(n - 1).isHighSurrogate())
+            --n;
+        s.truncate(n);
+    }
+    return s;
+}
+
+QVariant wholeValue(qint64 v)
+{
+    if (v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max())
+        return QVariant(int(v));
+    return QVariant(v);
+}
+
+// Converts a value to what a field of the given kind stores; nullopt when it
+// does not convert. An invalid value and an empty string give null.
+std::optional<QVariant> convertForField(const FieldDef &f, const QVariant &v, bool cut)
+{
+    if (!v.isValid())
+        return QVariant();
+    if (isString(v) && stringRef(v).isEmpty())
+        return QVariant();
+
+    if (isTextKind(f.kind)) {
+        QString s;
+        if (v.metaType().id() == QMetaType::Double || v.metaType().id() == QMetaType::Float)
+            s = NumberText(v.toDouble());
+        else
+            s = v.toString();
+        if (cut)
+            s = cutText(std::move(s), f.entryLength);
+        if (s.isEmpty())
+            return QVariant();
+        return QVariant(s);
+    }
+
+    switch (f.kind) {
+    case FieldKind::Integer: {
+        if (isString(v)) {
+            const QString &s = stringRef(v);
+            if (s.trimmed().isEmpty())
+                return QVariant();
+            if (const auto i = ParseInteger(s))
+                return QVariant(*i);
+            return std::nullopt;
+        }
+        if (const auto w = wholeOf(v))
+            return wholeValue(*w);
+        if (v.metaType().id() == QMetaType::ULongLong)
+            return v; // beyond qint64: kept as it came
+        if (v.metaType().id() == QMetaType::Bool)
+            return QVariant(v.toBool() ? 1 : 0);
+        if (v.metaType().id() == QMetaType::Double || v.metaType().id() == QMetaType::Float) {
+            const double d = std::round(v.toDouble());
+            if (!std::isfinite(d) || d < -9.2e18 || d > 9.2e18)
+                return std::nullopt;
+            return wholeValue(qint64(d));
+        }
+        return std::nullopt;
+    }
+    case FieldKind::Float: {
+        if (isString(v)) {
+            const QString &s = stringRef(v);
+            if (s.trimmed().isEmpty())
+                return QVariant();
+            if (const auto d = ParseNumber(s))
+                return QVariant(*d);
+            return std::nullopt;
+        }
+        if (isNumericType(v) || v.metaType().id() == QMetaType::Bool) {
+            bool ok = false;
+            const double d = v.toDouble(&ok);
+            if (ok)
+                return QVariant(d);
+        }
+        return std::nullopt;
+    }
+    case FieldKind::Bcd: {
+        if (isString(v)) {
+            const QString t = stringRef(v).trimmed();
+            if (t.isEmpty())
+                return QVariant();
+            if (!ParseNumber(t))
+                return std::nullopt;
+            return QVariant(t);
+        }
+        if (const auto w = wholeOf(v))
+            return QVariant(QString::number(*w));
+        if (isNumericType(v))
+            return QVariant(NumberText(v.toDouble()));
+        return std::nullopt;
+    }
+    default:
+        return v; // kinds this store does not interpret are kept as given
+    }
+}
+
+QString conversionMessage(FieldKind kind, const QString &text)
+{
+    switch (kind) {
+    case FieldKind::Integer:
+        return QStringLiteral("'%1' ist kein gültiger Integerwert.").arg(text);
+    case FieldKind::Float:
+        return QStringLiteral("'%1' ist kein gültiger Gleitkommawert.").arg(text);
+    case FieldKind::Bcd:
+        return QStringLiteral("'%1' ist kein gültiger BCD-Wert.").arg(text);
+    case FieldKind::Boolean:
+        return QStringLiteral("'%1' ist kein gültiger Wahrheitswert.").arg(text);
+    case FieldKind::Date:
+        return QStringLiteral("'%1' ist kein gültiges Datum.").arg(text);
+    case FieldKind::Time:
+        return QStringLiteral("'%1' ist keine gültige Uhrzeit.").arg(text);
+    case FieldKind::DateTime:
+        return QStringLiteral("'%1' ist kein gültiger Zeitpunkt.").arg(text);
+    default:
+        return QStringLiteral("'%1' ist kein gültiger Wert.").arg(text);
+    }
+}
+
+// Text as a person types it or a merge takes it over, converted to the kind.
+std::optional<QVariant> textForField(const FieldDef &f, const QString &text)
+{
+    if (text.isEmpty())
+        return QVariant();
+    switch (f.kind) {
+    case FieldKind::Boolean: {
+        const QString t = text.trimmed();
+        if (t.compare(u"true", Qt::CaseInsensitive) == 0 || t == u"1")
+            return QVariant(true);
+        if (t.compare(u"false", Qt::CaseInsensitive) == 0 || t == u"0")
+            return QVariant(false);
+        return t.isEmpty() ? std::optional<QVariant>(QVariant()) : std::nullopt;
+    }
+    case FieldKind::Date: {
+        const QDate d = QDate::fromString(text.trimmed(), Qt::ISODate);
+        return d.isValid() ? std::optional<QVariant>(QVariant(d)) : std::nullopt;
+    }
+    case FieldKind::Time: {
+        const QTime t = QTime::fromString(text.trimmed(), Qt::ISODateWithMs);
+        return t.isValid() ? std::optional<QVariant>(QVariant(t)) : std::nullopt;
+    }
+    case FieldKind::DateTime: {
+        const QDateTime t = QDateTime::fromString(text.trimmed(), Qt::ISODateWithMs);
+        return t.isValid() ? std::optional<QVariant>(QVariant(t)) : std::nullopt;
+    }
+    case FieldKind::Bytes:
+    case FieldKind::Other:
+        return QVariant(Codec1252::encode(text));
+    default:
+        return convertForField(f, QVariant(text), true);
+    }
+}
+
+QString valueText(FieldKind kind, const QVariant &v)
+{
+    if (!v.isValid())
+        return {};
+    if (isString(v))
+        return stringRef(v);
+    switch (kind) {
+    case FieldKind::Integer:
+    case FieldKind::Float:
+    case FieldKind::Bcd:
+        if (const auto w = wholeOf(v))
+            return QString::number(*w);
+        if (v.metaType().id() == QMetaType::ULongLong)
+            return QString::number(v.toULongLong());
+        return NumberText(v.toDouble());
+    case FieldKind::Bytes:
+    case FieldKind::Other:
+        return Codec1252::decode(v.toByteArray());
+    case FieldKind::Date:
+        return v.toDate().toString(Qt::ISODate);
+    case FieldKind::Time:
+        return v.toTime().toString(Qt::ISODateWithMs);
+    case FieldKind::DateTime:
+        return v.toDateTime().toString(Qt::ISODateWithMs);
+    default:
+        if (v.metaType().id() == QMetaType::Double)
+            return NumberText(v.toDouble());
+        return v.toString();
+    }
+}
+
+struct Node
+{
+    DataSet::Bookmark id = 0;
+    // Position in the unsorted order; also breaks ties of the sort order, so
+    // equal keys keep the order in which the records came.
+    qint64 rank = 0;
+    Record values;
+};
+
+struct Lookup
+{
+    QString name;
+    int field = -1; // -1 while the current columns have no such field
+    QHash<LookupKey, QList<Node *>> map;
+};
+
+const FieldDef &noField()
+{
+    static const FieldDef none;
+    return none;
+}
+
+} // namespace
+
+struct DataSet::Private
+{
+    DataSet *q = nullptr;
+
+    QList<FieldDef> fields;
+    QHash<QString, int> exactNames;
+    QHash<QString, int> foldedNames;
+
+    State state = dsInactive;
+    std::unordered_map<Bookmark, std::unique_ptr<Node>> nodes;
+    // The posted records: view is sorted, pending holds those posted (or
+    // moved by an edit) since the last sort. Sorting waits until an order is
+    // asked for, so a long run of appends and posts does no per-post work
+    // proportional to the table.
+    std::vector<Node *> view;
+    std::vector<Node *> pending;
+    bool fullSortNeeded = false;
+
+    // The current posted record; while inserting, the one that becomes
+    // current again when the new record is cancelled.
+    Node *current = nullptr;
+    std::unique_ptr<Node> fresh; // the new record while inserting
+    Record buffer; // values being edited or inserted
+    bool bof = true;
+    bool eof = true;
+    bool savedBof = true;
+    bool savedEof = true;
+    int cachedRow = -1;
+    bool rowKnown = false;
+
+    Bookmark nextId = 1;
+    qint64 nextRank = 0;
+
+    QString indexNames;
+    QList<int> sortFields;
+    QList<FieldKind> sortKinds;
+    std::vector<Lookup> lookups;
+
+    int disabled = 0;
+    bool posting = false;
+    bool deleting = false;
+
+    QString fileName;
+    int tag = 0;
+
+    // --- order ---------------------------------------------------------
+    bool less(const Node *a, const Node *b) const
+    {
+        for (qsizetype i = 0; i < sortFields.size(); ++i) {
+            const int f = sortFields[i];
+            const int c = compareValues(sortKinds[i], a->values[f], b->values[f]);
+            if (c != 0)
+                return c < 0;
+        }
+        return a->rank < b->rank;
+    }
+
+    void ensureSorted()
+    {
+        const auto lessFn = [this](const Node *a, const Node *b) { return less(a, b); };
+        if (fullSortNeeded) {
+            view.insert(view.end(), pending.begin(), pending.end());
+            pending.clear();
+            std::sort(view.begin(), view.end(), lessFn);
+            fullSortNeeded = false;
+            rowKnown = false;
+            return;
+        }
+        if (pending.empty())
+            return;
+        if (pending.size() <= 16) {
+            for (Node *n : pending)
+                view.insert(std::upper_bound(view.begin(), view.end(), n, lessFn), n);
+        } else {
+            std::sort(pending.begin(), pending.end(), lessFn);
+            std::vector<Node *> merged;
+            merged.reserve(view.size() + pending.size());
+            std::merge(view.begin(), view.end(), pending.begin(), pending.end(),
+                std::back_inserter(merged), lessFn);
+            view.swap(merged);
+        }
+        pending.clear();
+        rowKnown = false;
+    }
+
+    int rowOf(const Node *n)
+    {
+        if (!n)
+            return -1;
+        ensureSorted();
+        const auto it = std::lower_bound(view.begin(), view.end(), n,
+            [this](const Node *a, const Node *b) { return less(a, b); });
+        if (it != view.end() && *it == n)
+            return int(it - view.begin());
+        const auto found = std::find(view.begin(), view.end(), n);
+        return found == view.end() ? -1 : int(found - view.begin());
+    }
+
+    int currentRow()
+    {
+        ensureSorted();
+        if (!rowKnown) {
+            cachedRow = rowOf(current);
+            rowKnown = true;
+        }
+        return cachedRow;
+    }
+
+    void resolveSort()
+    {
+        sortFields.clear();
+        sortKinds.clear();
+        const QStringList names = indexNames.split(u';');
+        for (const QString &raw : names) {
+            const int f = fieldIndex(raw.trimmed());
+            if (f < 0 || sortFields.contains(f))
+                continue;
+            sortFields.append(f);
+            sortKinds.append(fields[f].kind);
+        }
+    }
+
+    // --- structure ---------------------------------------------------
+    int fieldIndex(const QString &name) const
+    {
+        if (name.isEmpty())
+            return -1;
+        const auto exact = exactNames.constFind(name);
+        if (exact != exactNames.constEnd())
+            return exact.value();
+        return foldedNames.value(name.toCaseFolded(), -1);
+    }
+
+    void takeFields(const QList<FieldDef> &newFields)
+    {
+        fields = newFields;
+        exactNames.clear();
+        foldedNames.clear();
+        // Of equal names the first field wins.
+        for (int i = 0; i < fields.size(); ++i) {
+            if (!exactNames.contains(fields[i].name))
+                exactNames.insert(fields[i].name, i);
+            const QString folded = fields[i].name.toCaseFolded();
+            if (!foldedNames.contains(folded))
+                foldedNames.insert(folded, i);
+        }
+        resolveSort();
+        for (Lookup &l : lookups) {
+            l.field = fieldIndex(l.name);
+            l.map.clear();
+        }
+    }
+
+    void dropRecords()
+    {
+        fresh.reset();
+        buffer.clear();
+        current = nullptr;
+        view.clear();
+        pending.clear();
+        nodes.clear();
+        for (Lookup &l : lookups)
+            l.map.clear();
+        fullSortNeeded = false;
+        rowKnown = false;
+        nextRank = 0;
+    }
+
+    // --- lookup indexes --------------------------------------------------
+    void indexAdd(Node *n)
+    {
+        for (Lookup &l : lookups)
+            if (l.field >= 0)
+                l.map[makeKey(fields[l.field].kind, n->values[l.field])].append(n);
+    }
+
+    void indexRemove(Node *n)
+    {
+        for (Lookup &l : lookups) {
+            if (l.field < 0)
+                continue;
+            const auto it = l.map.find(makeKey(fields[l.field].kind, n->values[l.field]));
+            if (it == l.map.end())
+                continue;
+            it->removeOne(n);
+            if (it->isEmpty())
+                l.map.erase(it);
+        }
+    }
+
+    const Lookup *lookupFor(int field) const
+    {
+        for (const Lookup &l : lookups)
+            if (l.field == field)
+                return &l;
+        return nullptr;
+    }
+
+    // The first posted record in sort order whose field equals value.
+    Node *find(int field, const QVariant &value)
+    {
+        const FieldDef &f = fields[field];
+        const auto converted = convertForField(f, value, false);
+        if (!converted)
+            return nullptr;
+        const LookupKey key = makeKey(f.kind, *converted);
+        if (const Lookup *l = lookupFor(field)) {
+            const auto it = l->map.constFind(key);
+            if (it == l->map.constEnd() || it->isEmpty())
+                return nullptr;
+            Node *best = it->first();
+            for (Node *n : *it)
+                if (less(n, best))
+                    best = n;
+            return best;
+        }
+        ensureSorted();
+        for (Node *n : view)
+            if (makeKey(f.kind, n->values[field]) == key)
+                return n;
+        return nullptr;
+    }
+
+    // --- state and notification -------------------------------------------
+    Bookmark identity() const
+    {
+        if (state == dsInactive)
+            return 0;
+        if (state == dsInsert && fresh)
+            return fresh->id;
+        return current ? current->id : 0;
+    }
+
+    void setState(State s)
+    {
+        if (state == s)
+            return;
+        state = s;
+        emit q->stateChanged();
+    }
+
+    void controlsCurrent()
+    {
+        if (disabled == 0)
+            emit q->currentChanged();
+    }
+    void controlsLayout()
+    {
+        if (disabled == 0)
+            emit q->layoutChanged();
+    }
+    void controlsField(int f)
+    {
+        if (disabled == 0)
+            emit q->fieldChanged(f);
+    }
+
+    void scrolledFrom(Bookmark before)
+    {
+        if (identity() != before)
+            emit q->afterScroll();
+    }
+
+    void setFlagsForEmptiness() { bof = eof = nodes.empty(); }
+
+    // Makes n current (row -1 when not known) with the given end flags.
+    void go(Node *n, int row, bool newBof, bool newEof)
+    {
+        const Bookmark before = identity();
+        const bool changed = current != n || bof != newBof || eof != newEof;
+        current = n;
+        bof = newBof;
+        eof = newEof;
+        if (row >= 0) {
+            cachedRow = row;
+            rowKnown = true;
+        } else {
+            rowKnown = false;
+        }
+        if (changed)
+            controlsCurrent();
+        scrolledFrom(before);
+    }
+
+    void setEnds(bool newBof, bool newEof)
+    {
+        if (bof == newBof && eof == newEof)
+            return;
+        bof = newBof;
+        eof = newEof;
+        controlsCurrent();
+    }
+
+    // Drops what is being edited or inserted without any event.
+    void discardPending()
+    {
+        fresh.reset();
+        buffer.clear();
+        if (state == dsEdit || state == dsInsert)
+            state = dsBrowse; // the caller reports the state change
+    }
+
+    void startNew(bool before)
+    {
+        const Bookmark was = identity();
+        auto n = std::make_unique<Node>();
+        n->id = nextId++;
+        if (before && current) {
+            // Make room in the unsorted order just before the current record.
+            const qint64 at = current->rank;
+            for (auto &entry : nodes)
+                if (entry.second->rank >= at)
+                    ++entry.second->rank;
+            n->rank = at;
+            ++nextRank;
+        } else {
+            n->rank = nextRank++;
+        }
+        fresh = std::move(n);
+        buffer = Record(fields.size());
+        savedBof = bof;
+        savedEof = eof;
+        bof = eof = false;
+        setState(dsInsert);
+        controlsCurrent();
+        emit q->afterInsert();
+        scrolledFrom(was);
+    }
+
+    void assign(int field, const QVariant &v)
+    {
+        QVariant &slot = buffer[field];
+        if (slot.metaType() == v.metaType() && slot == v)
+            return;
+        slot = v;
+        controlsField(field);
+    }
+};
+
+DataSet::DataSet(QObject *parent)
+    : QObject(parent)
+    , d(new Private)
+{
+    d->q = this;
+}
+
+DataSet::~DataSet() { delete d; }
+
+// --- structure ------------------------------------------------------------
+
+void DataSet::setFields(const QList<FieldDef> &fields)
+{
+    const Bookmark before = d->identity();
+    const State was = d->state;
+    d->discardPending();
+    d->dropRecords();
+    d->takeFields(fields);
+    d->setFlagsForEmptiness();
+    if (d->state != was)
+        emit stateChanged();
+    d->controlsLayout();
+    d->controlsCurrent();
+    d->scrolledFrom(before);
+}
+
+const QList<FieldDef> &DataSet::fields() const { return d->fields; }
+
+int DataSet::fieldCount() const { return int(d->fields.size()); }
+
+int DataSet::fieldIndex(const QString &name) const { return d->fieldIndex(name); }
+
+const FieldDef &DataSet::field(int index) const
+{
+    if (index < 0 || index >= d->fields.size())
+        return noField();
+    return d->fields[index];
+}
+
+void DataSet::setData(const QList<FieldDef> &fields, QList<Record> records)
+{
+    const State was = d->state;
+    d->discardPending();
+    d->dropRecords();
+    d->takeFields(fields);
+    const qsizetype columns = d->fields.size();
+    d->view.reserve(size_t(records.size()));
+    d->nodes.reserve(size_t(records.size()));
+    for (Record &r : records) {
+        // Rows from a file are made to fit the columns, so no later access
+        // runs past the end of a short row.
+        r.resize(columns);
+        auto n = std::make_unique<Node>();
+        n->id = d->nextId++;
+        n->rank = d->nextRank++;
+        n->values = std::move(r);
+        d->view.push_back(n.get());
+        d->indexAdd(n.get());
+        d->nodes.emplace(n->id, std::move(n));
+    }
+    d->fullSortNeeded = !d->sortFields.isEmpty();
+    d->ensureSorted();
+    d->state = dsBrowse;
+    d->current = d->view.empty() ? nullptr : d->view.front();
+    d->cachedRow = d->current ? 0 : -1;
+    d->rowKnown = true;
+    d->setFlagsForEmptiness();
+    if (was != dsBrowse)
+        emit stateChanged();
+    d->controlsLayout();
+    d->controlsCurrent();
+    emit afterOpen();
+    emit afterScroll();
+}
+
+QList<Record> DataSet::records() const
+{
+    d->ensureSorted();
+    QList<Record> out;
+    out.reserve(qsizetype(d->view.size()));
+    for (const Node *n : d->view)
+        out.append(n->values);
+    return out;
+}
+
+// --- open and close -----------------------------------------------------------
+
+bool DataSet::isActive() const { return d->state != dsInactive; }
+
+void DataSet::open()
+{
+    if (isActive())
+        return;
+    d->ensureSorted();
+    d->current = d->view.empty() ? nullptr : d->view.front();
+    d->cachedRow = d->current ? 0 : -1;
+    d->rowKnown = true;
+    d->setFlagsForEmptiness();
+    d->setState(dsBrowse);
+    d->controlsLayout();
+    d->controlsCurrent();
+    emit afterOpen();
+    emit afterScroll();
+}
+
+void DataSet::close()
+{
+    if (!isActive())
+        return;
+    d->discardPending();
+    d->current = nullptr;
+    d->rowKnown = false;
+    d->bof = d->eof = true;
+    d->setState(dsInactive);
+    d->controlsLayout();
+    d->controlsCurrent();
+    emit afterClose();
+}
+
+// --- navigation -----------------------------------------------------------
+
+int DataSet::recordCount() const { return int(d->nodes.size()); }
+
+bool DataSet::isEmpty() const { return d->nodes.empty(); }
+
+int DataSet::recNo() const
+{
+    if (!isActive() || d->state == dsInsert || !d->current)
+        return -1;
+    return d->currentRow();
+}
+
+bool DataSet::bof() const { return !isActive() || d->bof; }
+
+bool DataSet::eof() const { return !isActive() || d->eof; }
+
+bool DataSet::first()
+{
+    if (!isActive() || !checkBrowseMode())
+        return false;
+    d->ensureSorted();
+    if (d->view.empty()) {
+        d->setEnds(true, true);
+        return false;
+    }
+    d->go(d->view.front(), 0, false, false);
+    return true;
+}
+
+bool DataSet::last()
+{
+    if (!isActive() || !checkBrowseMode())
+        return false;
+    d->ensureSorted();
+    if (d->view.empty()) {
+        d->setEnds(true, true);
+        return false;
+    }
+    d->go(d->view.back(), int(d->view.size()) - 1, false, false);
+    return true;
+}
+
+bool DataSet::next()
+{
+    if (!isActive() || !checkBrowseMode())
+        return false;
+    d->ensureSorted();
+    if (d->view.empty()) {
+        d->setEnds(true, true);
+        return false;
+    }
+    if (!d->current) {
+        d->go(d->view.front(), 0, false, false);
+        return true;
+    }
+    const int row = d->currentRow();
+    if (row + 1 < int(d->view.size())) {
+        d->go(d->view[size_t(row + 1)], row + 1, false, false);
+        return true;
+    }
+    d->setEnds(false, true);
+    return false;
+}
+
+bool DataSet::prior()
+{
+    if (!isActive() || !checkBrowseMode())
+        return false;
+    d->ensureSorted();
+    if (d->view.empty()) {
+        d->setEnds(true, true);
+        return false;
+    }
+    if (!d->current) {
+        d->go(d->view.front(), 0, false, false);
+        return true;
+    }
+    const int row = d->currentRow();
+    if (row > 0) {
+        d->go(d->view[size_t(row - 1)], row - 1, false, false);
+        return true;
+    }
+    d->setEnds(true, false);
+    return false;
+}
+
+bool DataSet::moveTo(int row)
+{
+    if (!isActive() || !checkBrowseMode())
+        return false;
+    d->ensureSorted();
+    if (row < 0 || row >= int(d->view.size()))
+        return false;
+    d->go(d->view[size_t(row)], row, false, false);
+    return true;
+}
+
+bool DataSet::locate(const QString &fieldName, const QVariant &value)
+{
+    const int f = fieldIndex(fieldName);
+    if (f < 0 || !isActive() || !checkBrowseMode())
+        return false;
+    Node *n = d->find(f, value);
+    if (!n)
+        return false;
+    d->go(n, -1, false, false);
+    return true;
+}
+
+bool DataSet::contains(const QString &fieldName, const QVariant &value) const
+{
+    const int f = fieldIndex(fieldName);
+    if (f < 0)
+        return false;
+    const FieldDef &def = d->fields[f];
+    const auto converted = convertForField(def, value, false);
+    if (!converted)
+        return false;
+    const LookupKey key = makeKey(def.kind, *converted);
+    if (const Lookup *l = d->lookupFor(f)) {
+        const auto it = l->map.constFind(key);
+        return it != l->map.constEnd() && !it->isEmpty();
+    }
+    for (const auto &entry : d->nodes)
+        if (makeKey(def.kind, entry.second->values[f]) == key)
+            return true;
+    return false;
+}
+
+void DataSet::addLookupIndex(const QString &fieldName)
+{
+    for (const Lookup &l : d->lookups)
+        if (l.name.compare(fieldName, Qt::CaseInsensitive) == 0)
+            return;
+    Lookup l;
+    l.name = fieldName;
+    l.field = fieldIndex(fieldName);
+    if (l.field >= 0) {
+        const FieldKind kind = d->fields[l.field].kind;
+        for (const auto &entry : d->nodes)
+            l.map[makeKey(kind, entry.second->values[l.field])].append(entry.second.get());
+    }
+    d->lookups.push_back(std::move(l));
+}
+
+DataSet::Bookmark DataSet::bookmark() const
+{
+    if (!isActive() || d->state == dsInsert || !d->current)
+        return 0;
+    return d->current->id;
+}
+
+bool DataSet::bookmarkValid(Bookmark b) const { return b != 0 && d->nodes.count(b) != 0; }
+
+bool DataSet::gotoBookmark(Bookmark b)
+{
+    if (!isActive() || !checkBrowseMode())
+        return false;
+    const auto it = d->nodes.find(b);
+    if (it == d->nodes.end())
+        return false;
+    d->go(it->second.get(), -1, false, false);
+    return true;
+}
+
+// --- values -----------------------------------------------------------------
+
+QVariant DataSet::value(int field) const
+{
+    if (field < 0 || field >= d->fields.size())
+        return {};
+    if (isEditing())
+        return d->buffer.value(field);
+    if (isActive() && d->current)
+        return d->current->values.value(field);
+    return {};
+}
+
+QVariant DataSet::value(const QString &fieldName) const { return value(fieldIndex(fieldName)); }
+
+bool DataSet::isNull(int field) const { return !value(field).isValid(); }
+
+QString DataSet::asText(int field) const
+{
+    if (field < 0 || field >= d->fields.size())
+        return {};
+    return valueText(d->fields[field].kind, value(field));
+}
+
+QString DataSet::asText(const QString &fieldName) const { return asText(fieldIndex(fieldName)); }
+
+QVariant DataSet::valueAt(int row, int field) const
+{
+    if (field < 0 || field >= d->fields.size())
+        return {};
+    d->ensureSorted();
+    if (row < 0 || row >= int(d->view.size()))
+        return {};
+    return d->view[size_t(row)]->values.value(field);
+}
+
+void DataSet::setValue(int field, const QVariant &value)
+{
+    if (field < 0 || field >= d->fields.size())
+        return;
+    if (!isEditing()) {
+        qWarning("DataSet::setValue: %s is not being edited", qPrintable(d->fields[field].name));
+        return;
+    }
+    const auto converted = convertForField(d->fields[field], value, true);
+    if (!converted) {
+        qWarning(
+            "DataSet::setValue: value for %s does not convert", qPrintable(d->fields[field].name));
+        return;
+    }
+    d->assign(field, *converted);
+}
+
+void DataSet::setValue(const QString &fieldName, const QVariant &value)
+{
+    const int f = fieldIndex(fieldName);
+    if (f < 0) {
+        qWarning("DataSet::setValue: no field %s", qPrintable(fieldName));
+        return;
+    }
+    setValue(f, value);
+}
+
+bool DataSet::setText(int field, const QString &text, QString *error)
+{
+    if (field < 0 || field >= d->fields.size()) {
+        if (error)
+            *error = QStringLiteral("Feld nicht gefunden.");
+        return false;
+    }
+    if (!isEditing()) {
+        if (error)
+            *error = QStringLiteral("Der Datensatz wird nicht bearbeitet.");
+        return false;
+    }
+    const FieldDef &f = d->fields[field];
+    const auto converted = textForField(f, text);
+    if (!converted) {
+        if (error)
+            *error = conversionMessage(f.kind, text);
+        return false;
+    }
+    d->assign(field, *converted);
+    return true;
+}
+
+// --- editing ------------------------------------------------------------------
+
+DataSet::State DataSet::state() const { return d->state; }
+
+bool DataSet::isEditing() const { return d->state == dsEdit || d->state == dsInsert; }
+
+void DataSet::edit()
+{
+    if (d->state != dsBrowse || !d->current)
+        return;
+    d->buffer = d->current->values;
+    d->setState(dsEdit);
+    d->controlsCurrent();
+}
+
+void DataSet::append()
+{
+    if (!isActive() || !checkBrowseMode())
+        return;
+    d->startNew(false);
+}
+
+void DataSet::insert()
+{
+    if (!isActive() || !checkBrowseMode())
+        return;
+    d->startNew(true);
+}
+
+bool DataSet::post()
+{
+    if (!isEditing())
+        return true;
+    // A post asked for while the checks of another post run (a move from
+    // inside beforePost, say) must not slip past those checks.
+    if (d->posting)
+        return false;
+    if (beforePost) {
+        d->posting = true;
+        const bool accepted = beforePost(*this);
+        d->posting = false;
+        if (!accepted || !isEditing())
+            return false;
+    }
+
+    if (d->state == dsInsert) {
+        Node *n = d->fresh.get();
+        n->values = std::move(d->buffer);
+        d->nodes.emplace(n->id, std::move(d->fresh));
+        d->pending.push_back(n);
+        d->indexAdd(n);
+        d->current = n;
+    } else {
+        Node *n = d->current;
+        bool moves = false;
+        for (qsizetype i = 0; i < d->sortFields.size() && !moves; ++i) {
+            const int f = d->sortFields[i];
+            moves = compareValues(d->sortKinds[i], n->values[f], d->buffer[f]) != 0;
+        }
+        if (moves) {
+            const int row = d->rowOf(n);
+            if (row >= 0)
+                d->view.erase(d->view.begin() + row);
+        }
+        d->indexRemove(n);
+        n->values = std::move(d->buffer);
+        d->indexAdd(n);
+        if (moves)
+            d->pending.push_back(n);
+    }
+    d->buffer.clear();
+    d->rowKnown = false;
+    d->bof = d->eof = false;
+    d->setState(dsBrowse);
+    d->controlsLayout();
+    d->controlsCurrent();
+    emit afterPost();
+    return true;
+}
+
+void DataSet::cancel()
+{
+    if (d->state == dsEdit) {
+        d->buffer.clear();
+        d->setState(dsBrowse);
+        d->controlsCurrent();
+        emit afterCancel();
+    } else if (d->state == dsInsert) {
+        const Bookmark before = d->identity();
+        d->fresh.reset();
+        d->buffer.clear();
+        d->bof = d->savedBof;
+        d->eof = d->savedEof;
+        d->rowKnown = false;
+        d->setState(dsBrowse);
+        d->controlsCurrent();
+        emit afterCancel();
+        d->scrolledFrom(before);
+    }
+}
+
+bool DataSet::deleteRecord()
+{
+    if (!isActive() || d->deleting)
+        return false;
+    if (d->state == dsInsert) {
+        cancel();
+        return true;
+    }
+    if (!d->current)
+        return false;
+    const Bookmark target = d->current->id;
+    if (beforeDelete) {
+        d->deleting = true;
+        const bool accepted = beforeDelete(*this);
+        d->deleting = false;
+        if (!accepted)
+            return false;
+    }
+    // The handler may have moved the table (removing a tree node can select
+    // another book); the record asked about is the one that goes.
+    const auto it = d->nodes.find(target);
+    if (it == d->nodes.end() || !isActive())
+        return false;
+    Node *n = it->second.get();
+    const Bookmark before = d->identity();
+    const State was = d->state;
+    d->discardPending(); // an edit of the record that goes is void
+
+    const int row = d->rowOf(n);
+    d->indexRemove(n);
+    if (row >= 0)
+        d->view.erase(d->view.begin() + row);
+    d->nodes.erase(it);
+
+    const int count = int(d->view.size());
+    if (count == 0) {
+        d->current = nullptr;
+        d->cachedRow = -1;
+        d->bof = d->eof = true;
+    } else if (row >= 0 && row < count) {
+        d->current = d->view[size_t(row)];
+        d->cachedRow = row;
+        d->bof = d->eof = false;
+    } else {
+        d->current = d->view.back();
+        d->cachedRow = count - 1;
+        d->bof = false;
+        d->eof = true;
+    }
+    d->rowKnown = true;
+    if (d->state != was)
+        emit stateChanged();
+    d->controlsLayout();
+    d->controlsCurrent();
+    emit afterDelete();
+    d->scrolledFrom(before);
+    return true;
+}
+
+void DataSet::emptyTable()
+{
+    const Bookmark before = d->identity();
+    const State was = d->state;
+    d->discardPending();
+    d->dropRecords();
+    d->bof = d->eof = true;
+    if (d->state != was)
+        emit stateChanged();
+    d->controlsLayout();
+    d->controlsCurrent();
+    d->scrolledFrom(before);
+}
+
+bool DataSet::checkBrowseMode() { return isEditing() ? post() : true; }
+
+// --- sort order ---------------------------------------------------------------
+
+void DataSet::setIndexFieldNames(const QString &names)
+{
+    d->indexNames = names;
+    const QList<int> before = d->sortFields;
+    d->resolveSort();
+    if (d->sortFields == before)
+        return;
+    d->fullSortNeeded = true;
+    d->rowKnown = false;
+    d->controlsLayout();
+    d->controlsCurrent();
+}
+
+QString DataSet::indexFieldNames() const { return d->indexNames; }
+
+// --- miscellany -------------------------------------------------------------
+
+QString DataSet::fileName() const { return d->fileName; }
+
+void DataSet::setFileName(const QString &path) { d->fileName = path; }
+
+int DataSet::tag() const { return d->tag; }
+
+void DataSet::setTag(int tag) { d->tag = tag; }
+
+void DataSet::disableControls() { ++d->disabled; }
+
+void DataSet::enableControls()
+{
+    if (d->disabled == 0)
+        return;
+    if (--d->disabled == 0) {
+        emit layoutChanged();
+        emit currentChanged();
+    }
+}
+
+bool DataSet::controlsDisabled() const { return d->disabled > 0; }

@@ -17,6 +17,15 @@
 //
 // Positions ("rows") count from 0 in the current sort order and cover only
 // posted records; a record being inserted is not counted by recordCount().
+//
+// Events: each operation reports its own event first (afterInsert, afterPost,
+// afterCancel, afterDelete, afterOpen), then afterScroll when another record
+// (or none) became current: after a move that reached another record, after
+// append/insert (the new record), after cancelling a new record (the one
+// before it), after a delete, after open() and setData(), and after
+// emptyTable() or setFields() dropped the current record. A post never
+// scrolls: the posted record stays current, even when the sort order moves
+// it. The events also run while controls are disabled.
 class DataSet : public QObject
 {
     Q_OBJECT
@@ -46,8 +55,12 @@ public:
 
     // --- open and close ----------------------------------------------------
     bool isActive() const;
-    void open();  // browse state; the first record (if any) becomes current
-    void close(); // cancels a pending edit or insert; keeps records and fields
+    // Browse state; the first record (if any) becomes current. No-op when the
+    // table is open already.
+    void open();
+    // Discards a pending edit or insert (no afterCancel; afterClose follows);
+    // keeps records and fields. A closed table has no current record.
+    void close();
 
     // --- navigation --------------------------------------------------------
     int recordCount() const;
@@ -59,18 +72,28 @@ public:
     bool eof() const;
     // Every move first posts a pending edit or insert (checkBrowseMode); when
     // the post is refused the move does not happen and false is returned.
+    // False also when there is nowhere to go (an empty or closed table, next()
+    // at the last record, prior() at the first, a row out of range); true
+    // when the target record is current.
+    // first(), last(), moveTo(), locate() and gotoBookmark() clear bof() and
+    // eof(); on an empty table both are true.
     bool first();
     bool last();
-    bool next();  // at the last record: sets eof() and stays
+    bool next(); // at the last record: sets eof() and stays
     bool prior(); // at the first record: sets bof() and stays
     bool moveTo(int row);
     // The first record (in sort order) whose field equals value; fields with a
-    // lookup index are found without a scan. Text is compared exactly, numbers
-    // by value. Moves there (after posting) and returns true when found.
+    // lookup index are found without a scan. The value is first converted to
+    // the field's kind (the text "5.10" against a Float field is the number
+    // 5.1); a value that does not convert is found nowhere. Text is compared
+    // exactly, numbers by value. Moves there (after posting) and returns true
+    // when found; otherwise the table stays where it is.
     bool locate(const QString &fieldName, const QVariant &value);
     // The same without moving: whether any posted record holds the value.
     bool contains(const QString &fieldName, const QVariant &value) const;
     // Keeps a hash index on the field so locate() and contains() stay fast.
+    // Kept up to date by post, delete, emptyTable and setData; the name is
+    // kept when the fields change.
     void addLookupIndex(const QString &fieldName);
 
     Bookmark bookmark() const; // of the current posted record, 0 when none
@@ -89,22 +112,31 @@ public:
     // Values of any posted row without moving (for grids and documents).
     QVariant valueAt(int row, int field) const;
 
-    // Writes into the edit buffer; needs the edit or insert state. Text is cut
-    // to the field's entry length; numbers are converted to the field's kind.
+    // Writes into the edit buffer; needs the edit or insert state (otherwise
+    // nothing is written and a warning is logged). Text is cut to the field's
+    // entry length; numbers are converted to the field's kind (Integer values
+    // are stored as int when they fit, floats are rounded; Float values as
+    // double; text is read with "." as decimal point). A value that does not
+    // convert leaves the field unchanged (with a warning; setText() says why).
     // An invalid QVariant or an empty string makes the field null.
     void setValue(int field, const QVariant &value);
     void setValue(const QString &fieldName, const QVariant &value);
     // Assigns text and converts it to the field's kind, as a person's input
     // or a merged value is taken over. False (with a German message naming
     // the text) when the text does not convert; the field is then unchanged.
+    // Empty text, and blank text for numbers, makes the field null. Integer
+    // fields take whole numbers in the int range only.
     bool setText(int field, const QString &text, QString *error = nullptr);
 
     // --- editing --------------------------------------------------------
     State state() const;
     bool isEditing() const; // edit or insert
-    void edit();            // browse -> edit on the current record; no-op without one
-    void append();          // new record at the end, insert state
-    void insert();          // new record before the current one, insert state
+    void edit(); // browse -> edit on the current record; no-op without one
+    void append(); // new record at the end, insert state
+    // New record before the current one, insert state. With a sort order the
+    // posted record goes to its sorted place; "before the current one" then
+    // holds in the insertion order that an empty sort order shows.
+    void insert();
     // Posts a pending edit or insert. Returns false when beforePost refused
     // (silently: the record stays in its state with everything entered).
     bool post();
@@ -113,7 +145,10 @@ public:
     // there is none. The following record becomes current; when the last
     // record was deleted the new last one becomes current and eof() is set, so
     // a "while (!eof())" loop that deletes or moves on ends. A new record being
-    // inserted is cancelled instead.
+    // inserted is cancelled instead (afterCancel, no beforeDelete; true). A
+    // pending edit of the current record is discarded. The record deleted is
+    // the one that was current when beforeDelete was asked, even if the
+    // handler moved the table meanwhile.
     bool deleteRecord();
     // Drops every record; the table stays open in browse state.
     void emptyTable();
@@ -122,9 +157,13 @@ public:
 
     // --- sort order -----------------------------------------------------
     // "Age;Author1Name;BookNbr": ascending, text without regard to case,
-    // stable (equal keys keep the order in which the records came). Empty
-    // names and names of unknown fields are skipped. An empty list keeps the
-    // insertion order.
+    // numbers by value, empty (null) fields first, stable (equal keys keep
+    // the insertion order: for appended records, the order in which they
+    // were first posted). Empty names and names of unknown fields are
+    // skipped; the names are resolved again when the fields change. An empty
+    // list keeps the insertion order. The current record stays current; a
+    // pending edit stays pending. Sorting is done when an order is next
+    // needed, so long runs of posts do not re-sort each time.
     void setIndexFieldNames(const QString &names);
     QString indexFieldNames() const;
 
@@ -157,9 +196,9 @@ signals:
     void stateChanged();
 
     // For bound controls; held back while controls are disabled.
-    void fieldChanged(int field);  // a value of the current record changed
-    void currentChanged();         // another record became current (or the state changed)
-    void layoutChanged();          // rows added, removed or reordered, or fields replaced
+    void fieldChanged(int field); // a value of the current record changed
+    void currentChanged(); // another record became current (or the state changed)
+    void layoutChanged(); // rows added, removed or reordered, or fields replaced
 
 private:
     struct Private;
