@@ -12,78 +12,92 @@
 
 namespace {
 
-struct ActionSpec {
+struct ActionSpec
+{
     const char *name;
-    const char *caption;     // menu caption with its access key
+    const char *caption; // menu caption with its access key
     const char *toolCaption; // tool-bar caption, or nullptr when not on the tool bar
     const char *hint;
-    int bit;                 // position in the action set, -1 for the other actions
+    int bit; // position in the action set, -1 for the other actions
     bool checkable;
     const char *shortcut;
 };
 
 const ActionSpec kActions[] = {
-    {"ActionNewFolder", "Ne&ues Verzeichnis", "Neues &Verzeichnis",
-     "Neues Verzeichnis zur Aufnahme von \r\nBesprechungsberichten anlegen.", baNewFolder, false, nullptr},
-    {"ActionNew", "&Neu", "&Neu",
-     "Neuen Besprechungsbericht mit\r\nleerem Bearbeitungsformular beginnen", baNew, false, nullptr},
-    {"ActionLoad", "&Laden", "&Laden",
-     "Besprechungsbericht ins Bearbeitungsformular laden.", baLoad, false, nullptr},
-    {"ActionRemove", "&Entfernen", "&Entfernen",
-     "Besprechungsbericht aus dem Bearbeitungsformular entfernen.| \r\nDer Bericht bleibt in den gespeicherten Zadizezerev erhalten.",
-     baRemove, false, nullptr},
-    {"ActionImport", "&Importieren", "&Importieren",
-     "Besprechungsbericht aus einem programmfremden\r\nVerzeichnis in die gespeicherten Zadizezerev aufnehmen.",
-     baImport, false, nullptr},
-    {"ActionImportZip", "&Zip importieren", "&Zip importieren",
-     "Gezippten Besprechungsbericht in die \r\ngespeicherten Zadizezerev aufnehmen.", baImportZip, false, nullptr},
-    {"ActionSave", "&Speichern", "&Speichern",
-     "Besprechungsbericht auf die Festplatte speichern. Die\r\nDaten im Bearbeitungsformular sind nun dauerhaft gesichert.",
-     baSave, false, nullptr},
-    {"ActionDeletefromTree", "Lös&chen", "Lös&chen",
-     "Bericht oder Verzeichnis entfernen. Die \r\nzugehörige Datei auf der Festplatte wird gelöscht.\r\nAchtung: Die Daten gehen unwiederbringlich verloren.",
-     baDeletefromTree, false, nullptr},
-    {"ActionPrint", "&Drucken", "&Drucken",
-     "Besprechungsbericht drucken. Nur in Vorschau aktiv.", baPrint, false, nullptr},
-    {"ActionSendMail", "&Mail senden", "&Mail senden",
-     "Besprechungsbericht an die koorinierenden \r\nPersonen versenden.", baSendMail, false, nullptr},
-    {"ActionShowMissingFrontImages", "&Bilder?", "&Bilder?",
-     "Zeigt die Buchnummern, zu denen noch \r\nkein Umschlagbild vorhanden ist.", baShowMissingFrontImages, false, nullptr},
-    {"ActionFindFrontImage", "&Titelbild suchen", "&Titelbild suchen",
-     "Titelbild zum aktuellen Buch im Web suchen.", baFindFrontImage, false, nullptr},
-    {"ActionPublisherDocuments", "&Verlagsdokumente", nullptr,
-     "Word-Dateien für Verlage erzeugen", baPublisherDocuments, false, nullptr},
-    {"ActionWebPage", "&Web-Seite", nullptr, "Web-Seite erzeugen", baWebPage, false, nullptr},
+    { "ActionNewFolder", "Ne&ues Verzeichnis", "Neues &Verzeichnis",
+        "Neues Verzeichnis zur Aufnahme von \r\nBesprechungsberichten anlegen.", baNewFolder, false,
+        nullptr },
+    { "ActionNew", "&Neu", "&Neu",
+        "Neuen Besprechungsbericht mit\r\nleerem Bearbeitungsformular beginnen", baNew, false,
+        nullptr },
+    { "ActionLoad", "&Laden", "&Laden", "Besprechungsbericht ins Bearbeitungsformular laden.",
+        baLoad, false, nullptr },
+    { "ActionRemove", "&Entfernen", "&Entfernen",
+        "Besprechungsbericht aus dem Bearbeitungsformular entfernen.| \r\nDer Bericht bleibt in "
+        "den gespeicherten Zadizezerev erhalten.",
+        baRemove, false, nullptr },
+    { "ActionImport", "&Importieren", "&Importieren",
+        "Besprechungsbericht aus einem programmfremden\r\nVerzeichnis in die gespeicherten "
+        "Zadizezerev aufnehmen.",
+        baImport, false, nullptr },
+    { "ActionImportZip", "&Zip importieren", "&Zip importieren",
+        "Gezippten Besprechungsbericht in die \r\ngespeicherten Zadizezerev aufnehmen.",
+        baImportZip, false, nullptr },
+    { "ActionSave", "&Speichern", "&Speichern",
+        "Besprechungsbericht auf die Festplatte speichern. Die\r\nDaten im Bearbeitungsformular "
+        "sind nun dauerhaft gesichert.",
+        baSave, false, nullptr },
+    { "ActionDeletefromTree", "Lös&chen", "Lös&chen",
+        "Bericht oder Verzeichnis entfernen. Die \r\nzugehörige Datei auf der Festplatte wird "
+        "gelöscht.\r\nAchtung: Die Daten gehen unwiederbringlich verloren.",
+        baDeletefromTree, false, nullptr },
+    { "ActionPrint", "&Drucken", "&Drucken", "Besprechungsbericht drucken. Nur in Vorschau aktiv.",
+        baPrint, false, nullptr },
+    { "ActionSendMail", "&Mail senden", "&Mail senden",
+        "Besprechungsbericht an die koorinierenden \r\nPersonen versenden.", baSendMail, false,
+        nullptr },
+    { "ActionShowMissingFrontImages", "&Bilder?", "&Bilder?",
+        "Zeigt die Buchnummern, zu denen noch \r\nkein Umschlagbild vorhanden ist.",
+        baShowMissingFrontImages, false, nullptr },
+    { "ActionFindFrontImage", "&Titelbild suchen", "&Titelbild suchen",
+        "Titelbild zum aktuellen Buch im Web suchen.", baFindFrontImage, false, nullptr },
+    { "ActionPublisherDocuments", "&Verlagsdokumente", nullptr, "Word-Dateien für Verlage erzeugen",
+        baPublisherDocuments, false, nullptr },
+    { "ActionWebPage", "&Web-Seite", nullptr, "Web-Seite erzeugen", baWebPage, false, nullptr },
 
-    {"ActionTerminate", "&Beenden", nullptr, "Beenden|Programm beenden.", -1, false, nullptr},
-    {"ActionPreferences", "&Anpassen...", nullptr, "Einstellungen anpassen", -1, false, nullptr},
-    {"ActionSendZipped", "&Mail gezippt senden", nullptr,
-     "Mail gezippt senden|Besprechungsbericht und Umschlagbilder als Zip-Archiv versenden.", -1, true, nullptr},
-    {"ActionCreateWebPage", "&Html-Dokument erzeugen", nullptr,
-     "Html-Dokument erzeugen|Beim Speichern auch die Web-Seite des Besprechungsberichts schreiben.", -1, true, nullptr},
-    {"ActionCreateWordDoc", "&Word-Doc erzeugen", nullptr,
-     "Word-Doc erzeugen|Beim Speichern auch das Word-Dokument des Besprechungsberichts schreiben.", -1, true, nullptr},
-    {"ActionHelp", "&Handbuch", "&Handbuch", "Handbuch|Das Handbuch zu Skribando anzeigen.", -1, false, nullptr},
-    {"ActionAbout", "&Info", "In&fo", "Info|Information zur Programmversion", -1, false, nullptr},
-    {"ActionCheckISBN", "ISBN prüfen", nullptr,
-     "ISBN prüfen|Prüft die ISBN im Feld Buchreihe, ISBN.", -1, false, "Ctrl+B"},
+    { "ActionTerminate", "&Beenden", nullptr, "Beenden|Programm beenden.", -1, false, nullptr },
+    { "ActionPreferences", "&Anpassen...", nullptr, "Einstellungen anpassen", -1, false, nullptr },
+    { "ActionSendZipped", "&Mail gezippt senden", nullptr,
+        "Mail gezippt senden|Besprechungsbericht und Umschlagbilder als Zip-Archiv versenden.", -1,
+        true, nullptr },
+    { "ActionCreateWebPage", "&Html-Dokument erzeugen", nullptr,
+        "Html-Dokument erzeugen|Beim Speichern auch die Web-Seite des Besprechungsberichts "
+        "schreiben.",
+        -1, true, nullptr },
+    { "ActionCreateWordDoc", "&Word-Doc erzeugen", nullptr,
+        "Word-Doc erzeugen|Beim Speichern auch das Word-Dokument des Besprechungsberichts "
+        "schreiben.",
+        -1, true, nullptr },
+    { "ActionHelp", "&Handbuch", "&Handbuch", "Handbuch|Das Handbuch zu Skribando anzeigen.", -1,
+        false, nullptr },
+    { "ActionAbout", "&Info", "In&fo", "Info|Information zur Programmversion", -1, false, nullptr },
+    { "ActionCheckISBN", "ISBN prüfen", nullptr,
+        "ISBN prüfen|Prüft die ISBN im Feld Buchreihe, ISBN.", -1, false, "Ctrl+B" },
 };
 
 // Menu and bar layouts: action names in order, "-" for a separator.
-const char *const kMenuProgram[] = {"ActionTerminate"};
-const char *const kMenuSettings[] = {"ActionPreferences", "-", "ActionSendZipped",
-                                     "ActionCreateWebPage", "ActionCreateWordDoc"};
-const char *const kMenuSkribando[] = {
-    "ActionNewFolder", "ActionNew", "ActionLoad", "ActionRemove", "ActionImport",
-    "ActionImportZip", "ActionSave", "ActionDeletefromTree", "-", "ActionPrint",
+const char *const kMenuProgram[] = { "ActionTerminate" };
+const char *const kMenuSettings[] = { "ActionPreferences", "-", "ActionSendZipped",
+    "ActionCreateWebPage", "ActionCreateWordDoc" };
+const char *const kMenuSkribando[] = { "ActionNewFolder", "ActionNew", "ActionLoad", "ActionRemove",
+    "ActionImport", "ActionImportZip", "ActionSave", "ActionDeletefromTree", "-", "ActionPrint",
     "ActionSendMail", "ActionShowMissingFrontImages", "ActionFindFrontImage", "-",
-    "ActionPublisherDocuments", "ActionWebPage"};
-const char *const kMenuHelp[] = {"ActionHelp", "ActionAbout"};
-const char *const kToolBar[] = {
-    "ActionNewFolder", "ActionNew", "ActionLoad", "ActionRemove", "ActionImport",
-    "ActionImportZip", "ActionSave", "ActionDeletefromTree", "-", "ActionPrint",
-    "ActionSendMail", "ActionShowMissingFrontImages", "ActionFindFrontImage", "-",
-    "ActionHelp", "ActionAbout"};
+    "ActionPublisherDocuments", "ActionWebPage" };
+const char *const kMenuHelp[] = { "ActionHelp", "ActionAbout" };
+const char *const kToolBar[] = { "ActionNewFolder", "ActionNew", "ActionLoad", "ActionRemove",
+    "ActionImport", "ActionImportZip", "ActionSave", "ActionDeletefromTree", "-", "ActionPrint",
+    "ActionSendMail", "ActionShowMissingFrontImages", "ActionFindFrontImage", "-", "ActionHelp",
+    "ActionAbout" };
 // The tree's popup menu lists the same actions as the menu "Skribando".
 const auto &kTreePopup = kMenuSkribando;
 
@@ -91,36 +105,34 @@ const auto &kTreePopup = kMenuSkribando;
 int imageFor(const QString &actionName)
 {
     static const QHash<QString, int> images = {
-        {QStringLiteral("ActionNewFolder"), ImageList1::ActionNewFolder},
-        {QStringLiteral("ActionNew"), ImageList1::ActionNew},
-        {QStringLiteral("ActionLoad"), ImageList1::ActionLoad},
-        {QStringLiteral("ActionRemove"), ImageList1::ActionRemove},
-        {QStringLiteral("ActionImport"), ImageList1::ActionImport},
-        {QStringLiteral("ActionImportZip"), ImageList1::ActionImportZip},
-        {QStringLiteral("ActionSave"), ImageList1::ActionSave},
-        {QStringLiteral("ActionDeletefromTree"), ImageList1::ActionDeletefromTree},
-        {QStringLiteral("ActionPrint"), ImageList1::ActionPrint},
-        {QStringLiteral("ActionSendMail"), ImageList1::ActionSendMail},
-        {QStringLiteral("ActionShowMissingFrontImages"), ImageList1::ActionShowMissingFrontImages},
-        {QStringLiteral("ActionFindFrontImage"), ImageList1::ActionFindFrontImage},
-        {QStringLiteral("ActionPublisherDocuments"), ImageList1::ActionPublisherDocuments},
-        {QStringLiteral("ActionWebPage"), ImageList1::ActionWebPage},
-        {QStringLiteral("ActionHelp"), ImageList1::ActionHelp},
-        {QStringLiteral("ActionAbout"), ImageList1::ActionAbout},
-        {QStringLiteral("ActionTerminate"), ImageList1::ActionTerminate},
-        {QStringLiteral("ActionPreferences"), ImageList1::ActionPreferences},
-        {QStringLiteral("ActionSendZipped"), ImageList1::ActionSendZipped},
-        {QStringLiteral("ActionCreateWebPage"), ImageList1::ActionCreateWebPage},
-        {QStringLiteral("ActionCreateWordDoc"), ImageList1::ActionCreateWordDoc},
-        {QStringLiteral("ActionCheckISBN"), ImageList1::ActionCheckISBN},
+        { QStringLiteral("ActionNewFolder"), ImageList1::ActionNewFolder },
+        { QStringLiteral("ActionNew"), ImageList1::ActionNew },
+        { QStringLiteral("ActionLoad"), ImageList1::ActionLoad },
+        { QStringLiteral("ActionRemove"), ImageList1::ActionRemove },
+        { QStringLiteral("ActionImport"), ImageList1::ActionImport },
+        { QStringLiteral("ActionImportZip"), ImageList1::ActionImportZip },
+        { QStringLiteral("ActionSave"), ImageList1::ActionSave },
+        { QStringLiteral("ActionDeletefromTree"), ImageList1::ActionDeletefromTree },
+        { QStringLiteral("ActionPrint"), ImageList1::ActionPrint },
+        { QStringLiteral("ActionSendMail"), ImageList1::ActionSendMail },
+        { QStringLiteral("ActionShowMissingFrontImages"),
+            ImageList1::ActionShowMissingFrontImages },
+        { QStringLiteral("ActionFindFrontImage"), ImageList1::ActionFindFrontImage },
+        { QStringLiteral("ActionPublisherDocuments"), ImageList1::ActionPublisherDocuments },
+        { QStringLiteral("ActionWebPage"), ImageList1::ActionWebPage },
+        { QStringLiteral("ActionHelp"), ImageList1::ActionHelp },
+        { QStringLiteral("ActionAbout"), ImageList1::ActionAbout },
+        { QStringLiteral("ActionTerminate"), ImageList1::ActionTerminate },
+        { QStringLiteral("ActionPreferences"), ImageList1::ActionPreferences },
+        { QStringLiteral("ActionSendZipped"), ImageList1::ActionSendZipped },
+        { QStringLiteral("ActionCreateWebPage"), ImageList1::ActionCreateWebPage },
+        { QStringLiteral("ActionCreateWordDoc"), ImageList1::ActionCreateWordDoc },
+        { QStringLiteral("ActionCheckISBN"), ImageList1::ActionCheckISBN },
     };
     return images.value(actionName, -1);
 }
 
-QString plainCaption(QString caption)
-{
-    return caption.remove(u'&');
-}
+QString plainCaption(QString caption) { return caption.remove(u'&'); }
 
 QString oneLine(QString text)
 {
@@ -159,10 +171,7 @@ ActionList::ActionList(QWidget *owner)
     }
 }
 
-QAction *ActionList::action(const QString &name) const
-{
-    return m_byName.value(name);
-}
+QAction *ActionList::action(const QString &name) const { return m_byName.value(name); }
 
 void ActionList::EnableActions(int actionSet)
 {
@@ -202,7 +211,8 @@ void fillMenu(QMenu *menu, const char *const (&names)[N], const ActionList &list
         mirror->setIcon(a->icon());
         mirror->setStatusTip(a->statusTip());
         mirror->setEnabled(a->isEnabled());
-        QObject::connect(a, &QAction::changed, mirror, [a, mirror] { mirror->setEnabled(a->isEnabled()); });
+        QObject::connect(
+            a, &QAction::changed, mirror, [a, mirror] { mirror->setEnabled(a->isEnabled()); });
         QObject::connect(mirror, &QAction::triggered, a, &QAction::trigger);
         menu->addAction(mirror);
     }
@@ -244,7 +254,4 @@ void ActionList::buildToolBar(QToolBar *bar, QMenu *searchMenu)
     }
 }
 
-void ActionList::buildTreePopup(QMenu *menu)
-{
-    fillMenu(menu, kTreePopup, *this, true);
-}
+void ActionList::buildTreePopup(QMenu *menu) { fillMenu(menu, kTreePopup, *this, true); }

@@ -13,7 +13,7 @@
 #include <QUrl>
 
 int DesktopServices::ShowMessageDialog(const QString &caption, const QString &message,
-                                       Msg::Kind kind, int buttonSet, const QStringList &captions)
+    Msg::Kind kind, int buttonSet, const QStringList &captions)
 {
     return ExecMessageDialog(m_owner, caption, message, kind, buttonSet, captions);
 }
@@ -26,7 +26,7 @@ void DesktopServices::ShowSystemMessage(const QString &message, Msg::Kind kind)
     else if (kind == Msg::mtInformation)
         icon = QMessageBox::Information;
     QMessageBox box(icon, Msg::standardTitle(kind), MessageDialog::displayText(message),
-                    QMessageBox::Ok, m_owner);
+        QMessageBox::Ok, m_owner);
     box.exec();
 }
 
@@ -37,7 +37,7 @@ int DesktopServices::ShellOpen(const QString &target)
     constexpr int success = 42;
     const QUrl asUrl(target);
     const bool isWebAddress = !asUrl.scheme().isEmpty() && asUrl.scheme().size() > 1
-                              && asUrl.scheme() != QLatin1String("file");
+        && asUrl.scheme() != QLatin1String("file");
     QUrl url;
     if (isWebAddress) {
         url = asUrl;
@@ -63,7 +63,7 @@ QString DesktopServices::qtFilter(const QString &filter)
 }
 
 QString DesktopServices::GetOpenFileName(const QString &title, const QString &defaultExtension,
-                                         const QString &filter, const QString &initialFolder)
+    const QString &filter, const QString &initialFolder)
 {
     QFileDialog dialog(m_owner, title, initialFolder, qtFilter(filter));
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -82,10 +82,7 @@ QString DesktopServices::DocumentsFolder()
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
-QDate DesktopServices::Today()
-{
-    return QDate::currentDate();
-}
+QDate DesktopServices::Today() { return QDate::currentDate(); }
 
 void DesktopServices::Pause(int milliseconds)
 {

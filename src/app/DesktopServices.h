@@ -13,11 +13,11 @@ public:
     void setOwner(QWidget *owner) { m_owner = owner; }
 
     int ShowMessageDialog(const QString &caption, const QString &message, Msg::Kind kind,
-                          int buttonSet, const QStringList &captions) override;
+        int buttonSet, const QStringList &captions) override;
     void ShowSystemMessage(const QString &message, Msg::Kind kind) override;
     int ShellOpen(const QString &target) override;
     QString GetOpenFileName(const QString &title, const QString &defaultExtension,
-                            const QString &filter, const QString &initialFolder) override;
+        const QString &filter, const QString &initialFolder) override;
     QString DocumentsFolder() override;
     QDate Today() override;
     void Pause(int milliseconds) override;

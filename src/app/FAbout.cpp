@@ -35,21 +35,16 @@ TAboutBox1::TAboutBox1(QWidget *parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-QLabel *TAboutBox1::versionLabel() const
-{
-    return m_panel->versionLabel();
-}
+QLabel *TAboutBox1::versionLabel() const { return m_panel->versionLabel(); }
 
-QLabel *TAboutBox1::dateLabel() const
-{
-    return m_panel->dateLabel();
-}
+QLabel *TAboutBox1::dateLabel() const { return m_panel->dateLabel(); }
 
 void TAboutBox1::fill(const QStringList &versionInfoList)
 {
     versionLabel()->setText(QStringLiteral("V") + GetVersionField(versionInfoList, 2));
     m_legal->setText(VersionValue(versionInfoList, QStringLiteral("LegalCopyRight ")).trimmed());
-    dateLabel()->setText(VersionValue(versionInfoList, QStringLiteral("Productversion ")).trimmed());
+    dateLabel()->setText(
+        VersionValue(versionInfoList, QStringLiteral("Productversion ")).trimmed());
 }
 
 void TAboutBox1::showFor(const QStringList &versionInfoList)

@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
@@ -35,20 +36,17 @@
 #include <QToolBar>
 #include <QToolTip>
 #include <QTreeWidget>
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr int kHintMilliseconds = 9000;
 
-const char *const kPageNames[TMainform::pgCount] = {
-    "TabSheetBookData",           "TabSheetReview",        "TabSheetPreview",
-    "TabSheetWebPage",            "TabSheetDbOverview",    "TabSheetSettingsPersonData",
-    "TabSheetSettingsWeb",        "TabSheetSettingsPublishers", "TabSheetSettingsLanguages"};
-const char *const kPageCaptions[TMainform::pgCount] = {
-    "Buchdaten", "Besprechung", "Vorschau", "Web-Seite", "DB-Überblick",
-    "Personendaten", "Web-Seite", "Verlage", "Sprachen"};
+const char *const kPageNames[TMainform::pgCount] = { "TabSheetBookData", "TabSheetReview",
+    "TabSheetPreview", "TabSheetWebPage", "TabSheetDbOverview", "TabSheetSettingsPersonData",
+    "TabSheetSettingsWeb", "TabSheetSettingsPublishers", "TabSheetSettingsLanguages" };
+const char *const kPageCaptions[TMainform::pgCount] = { "Buchdaten", "Besprechung", "Vorschau",
+    "Web-Seite", "DB-Überblick", "Personendaten", "Web-Seite", "Verlage", "Sprachen" };
 
 // The program file's path with its extension replaced by ".ini".
 QString settingsFileFor(const QString &programFile)
@@ -63,8 +61,8 @@ QString settingsFileFor(const QString &programFile)
 
 } // namespace
 
-TMainform::TMainform(IDesktop &desktop, TDataAccess &dataAccess, const QString &programFile,
-                     QWidget *parent)
+TMainform::TMainform(
+    IDesktop &desktop, TDataAccess &dataAccess, const QString &programFile, QWidget *parent)
     : QMainWindow(parent)
     , m_desktop(desktop)
     , m_data(dataAccess)
@@ -146,7 +144,8 @@ void TMainform::buildFrame()
     TreeView1->setIconSize(QSize(16, 16));
     TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
     TreeView1->setToolTip(QStringLiteral("Strukturansicht "));
-    TreeView1->setStatusTip(QStringLiteral(" Gespeicherte und vom Programm verwaltete Besprechungsberichte"));
+    TreeView1->setStatusTip(
+        QStringLiteral(" Gespeicherte und vom Programm verwaltete Besprechungsberichte"));
     treeLayout->addWidget(TreeView1);
     connect(TreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         PopupMenuTreeView->popup(TreeView1->viewport()->mapToGlobal(pos));
@@ -195,28 +194,28 @@ void TMainform::buildFrame()
 void TMainform::connectActions()
 {
     connect(m_actions->action(QStringLiteral("ActionTerminate")), &QAction::triggered, this,
-            &TMainform::ActionTerminateExecute);
+        &TMainform::ActionTerminateExecute);
     connect(m_actions->action(QStringLiteral("ActionAbout")), &QAction::triggered, this,
-            &TMainform::ActionAboutExecute);
+        &TMainform::ActionAboutExecute);
     connect(m_actions->action(QStringLiteral("ActionHelp")), &QAction::triggered, this,
-            &TMainform::ActionHelpExecute);
+        &TMainform::ActionHelpExecute);
     connect(m_actions->action(QStringLiteral("ActionPreferences")), &QAction::triggered, this,
-            &TMainform::ActionPreferencesExecute);
+        &TMainform::ActionPreferencesExecute);
 
     // The three switches keep their setting in step with their check mark.
-    const struct {
+    const struct
+    {
         const char *action;
         const char *key;
-    } switches[] = {{"ActionSendZipped", "SendMailZipped"},
-                    {"ActionCreateWebPage", "CreateWebPage"},
-                    {"ActionCreateWordDoc", "CreateWordDoc"}};
+    } switches[] = { { "ActionSendZipped", "SendMailZipped" },
+        { "ActionCreateWebPage", "CreateWebPage" }, { "ActionCreateWordDoc", "CreateWordDoc" } };
     for (const auto &s : switches) {
         const QString key = QLatin1String(s.key);
         connect(m_actions->action(QLatin1String(s.action)), &QAction::toggled, this,
-                [this, key](bool on) {
-                    if (m_settingsFile)
-                        m_settingsFile->writeBool(QStringLiteral("Reviewer"), key, on);
-                });
+            [this, key](bool on) {
+                if (m_settingsFile)
+                    m_settingsFile->writeBool(QStringLiteral("Reviewer"), key, on);
+            });
     }
 }
 
@@ -249,8 +248,8 @@ bool TMainform::FormCreate()
         QFile f(m_settingsFileName);
         if (!f.open(QIODevice::WriteOnly)) {
             m_desktop.ShowPlainMessage(QStringLiteral("Inifile \n\r") + m_settingsFileName
-                                       + QStringLiteral("\r\nkonnte nicht angelegt werden.\r\n")
-                                       + QStringLiteral("Haben Sie Erlaubnis zum schreiben?"));
+                + QStringLiteral("\r\nkonnte nicht angelegt werden.\r\n")
+                + QStringLiteral("Haben Sie Erlaubnis zum schreiben?"));
             return false;
         }
         writeDefaults = true;
@@ -277,11 +276,9 @@ bool TMainform::FormCreate()
     StateEdit().OnChange = [this](TState *s) { StateChangedToEdit(s); };
     StateEditSettings().OnChange = [this](TState *s) { StateChangedToEditSettings(s); };
     StateNavigateTreeView().OnChange = [this](TState *s) { StateChangedToNavigateTreeView(s); };
-    StateNavigatePageControl().OnChange = [this](TState *s) {
-        StateChangedToNavigatePageControl(s);
-    };
+    StateNavigatePageControl().OnChange
+        = [this](TState *s) { StateChangedToNavigatePageControl(s); };
 
-    m_created = true;
     SetMainWindowExists(true);
     return true;
 }
@@ -291,8 +288,8 @@ bool TMainform::Initialize()
     IniFile &ini = *m_settingsFile;
     const QString reviewer = QStringLiteral("Reviewer");
     m_ctx.UserInitials = ini.readString(reviewer, QStringLiteral("Initials"), QStringLiteral("XY"));
-    m_ctx.ReviewFileExtension
-        = ini.readString(QStringLiteral("Extensions"), QStringLiteral("FormatDB"), QStringLiteral(".cds"));
+    m_ctx.ReviewFileExtension = ini.readString(
+        QStringLiteral("Extensions"), QStringLiteral("FormatDB"), QStringLiteral(".cds"));
     m_actions->action(QStringLiteral("ActionSendZipped"))
         ->setChecked(ini.readBool(reviewer, QStringLiteral("SendMailZipped"), true));
     m_actions->action(QStringLiteral("ActionCreateWebPage"))
@@ -302,16 +299,16 @@ bool TMainform::Initialize()
 
     const QString folders = QStringLiteral("Folders");
     m_folders.compute(QFileInfo(m_programFile).absolutePath(),
-                      ini.readString(folders, QStringLiteral("VexRootFolder"), QStringLiteral("Zadizezerev")),
-                      ini.readString(folders, QStringLiteral("VexDbFolder"), QStringLiteral("DB")));
-    m_ctx.WebRelativePath
-        = ini.readString(QStringLiteral("WEBpage"), QStringLiteral("RelativePath"), QStringLiteral("../"));
+        ini.readString(folders, QStringLiteral("VexRootFolder"), QStringLiteral("Zadizezerev")),
+        ini.readString(folders, QStringLiteral("VexDbFolder"), QStringLiteral("DB")));
+    m_ctx.WebRelativePath = ini.readString(
+        QStringLiteral("WEBpage"), QStringLiteral("RelativePath"), QStringLiteral("../"));
 
     restoreGeometry();
     m_reviewFontSize = ini.readInteger(QStringLiteral("DocStyle"), QStringLiteral("FontSize"), 10);
 
-    for (const QString &folder : {m_folders.dbFolder, m_folders.coverFolder, m_folders.wordFolder,
-                                  m_folders.zipFolder}) {
+    for (const QString &folder :
+        { m_folders.dbFolder, m_folders.coverFolder, m_folders.wordFolder, m_folders.zipFolder }) {
         QString path = folder;
         if (folder == m_folders.wordFolder || folder == m_folders.zipFolder)
             path.chop(1);
@@ -333,10 +330,10 @@ bool TMainform::EnsureFolder(const QString &path)
     if (QFileInfo(path).isDir() || QDir().mkpath(path))
         return true;
     m_desktop.ShowMessageDialog(QStringLiteral("Verzeichnis anlegen"),
-                                QStringLiteral("Das Verzeichnis\r\n") + path
-                                    + QStringLiteral("\r\nkann nicht angelegt werden.\r\n")
-                                    + QStringLiteral("Ohne dieses ist das Programm nicht lauffähig."),
-                                Msg::mtError, Msg::mbOK, {QStringLiteral("OK")});
+        QStringLiteral("Das Verzeichnis\r\n") + path
+            + QStringLiteral("\r\nkann nicht angelegt werden.\r\n")
+            + QStringLiteral("Ohne dieses ist das Programm nicht lauffähig."),
+        Msg::mtError, Msg::mbOK, { QStringLiteral("OK") });
     return false;
 }
 
@@ -350,19 +347,18 @@ void TMainform::askForYearFolder()
         return;
 
     const QString yearText = QString::number(year);
-    const int answer = m_desktop.ShowMessageDialog(
-        QStringLiteral("Jahresverzeichnis anlegen..."),
+    const int answer = m_desktop.ShowMessageDialog(QStringLiteral("Jahresverzeichnis anlegen..."),
         QStringLiteral("Das Verzeichnis für die Zadizezerev des Jahres ") + yearText
             + QStringLiteral(" fehlt.\r\n\r\nSoll es angelegt werden?"),
         Msg::mtInformation, Msg::mbYesNoCancel,
-        {QStringLiteral("Ja"), QStringLiteral("Nein"), QStringLiteral("Nie mehr")});
+        { QStringLiteral("Ja"), QStringLiteral("Nein"), QStringLiteral("Nie mehr") });
     if (answer == Msg::mrYes) {
         if (!QDir().mkpath(yearFolder)) {
             m_desktop.ShowMessageDialog(QStringLiteral("Jahresverzeichnis anlegen..."),
-                                        QStringLiteral("Das Jahresverzeichnis\r\n") + yearFolder
-                                            + QStringLiteral("\r\nkann nicht angelegt werden.\r\n")
-                                            + QStringLiteral("Es wird das Grundverzeichnis verwendet."),
-                                        Msg::mtWarning, Msg::mbOK, {QStringLiteral("OK")});
+                QStringLiteral("Das Jahresverzeichnis\r\n") + yearFolder
+                    + QStringLiteral("\r\nkann nicht angelegt werden.\r\n")
+                    + QStringLiteral("Es wird das Grundverzeichnis verwendet."),
+                Msg::mtWarning, Msg::mbOK, { QStringLiteral("OK") });
         }
     } else if (answer == Msg::mrCancel) {
         m_settingsFile->writeBool(folders, askKey, false);
@@ -380,7 +376,7 @@ void TMainform::restoreGeometry()
     // Applied as stored, as the person left them.
     move(left, top);
     resize(width, height);
-    Splitter1->setSizes({splitterLeft, qMax(1, width - splitterLeft)});
+    Splitter1->setSizes({ splitterLeft, qMax(1, width - splitterLeft) });
 }
 
 // --- shutdown -----------------------------------------------------------------
@@ -411,11 +407,10 @@ bool TMainform::FormCloseQueryReviewTable()
     }
     if (!m_data.UnsavedChanges)
         return true;
-    const int answer = m_desktop.ShowMessageDialog(
-        QStringLiteral("Ungesicherte Daten..."),
+    const int answer = m_desktop.ShowMessageDialog(QStringLiteral("Ungesicherte Daten..."),
         QStringLiteral("Sie haben die letzen Änderungen noch nicht mit \"Speichern\" gesichert.\r\n"
                        "Möchten Sie abbrechen und die Daten dann speichern?"),
-        Msg::mtConfirmation, Msg::mbOKCancel, {QStringLiteral("Ja"), QStringLiteral("Nein")});
+        Msg::mtConfirmation, Msg::mbOKCancel, { QStringLiteral("Ja"), QStringLiteral("Nein") });
     if (answer == Msg::mrOk)
         return false;
     table.cancel();
@@ -437,10 +432,7 @@ void TMainform::FormCloseSaveWindow()
     m_settingsFile->UpdateFile();
 }
 
-void TMainform::ActionTerminateExecute()
-{
-    close();
-}
+void TMainform::ActionTerminateExecute() { close(); }
 
 // --- help and about --------------------------------------------------------------
 
@@ -452,31 +444,26 @@ void TMainform::ActionAboutExecute()
 
 void TMainform::ActionHelpExecute()
 {
-    const QString path = m_folders.programFolder + QStringLiteral("Hilfe/") + QStringLiteral("Skribando.html");
+    const QString path
+        = m_folders.programFolder + QStringLiteral("Hilfe/") + QStringLiteral("Skribando.html");
     const int code = m_desktop.ShellOpen(path);
     if (code == 2) {
         m_desktop.ShowMessageDialog(QStringLiteral("Hilfe..."),
-                                    QStringLiteral("Hilfedatei\r\n") + path + QStringLiteral("\r\nnicht gefunden."),
-                                    Msg::mtError, Msg::mbOK, {QStringLiteral("OK")});
+            QStringLiteral("Hilfedatei\r\n") + path + QStringLiteral("\r\nnicht gefunden."),
+            Msg::mtError, Msg::mbOK, { QStringLiteral("OK") });
     } else if (code >= 0 && code <= 32) {
         m_desktop.ShowMessageDialog(QStringLiteral("Hilfe..."),
-                                    QStringLiteral("Hilfe kann nicht angezeigt werden.\r\nFehlernummer: ")
-                                        + QString::number(code),
-                                    Msg::mtError, Msg::mbOK, {QStringLiteral("OK")});
+            QStringLiteral("Hilfe kann nicht angezeigt werden.\r\nFehlernummer: ")
+                + QString::number(code),
+            Msg::mtError, Msg::mbOK, { QStringLiteral("OK") });
     }
 }
 
 // --- status bar, hints, trace -------------------------------------------------------
 
-void TMainform::StatusMsg(int panel, const QString &text)
-{
-    StatusBar1->setPanelText(panel, text);
-}
+void TMainform::StatusMsg(int panel, const QString &text) { StatusBar1->setPanelText(panel, text); }
 
-QString TMainform::statusText(int panel) const
-{
-    return StatusBar1->panelText(panel);
-}
+QString TMainform::statusText(int panel) const { return StatusBar1->panelText(panel); }
 
 void TMainform::DebugMsg(const QString &text)
 {
@@ -506,7 +493,8 @@ bool TMainform::eventFilter(QObject *watched, QEvent *event)
         auto *w = static_cast<QWidget *>(watched);
         if (!w->toolTip().isEmpty() && w->toolTipDuration() < 0 && w->window() == this) {
             const auto *help = static_cast<QHelpEvent *>(event);
-            QToolTip::showText(help->globalPos(), w->toolTip().trimmed(), w, QRect(), kHintMilliseconds);
+            QToolTip::showText(
+                help->globalPos(), w->toolTip().trimmed(), w, QRect(), kHintMilliseconds);
             return true;
         }
     }
@@ -563,10 +551,10 @@ QWidget *TMainform::buildSettingsFrame(int page, const QString &title)
     layout->addWidget(content, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    static const char *const abortNames[] = {"ButtonAbortSettingsPersonData", "ButtonAbortSettingsWeb",
-                                             "ButtonAbortSettingsPublishers", "ButtonLanguagesAbort"};
-    static const char *const saveNames[] = {"ButtonPersonDataSaveSettings", "ButtonWebPageSaveSettings",
-                                            "ButtonPublishersSave", "ButtonLanguagesSave"};
+    static const char *const abortNames[] = { "ButtonAbortSettingsPersonData",
+        "ButtonAbortSettingsWeb", "ButtonAbortSettingsPublishers", "ButtonLanguagesAbort" };
+    static const char *const saveNames[] = { "ButtonPersonDataSaveSettings",
+        "ButtonWebPageSaveSettings", "ButtonPublishersSave", "ButtonLanguagesSave" };
     auto *abort = new QPushButton(QStringLiteral("Abbrechen"), sheet);
     abort->setObjectName(QLatin1String(abortNames[page - pgSettingsPersonData]));
     abort->setToolTip(QStringLiteral("Seite schliessen und Änderungen verwerfen."));
@@ -585,9 +573,10 @@ QWidget *TMainform::buildSettingsFrame(int page, const QString &title)
 void TMainform::connectTree()
 {
     connect(TreeView1, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem *now, QTreeWidgetItem *) { m_treeNavigation->TreeView1Change(now); });
+        [this](
+            QTreeWidgetItem *now, QTreeWidgetItem *) { m_treeNavigation->TreeView1Change(now); });
     connect(TreeView1, &QTreeWidget::itemDoubleClicked, this,
-            [this](QTreeWidgetItem *, int) { m_treeNavigation->TreeView1DblClick(); });
+        [this](QTreeWidgetItem *, int) { m_treeNavigation->TreeView1DblClick(); });
     TreeView1->viewport()->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, &TMainform::focusChanged);
 }
@@ -604,16 +593,14 @@ void TMainform::focusChanged(QWidget *old, QWidget *now)
         PageControl1Enter();
 }
 
-void TMainform::TreeView1Enter()
-{
-    m_treeNavigation->TreeView1Enter();
-}
+void TMainform::TreeView1Enter() { m_treeNavigation->TreeView1Enter(); }
 
 void TMainform::PageControl1Enter()
 {
     if (CurrentState == &StateEdit() || CurrentState == &StateEditSettings())
         return;
-    DebugMsg(QStringLiteral("PageControlEnter, Tabsheet: ") + TabSheets[ActivePage()]->objectName());
+    DebugMsg(
+        QStringLiteral("PageControlEnter, Tabsheet: ") + TabSheets[ActivePage()]->objectName());
     SetState(StateEdit());
 }
 
@@ -621,19 +608,15 @@ bool TMainform::CheckDBstate()
 {
     if (m_data.DSetReview->state() != DataSet::dsInsert)
         return true;
-    m_desktop.ShowMessageDialog(
-        QStringLiteral("Register wechseln ..."),
+    m_desktop.ShowMessageDialog(QStringLiteral("Register wechseln ..."),
         QStringLiteral("Der Datensatz ist noch nicht gespeichert!\r\n"
                        "Drücken Sie im DB-Navigator das Häklein um zu speichern\r\n"
                        "oder \" - \" um den Datensatz zu löschen."),
-        Msg::mtInformation, Msg::mbOK, {QStringLiteral("OK")});
+        Msg::mtInformation, Msg::mbOK, { QStringLiteral("OK") });
     return false;
 }
 
-bool TMainform::PageControl1Changing(int from, int)
-{
-    return from != pgBookData || CheckDBstate();
-}
+bool TMainform::PageControl1Changing(int from, int) { return from != pgBookData || CheckDBstate(); }
 
 void TMainform::PageControl1Change(int index)
 {
@@ -644,19 +627,30 @@ void TMainform::PageControl1Change(int index)
 void TMainform::PageShown(int index)
 {
     switch (index) {
-    case pgBookData: TabSheetBookDataShow(); break;
-    case pgReview: TabSheetReviewShow(); break;
-    case pgPreview: TabSheetPreviewShow(); break;
-    case pgWebPage: TabSheetWebPageShow(); break;
-    case pgDbOverview: TabSheetDbOverviewShow(); break;
-    default: break;
+    case pgBookData:
+        TabSheetBookDataShow();
+        break;
+    case pgReview:
+        TabSheetReviewShow();
+        break;
+    case pgPreview:
+        TabSheetPreviewShow();
+        break;
+    case pgWebPage:
+        TabSheetWebPageShow();
+        break;
+    case pgDbOverview:
+        TabSheetDbOverviewShow();
+        break;
+    default:
+        break;
     }
 }
 
 namespace {
 constexpr int kBookDataButtons = DBNavigator::AllButtons;
-constexpr int kReviewButtons = DBNavigator::MoveButtons | (1 << DBNavigator::nbPost)
-                               | (1 << DBNavigator::nbCancel);
+constexpr int kReviewButtons
+    = DBNavigator::MoveButtons | (1 << DBNavigator::nbPost) | (1 << DBNavigator::nbCancel);
 } // namespace
 
 void TMainform::TabSheetBookDataShow()
@@ -677,8 +671,8 @@ void TMainform::TabSheetPreviewShow()
 {
     const DataSet &t = *m_data.DSetReview;
     EnableActions(t.isActive() && t.recordCount() > 0
-                      ? (1 << baNew) | (1 << baSave) | (1 << baPrint)
-                      : (1 << baNew));
+            ? (1 << baNew) | (1 << baSave) | (1 << baPrint)
+            : (1 << baNew));
     static_cast<DBNavigator *>(DBNavigator1)->setVisibleButtons(DBNavigator::MoveButtons);
     if (PreviewShowsCurrent()) {
         SetNavigatorEnabled(true);
@@ -689,10 +683,7 @@ void TMainform::TabSheetPreviewShow()
     }
 }
 
-void TMainform::TabSheetWebPageShow()
-{
-    EnableActions((1 << baNew) | (1 << baSave));
-}
+void TMainform::TabSheetWebPageShow() { EnableActions((1 << baNew) | (1 << baSave)); }
 
 void TMainform::TabSheetDbOverviewShow()
 {
@@ -704,22 +695,13 @@ void TMainform::ShowPreviewInRichEdit(bool)
     // The preview's text comes with the preview page.
 }
 
-bool TMainform::PreviewShowsCurrent() const
-{
-    return true;
-}
+bool TMainform::PreviewShowsCurrent() const { return true; }
 
-void TMainform::SetNavigatorEnabled(bool enabled)
-{
-    DBNavigator1->setEnabled(enabled);
-}
+void TMainform::SetNavigatorEnabled(bool enabled) { DBNavigator1->setEnabled(enabled); }
 
 // --- states and actions ------------------------------------------------------------
 
-void TMainform::EnableActions(int actionSet)
-{
-    m_actions->EnableActions(actionSet);
-}
+void TMainform::EnableActions(int actionSet) { m_actions->EnableActions(actionSet); }
 
 void TMainform::SetAllowedFormActions()
 {
@@ -729,9 +711,11 @@ void TMainform::SetAllowedFormActions()
     case pgBookData:
         if (t.recordCount() == 0)
             EnableActions(0);
-        else if (TreeView1->currentItem() && GetNodeKind(TreeView1->currentItem()) == VexConst::nkReviewFile)
-            EnableActions((1 << baRemove) | (1 << baSave) | (1 << baDeletefromTree) | (1 << baSendMail)
-                          | (1 << baShowMissingFrontImages) | (1 << baPublisherDocuments) | (1 << baWebPage));
+        else if (TreeView1->currentItem()
+            && GetNodeKind(TreeView1->currentItem()) == VexConst::nkReviewFile)
+            EnableActions((1 << baRemove) | (1 << baSave) | (1 << baDeletefromTree)
+                | (1 << baSendMail) | (1 << baShowMissingFrontImages) | (1 << baPublisherDocuments)
+                | (1 << baWebPage));
         else
             EnableActions(1 << baFindFrontImage);
         break;
@@ -762,25 +746,13 @@ void TMainform::ShowTabsheets(int pageSet, int activePage)
         PageShown(activePage);
 }
 
-int TMainform::ActivePage() const
-{
-    return PageControl1->currentIndex();
-}
+int TMainform::ActivePage() const { return PageControl1->currentIndex(); }
 
-void TMainform::SetActivePage(int page)
-{
-    PageControl1->activatePage(page);
-}
+void TMainform::SetActivePage(int page) { PageControl1->activatePage(page); }
 
-bool TMainform::EditingPanelEnabled() const
-{
-    return Panel2->isEnabled();
-}
+bool TMainform::EditingPanelEnabled() const { return Panel2->isEnabled(); }
 
-void TMainform::SetEditingPanelEnabled(bool enabled)
-{
-    Panel2->setEnabled(enabled);
-}
+void TMainform::SetEditingPanelEnabled(bool enabled) { Panel2->setEnabled(enabled); }
 
 void TMainform::FocusBookNumber()
 {
@@ -854,27 +826,18 @@ void TMainform::StateChangedToNavigatePageControl(TState *)
 
 // --- the review table's window ----------------------------------------------------
 
-int TMainform::CountLoadedFiles() const
-{
-    return ::CountLoadedFiles(TreeView1);
-}
+int TMainform::CountLoadedFiles() const { return ::CountLoadedFiles(TreeView1); }
 
 QString TMainform::DefaultReviewerInitials() const
 {
-    return m_settingsFile ? m_settingsFile->readString(QStringLiteral("Reviewer"), QStringLiteral("Initials"),
-                                                       QStringLiteral("??"))
+    return m_settingsFile ? m_settingsFile->readString(
+               QStringLiteral("Reviewer"), QStringLiteral("Initials"), QStringLiteral("??"))
                           : QStringLiteral("??");
 }
 
-void TMainform::ShowBookDataPage()
-{
-    SetActivePage(pgBookData);
-}
+void TMainform::ShowBookDataPage() { SetActivePage(pgBookData); }
 
-void TMainform::RemoveBookNode(int bookKey)
-{
-    delete FindNodeByData(TreeView1, bookKey, false);
-}
+void TMainform::RemoveBookNode(int bookKey) { delete FindNodeByData(TreeView1, bookKey, false); }
 
 void TMainform::SelectBookNode(int bookKey)
 {

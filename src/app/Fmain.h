@@ -58,7 +58,7 @@ public:
     // programFile: the path of the running program file; everything the
     // program keeps lies beside it.
     TMainform(IDesktop &desktop, TDataAccess &dataAccess, const QString &programFile,
-              QWidget *parent = nullptr);
+        QWidget *parent = nullptr);
     ~TMainform() override;
 
     // Opens the settings, creates the working folders and fills the window.

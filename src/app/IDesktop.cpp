@@ -3,8 +3,8 @@
 namespace Msg {
 
 namespace {
-constexpr Button kOrder[] = {mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry,
-                             mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp};
+constexpr Button kOrder[] = { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll,
+    mbNoToAll, mbYesToAll, mbHelp };
 }
 
 QList<Button> buttonsInOrder(int buttonSet)
@@ -20,17 +20,28 @@ QList<Button> buttonsInOrder(int buttonSet)
 int resultOf(Button b)
 {
     switch (b) {
-    case mbYes: return mrYes;
-    case mbNo: return mrNo;
-    case mbOK: return mrOk;
-    case mbCancel: return mrCancel;
-    case mbAbort: return mrAbort;
-    case mbRetry: return mrRetry;
-    case mbIgnore: return mrIgnore;
-    case mbAll: return mrAll;
-    case mbNoToAll: return mrNoToAll;
-    case mbYesToAll: return mrYesToAll;
-    case mbHelp: return mrNone;
+    case mbYes:
+        return mrYes;
+    case mbNo:
+        return mrNo;
+    case mbOK:
+        return mrOk;
+    case mbCancel:
+        return mrCancel;
+    case mbAbort:
+        return mrAbort;
+    case mbRetry:
+        return mrRetry;
+    case mbIgnore:
+        return mrIgnore;
+    case mbAll:
+        return mrAll;
+    case mbNoToAll:
+        return mrNoToAll;
+    case mbYesToAll:
+        return mrYesToAll;
+    case mbHelp:
+        return mrNone;
     }
     return mrNone;
 }
@@ -60,11 +71,16 @@ Button escapeButton(int buttonSet)
 QString standardTitle(Kind kind)
 {
     switch (kind) {
-    case mtWarning: return QStringLiteral("Warning");
-    case mtError: return QStringLiteral("Error");
-    case mtInformation: return QStringLiteral("Information");
-    case mtConfirmation: return QStringLiteral("Confirm");
-    case mtCustom: break;
+    case mtWarning:
+        return QStringLiteral("Warning");
+    case mtError:
+        return QStringLiteral("Error");
+    case mtInformation:
+        return QStringLiteral("Information");
+    case mtConfirmation:
+        return QStringLiteral("Confirm");
+    case mtCustom:
+        break;
     }
     return {};
 }
@@ -75,10 +91,11 @@ IDesktop::~IDesktop() = default;
 
 void IDesktop::ShowStandardMessage(const QString &message, Msg::Kind kind)
 {
-    ShowMessageDialog(Msg::standardTitle(kind), message, kind, Msg::mbOK, {QStringLiteral("OK")});
+    ShowMessageDialog(Msg::standardTitle(kind), message, kind, Msg::mbOK, { QStringLiteral("OK") });
 }
 
 void IDesktop::ShowPlainMessage(const QString &message)
 {
-    ShowMessageDialog(m_applicationTitle, message, Msg::mtCustom, Msg::mbOK, {QStringLiteral("OK")});
+    ShowMessageDialog(
+        m_applicationTitle, message, Msg::mtCustom, Msg::mbOK, { QStringLiteral("OK") });
 }

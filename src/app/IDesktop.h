@@ -23,7 +23,7 @@ enum Button : int {
     mbYesToAll = 1 << 9,
     mbHelp = 1 << 10,
 };
-constexpr int mbOKCancel = mbOK | mbCancel;          // 12
+constexpr int mbOKCancel = mbOK | mbCancel; // 12
 constexpr int mbYesNoCancel = mbYes | mbNo | mbCancel; // 11
 
 enum Result : int {
@@ -65,7 +65,8 @@ public:
     // set in their fixed order. Returns the pressed button's result code, or
     // mrCancel (2) when the window's close box was used.
     virtual int ShowMessageDialog(const QString &caption, const QString &message, Msg::Kind kind,
-                                  int buttonSet, const QStringList &captions) = 0;
+        int buttonSet, const QStringList &captions)
+        = 0;
 
     // The platform's own standard message box (used where the program shows
     // a system error report instead of its own dialog).
@@ -79,7 +80,8 @@ public:
     // A file-open dialog. filter uses the "Description|pattern|..." form.
     // Returns the chosen path, or an empty string when cancelled.
     virtual QString GetOpenFileName(const QString &title, const QString &defaultExtension,
-                                    const QString &filter, const QString &initialFolder) = 0;
+        const QString &filter, const QString &initialFolder)
+        = 0;
 
     // The person's documents folder.
     virtual QString DocumentsFolder() = 0;

@@ -37,7 +37,8 @@ public:
 
 // The run-wide values and parts of the window that the subsystems' handlers
 // share, instead of reaching into the window.
-struct MainContext {
+struct MainContext
+{
     IDesktop *desktop = nullptr;
     TDataAccess *data = nullptr;
     IniFile *settings = nullptr;

@@ -10,17 +10,28 @@ namespace {
 QString standardCaption(Msg::Button b)
 {
     switch (b) {
-    case Msg::mbYes: return QStringLiteral("&Ja");
-    case Msg::mbNo: return QStringLiteral("&Nein");
-    case Msg::mbOK: return QStringLiteral("OK");
-    case Msg::mbCancel: return QStringLiteral("Abbrechen");
-    case Msg::mbAbort: return QStringLiteral("&Abbrechen");
-    case Msg::mbRetry: return QStringLiteral("&Wiederholen");
-    case Msg::mbIgnore: return QStringLiteral("&Ignorieren");
-    case Msg::mbAll: return QStringLiteral("&Alle");
-    case Msg::mbNoToAll: return QStringLiteral("A&lle Nein");
-    case Msg::mbYesToAll: return QStringLiteral("Alle &Ja");
-    case Msg::mbHelp: return QStringLiteral("&Hilfe");
+    case Msg::mbYes:
+        return QStringLiteral("&Ja");
+    case Msg::mbNo:
+        return QStringLiteral("&Nein");
+    case Msg::mbOK:
+        return QStringLiteral("OK");
+    case Msg::mbCancel:
+        return QStringLiteral("Abbrechen");
+    case Msg::mbAbort:
+        return QStringLiteral("&Abbrechen");
+    case Msg::mbRetry:
+        return QStringLiteral("&Wiederholen");
+    case Msg::mbIgnore:
+        return QStringLiteral("&Ignorieren");
+    case Msg::mbAll:
+        return QStringLiteral("&Alle");
+    case Msg::mbNoToAll:
+        return QStringLiteral("A&lle Nein");
+    case Msg::mbYesToAll:
+        return QStringLiteral("Alle &Ja");
+    case Msg::mbHelp:
+        return QStringLiteral("&Hilfe");
     }
     return {};
 }
@@ -28,11 +39,16 @@ QString standardCaption(Msg::Button b)
 QMessageBox::Icon iconOf(Msg::Kind kind)
 {
     switch (kind) {
-    case Msg::mtWarning: return QMessageBox::Warning;
-    case Msg::mtError: return QMessageBox::Critical;
-    case Msg::mtInformation: return QMessageBox::Information;
-    case Msg::mtConfirmation: return QMessageBox::Question;
-    case Msg::mtCustom: break;
+    case Msg::mtWarning:
+        return QMessageBox::Warning;
+    case Msg::mtError:
+        return QMessageBox::Critical;
+    case Msg::mtInformation:
+        return QMessageBox::Information;
+    case Msg::mtConfirmation:
+        return QMessageBox::Question;
+    case Msg::mtCustom:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -43,7 +59,7 @@ class FixedButtonOrderStyle : public QProxyStyle
 {
 public:
     int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
-                  QStyleHintReturn *ret) const override
+        QStyleHintReturn *ret) const override
     {
         if (hint == SH_DialogButtonLayout)
             return QDialogButtonBox::WinLayout;
@@ -54,7 +70,7 @@ public:
 } // namespace
 
 MessageDialog::MessageDialog(QWidget *parent, const QString &caption, const QString &message,
-                             Msg::Kind kind, int buttonSet, const QStringList &captions)
+    Msg::Kind kind, int buttonSet, const QStringList &captions)
     : QMessageBox(parent)
 {
     setWindowTitle(caption);
@@ -127,7 +143,7 @@ void MessageDialog::closeEvent(QCloseEvent *event)
 }
 
 int ExecMessageDialog(QWidget *parent, const QString &caption, const QString &message,
-                      Msg::Kind kind, int buttonSet, const QStringList &captions)
+    Msg::Kind kind, int buttonSet, const QStringList &captions)
 {
     MessageDialog box(parent, caption, message, kind, buttonSet, captions);
     return box.run();

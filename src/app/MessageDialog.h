@@ -16,7 +16,7 @@ class MessageDialog : public QMessageBox
 
 public:
     MessageDialog(QWidget *parent, const QString &caption, const QString &message, Msg::Kind kind,
-                  int buttonSet, const QStringList &captions);
+        int buttonSet, const QStringList &captions);
 
     // Shows the dialog modally and returns the result code of the pressed
     // button, or mrCancel when the window's close box was used.
@@ -41,4 +41,4 @@ private:
 
 // Runs the dialog; the real desktop's ShowMessageDialog.
 int ExecMessageDialog(QWidget *parent, const QString &caption, const QString &message,
-                      Msg::Kind kind, int buttonSet, const QStringList &captions);
+    Msg::Kind kind, int buttonSet, const QStringList &captions);

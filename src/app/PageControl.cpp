@@ -43,7 +43,8 @@ int nextVisible(const QTabWidget *tabs, int index, int step)
 
 bool isTabSwitchKey(const QKeyEvent *e, int *step)
 {
-    if ((e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab) && (e->modifiers() & Qt::ControlModifier)) {
+    if ((e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab)
+        && (e->modifiers() & Qt::ControlModifier)) {
         *step = (e->key() == Qt::Key_Backtab || (e->modifiers() & Qt::ShiftModifier)) ? -1 : 1;
         return true;
     }

@@ -75,7 +75,7 @@ QPixmap ProgramPixmap(int size)
 QIcon ProgramIcon()
 {
     QIcon icon;
-    for (int s : {16, 24, 32, 48, 64, 128})
+    for (int s : { 16, 24, 32, 48, 64, 128 })
         icon.addPixmap(ProgramPixmap(s));
     return icon;
 }

@@ -42,15 +42,16 @@ VersionPanel::VersionPanel(int labelsLeft, QWidget *parent)
     name->setObjectName(QStringLiteral("ProductName"));
     // Lucida Calligraphy where installed; the URW chancery face is its closest
     // relative on a Debian desktop.
-    QFont nameFont = pixelFont({QStringLiteral("Lucida Calligraphy"), QStringLiteral("Z003"),
-                                QStringLiteral("URW Chancery L"), QStringLiteral("Serif")},
-                               32, true);
+    QFont nameFont = pixelFont({ QStringLiteral("Lucida Calligraphy"), QStringLiteral("Z003"),
+                                   QStringLiteral("URW Chancery L"), QStringLiteral("Serif") },
+        32, true);
     nameFont.setStyleHint(QFont::Cursive);
     name->setFont(nameFont);
     name->move(44, 8);
     name->adjustSize();
 
-    const QFont labelFont = pixelFont({QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")}, 13);
+    const QFont labelFont
+        = pixelFont({ QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif") }, 13);
     m_version = new QLabel(this);
     m_version->setObjectName(QStringLiteral("Version"));
     m_version->setGeometry(labelsLeft, 10, 73, 16);
@@ -78,10 +79,12 @@ VersionPanel::VersionPanel(int labelsLeft, QWidget *parent)
     purpose->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette pal = purpose->palette();
     pal.setColor(QPalette::Disabled, QPalette::Base, pal.color(QPalette::Window));
-    pal.setColor(QPalette::Disabled, QPalette::Text, pal.color(QPalette::Active, QPalette::WindowText));
+    pal.setColor(
+        QPalette::Disabled, QPalette::Text, pal.color(QPalette::Active, QPalette::WindowText));
     purpose->setPalette(pal);
     purpose->document()->setDefaultTextOption(QTextOption(Qt::AlignHCenter));
-    purpose->setPlainText(QStringLiteral("Buchbesprechungen\n- erfassen\n- versenden\n- verwalten\n- Web-Seiten erzeugen"));
+    purpose->setPlainText(QStringLiteral(
+        "Buchbesprechungen\n- erfassen\n- versenden\n- verwalten\n- Web-Seiten erzeugen"));
 }
 
 namespace {
@@ -95,8 +98,7 @@ QStringList programVersionList()
 
 TSplashForm::TSplashForm(QWidget *parent)
     : TSplashForm(programVersionList(), parent)
-{
-}
+{ }
 
 TSplashForm::TSplashForm(const QStringList &versionList, QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
@@ -106,7 +108,8 @@ TSplashForm::TSplashForm(const QStringList &versionList, QWidget *parent)
     setFixedSize(335, 214);
     m_panel->move(8, 8);
     m_panel->versionLabel()->setText(QStringLiteral("V") + GetVersionField(versionList, 3));
-    m_panel->dateLabel()->setText(VersionValue(versionList, QStringLiteral("Productversion ")).trimmed());
+    m_panel->dateLabel()->setText(
+        VersionValue(versionList, QStringLiteral("Productversion ")).trimmed());
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

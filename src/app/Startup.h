@@ -10,7 +10,8 @@ class TDataAccess;
 class TMainform;
 
 // What the running program consists of, in the order it is created.
-struct Program {
+struct Program
+{
     std::unique_ptr<TDataAccess> dataAccess;
     std::unique_ptr<TMainform> mainform;
     std::unique_ptr<TAboutBox1> aboutBox;

@@ -4,20 +4,21 @@
 
 namespace {
 
-struct PanelSpec {
+struct PanelSpec
+{
     int width;
     const char *fixedText; // nullptr for the panels the program writes
 };
 
 const PanelSpec kPanels[StatusPanels::Count] = {
-    {45, "Hinweis:"},
-    {360, nullptr},
-    {105, "Geladene Berichte:"},
-    {30, nullptr},
-    {45, "Datei:"},
-    {130, nullptr},
-    {115, "Besprochene Bücher:"},
-    {20, nullptr},
+    { 45, "Hinweis:" },
+    { 360, nullptr },
+    { 105, "Geladene Berichte:" },
+    { 30, nullptr },
+    { 45, "Datei:" },
+    { 130, nullptr },
+    { 115, "Besprochene Bücher:" },
+    { 20, nullptr },
 };
 
 } // namespace
@@ -66,7 +67,4 @@ QString StatusPanels::panelText(int index) const
     return (index >= 0 && index < Count) ? m_panels[index]->text() : QString();
 }
 
-QLabel *StatusPanels::panel(int index) const
-{
-    return m_panels.value(index);
-}
+QLabel *StatusPanels::panel(int index) const { return m_panels.value(index); }

@@ -8,7 +8,8 @@ namespace {
 bool g_mainWindowExists = false;
 
 // Created in this order when the program starts and kept to its end.
-struct States {
+struct States
+{
     TStateInitial initial;
     TStateEdit edit;
     TStateEditSettings editSettings;
@@ -50,20 +51,11 @@ void TStateInitial::Enter()
         Changed();
 }
 
-void TStateNavigatePageControl::Enter()
-{
-    enterAs(QStringLiteral("NavigatePageControl"));
-}
+void TStateNavigatePageControl::Enter() { enterAs(QStringLiteral("NavigatePageControl")); }
 
-void TStateNavigateTreeView::Enter()
-{
-    enterAs(QStringLiteral("NavigateTreeView"));
-}
+void TStateNavigateTreeView::Enter() { enterAs(QStringLiteral("NavigateTreeView")); }
 
-void TStateEdit::Enter()
-{
-    enterAs(QStringLiteral("Edit"));
-}
+void TStateEdit::Enter() { enterAs(QStringLiteral("Edit")); }
 
 void TStateEditSettings::Enter()
 {
@@ -85,25 +77,18 @@ TStateEditSettings &StateEditSettings() { return states().editSettings; }
 TStateNavigateTreeView &StateNavigateTreeView() { return states().navigateTreeView; }
 TStateNavigatePageControl &StateNavigatePageControl() { return states().navigatePageControl; }
 
-void SetState(TState &state)
-{
-    state.Enter();
-}
+void SetState(TState &state) { state.Enter(); }
 
-void SetMainWindowExists(bool exists)
-{
-    g_mainWindowExists = exists;
-}
+void SetMainWindowExists(bool exists) { g_mainWindowExists = exists; }
 
 void ResetStates()
 {
     CurrentState = nullptr;
     PreviousState = nullptr;
     States &s = states();
-    for (TState *st : {static_cast<TState *>(&s.initial), static_cast<TState *>(&s.edit),
-                       static_cast<TState *>(&s.editSettings),
-                       static_cast<TState *>(&s.navigateTreeView),
-                       static_cast<TState *>(&s.navigatePageControl)}) {
+    for (TState *st : { static_cast<TState *>(&s.initial), static_cast<TState *>(&s.edit),
+             static_cast<TState *>(&s.editSettings), static_cast<TState *>(&s.navigateTreeView),
+             static_cast<TState *>(&s.navigatePageControl) }) {
         st->Name.clear();
         st->OnChange = nullptr;
     }

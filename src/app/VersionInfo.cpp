@@ -4,33 +4,34 @@
 
 namespace {
 
-const char *const kKeys[] = {"CompanyName",     "FileDescription",  "FileVersion",
-                             "InternalName",    "LegalCopyright",   "LegalTradeMarks",
-                             "OriginalFileName", "ProductName",     "ProductVersion",
-                             "Comments"};
+const char *const kKeys[]
+    = { "CompanyName", "FileDescription", "FileVersion", "InternalName", "LegalCopyright",
+          "LegalTradeMarks", "OriginalFileName", "ProductName", "ProductVersion", "Comments" };
 
 } // namespace
 
 QList<QPair<QString, QString>> CompiledVersionValues()
 {
     return {
-        {QStringLiteral("CompanyName"), QStringLiteral("Skribando-Entwicklergruppe")},
-        {QStringLiteral("FileDescription"), QStringLiteral("Skribando - Buchbesprechungen erfassen, versenden und verwalten")},
-        {QStringLiteral("FileVersion"), QStringLiteral(SKRIBANDO_FILE_VERSION)},
-        {QStringLiteral("InternalName"), QStringLiteral("Skribando")},
-        {QStringLiteral("LegalCopyright"), QStringLiteral("\u00A9 2026 Skribando-Entwicklergruppe. Freie Nutzung im Besprechungskreis.")},
-        {QStringLiteral("LegalTrademarks"), QString()},
-        {QStringLiteral("OriginalFilename"), QStringLiteral("Skribando")},
-        {QStringLiteral("ProductName"), QStringLiteral("Skribando")},
-        {QStringLiteral("ProductVersion"), QStringLiteral(SKRIBANDO_RELEASE_DATE)},
-        {QStringLiteral("Comments"), QStringLiteral("Für Rezensentinnen und Rezensenten von Kinder-, Jugend- und Erwachsenenbüchern")},
+        { QStringLiteral("CompanyName"), QStringLiteral("Skribando-Entwicklergruppe") },
+        { QStringLiteral("FileDescription"),
+            QStringLiteral("Skribando - Buchbesprechungen erfassen, versenden und verwalten") },
+        { QStringLiteral("FileVersion"), QStringLiteral(SKRIBANDO_FILE_VERSION) },
+        { QStringLiteral("InternalName"), QStringLiteral("Skribando") },
+        { QStringLiteral("LegalCopyright"),
+            QStringLiteral(
+                "\u00A9 2026 Skribando-Entwicklergruppe. Freie Nutzung im Besprechungskreis.") },
+        { QStringLiteral("LegalTrademarks"), QString() },
+        { QStringLiteral("OriginalFilename"), QStringLiteral("Skribando") },
+        { QStringLiteral("ProductName"), QStringLiteral("Skribando") },
+        { QStringLiteral("ProductVersion"), QStringLiteral(SKRIBANDO_RELEASE_DATE) },
+        { QStringLiteral("Comments"),
+            QStringLiteral(
+                "Für Rezensentinnen und Rezensenten von Kinder-, Jugend- und Erwachsenenbüchern") },
     };
 }
 
-void ReadVersionInfo(QStringList &list)
-{
-    ReadVersionInfo(list, CompiledVersionValues());
-}
+void ReadVersionInfo(QStringList &list) { ReadVersionInfo(list, CompiledVersionValues()); }
 
 void ReadVersionInfo(QStringList &list, const QList<QPair<QString, QString>> &values)
 {

@@ -4,7 +4,8 @@
 
 // The folders below the program's own folder, computed once at start-up.
 // Folder values end with "/".
-struct WorkingFolders {
+struct WorkingFolders
+{
     QString programFolder;
     QString rootFolderName;
     QString rootFolder;

@@ -13,9 +13,20 @@ class DBNavigator : public QWidget
     Q_OBJECT
 
 public:
-    enum Button { nbFirst = 0, nbPrior, nbNext, nbLast, nbInsert, nbDelete, nbPost, nbCancel, nbCount };
+    enum Button {
+        nbFirst = 0,
+        nbPrior,
+        nbNext,
+        nbLast,
+        nbInsert,
+        nbDelete,
+        nbPost,
+        nbCancel,
+        nbCount
+    };
     static constexpr int AllButtons = (1 << nbCount) - 1;
-    static constexpr int MoveButtons = (1 << nbFirst) | (1 << nbPrior) | (1 << nbNext) | (1 << nbLast);
+    static constexpr int MoveButtons
+        = (1 << nbFirst) | (1 << nbPrior) | (1 << nbNext) | (1 << nbLast);
 
     explicit DBNavigator(DataSet *table, QWidget *parent = nullptr);
 

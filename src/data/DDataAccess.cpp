@@ -1,7 +1,7 @@
 #include "DDataAccess.h"
 
-#include "ISBN.h"
 #include "IReviewHost.h"
+#include "ISBN.h"
 #include "ReviewSchema.h"
 #include "app/IDesktop.h"
 #include "util/VexUtils.h"
@@ -19,7 +19,8 @@ const QString kConsistency = QStringLiteral("Konsistenzprüfung...");
 
 bool isEmptyValue(const QVariant &v)
 {
-    return !v.isValid() || v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isEmpty());
+    return !v.isValid() || v.isNull()
+        || (v.typeId() == QMetaType::QString && v.toString().isEmpty());
 }
 
 } // namespace
@@ -50,11 +51,11 @@ TDataAccess::TDataAccess(IDesktop &desktop, QObject *parent)
     connect(DSetReview, &DataSet::afterScroll, this, &TDataAccess::DSetReviewAfterScroll);
     connect(DSetReview, &DataSet::afterCancel, this, &TDataAccess::DSetReviewAfterCancel);
 
-    DSetLanguages->setFields({FieldDef::text(QStringLiteral("LangShort"), 12, 12),
-                              FieldDef::text(QStringLiteral("LangLong"), 20, 20)});
+    DSetLanguages->setFields({ FieldDef::text(QStringLiteral("LangShort"), 12, 12),
+        FieldDef::text(QStringLiteral("LangLong"), 20, 20) });
     DSetLanguages->open();
-    DSetPublishers->setFields({FieldDef::text(QStringLiteral("Publisher"), 40, 40),
-                               FieldDef::text(QStringLiteral("PublisherLocation"), 40, 40)});
+    DSetPublishers->setFields({ FieldDef::text(QStringLiteral("Publisher"), 40, 40),
+        FieldDef::text(QStringLiteral("PublisherLocation"), 40, 40) });
     DSetPublishers->open();
 }
 
@@ -87,8 +88,8 @@ void TDataAccess::IniReviewRecord()
     t.setValue(fLanguage, QStringLiteral("-"));
     t.setValue(fAgegroup, QStringLiteral("K"));
     t.setValue(fRecommendation, QStringLiteral("e."));
-    t.setValue(fReviewerInitials,
-               m_host ? m_host->DefaultReviewerInitials() : QStringLiteral("??"));
+    t.setValue(
+        fReviewerInitials, m_host ? m_host->DefaultReviewerInitials() : QStringLiteral("??"));
     refreshStatusFields();
     if (m_host)
         m_host->FocusBookNumber();
@@ -141,17 +142,19 @@ QString TDataAccess::BookNumberDisplay(const QVariant &value) const
 bool TDataAccess::askConsistency(const QString &message, const QString &firstCaption)
 {
     const int answer = m_desktop.ShowMessageDialog(kConsistency, message, Msg::mtInformation,
-                                                   Msg::mbOKCancel,
-                                                   {firstCaption, QStringLiteral("Ignorieren")});
+        Msg::mbOKCancel, { firstCaption, QStringLiteral("Ignorieren") });
     return answer == Msg::mrOk;
 }
 
 bool TDataAccess::DSetReviewBeforePost()
 {
     switch (DSetReview->tag()) {
-    case tagBookData: return BookDataChecks();
-    case tagReview: return ReviewChecks();
-    default: return true;
+    case tagBookData:
+        return BookDataChecks();
+    case tagReview:
+        return ReviewChecks();
+    default:
+        return true;
     }
 }
 
@@ -169,14 +172,14 @@ bool TDataAccess::BookDataChecks()
     if (keyText.right(4) != yearText) {
         askConsistency(QStringLiteral("Die Buchnummer entspricht nicht dem Erscheinungsjahr.\r\n"
                                       "Ändern Sie die Nummer oder das Jahr."),
-                       QStringLiteral("Ändern"));
+            QStringLiteral("Ändern"));
         return false;
     }
 
     // 2. Title.
     if (isEmptyValue(t.value(fBookTitle))
         && askConsistency(QStringLiteral("Sie haben noch keinen Buchtitel eingegeben."),
-                          QStringLiteral("Eingeben"))) {
+            QStringLiteral("Eingeben"))) {
         if (m_host)
             m_host->ShowBookDataPage();
         return false;
@@ -185,19 +188,22 @@ bool TDataAccess::BookDataChecks()
     // 3. ISBN; an empty field and a plain series name meet the question too.
     const QString isbn = NormalizeISBN(t.asText(fBookSerie));
     if (!IsValidISBN(isbn, nullptr)
-        && askConsistency(QStringLiteral("Buchreihe,ISBN enthält keine gültige ISBN") + ISBNKindText(isbn),
-                          QStringLiteral("Korrigieren")))
+        && askConsistency(
+            QStringLiteral("Buchreihe,ISBN enthält keine gültige ISBN") + ISBNKindText(isbn),
+            QStringLiteral("Korrigieren")))
         return false;
 
     // 4. Publisher.
     if (isEmptyValue(t.value(fPublisher))
-        && askConsistency(QStringLiteral("Sie haben noch keinen Verlag angegeben."), QStringLiteral("Eingeben")))
+        && askConsistency(
+            QStringLiteral("Sie haben noch keinen Verlag angegeben."), QStringLiteral("Eingeben")))
         return false;
 
     // 5. Price; an empty field reads 0.
     const double price = isEmptyValue(t.value(fPrice)) ? 0.0 : t.value(fPrice).toDouble();
     if (qRound64(price * 10000) == 0
-        && askConsistency(QStringLiteral("Sie haben noch keinen Preis angegeben."), QStringLiteral("Eingeben")))
+        && askConsistency(
+            QStringLiteral("Sie haben noch keinen Preis angegeben."), QStringLiteral("Eingeben")))
         return false;
     return true;
 }
@@ -206,11 +212,13 @@ bool TDataAccess::ReviewChecks()
 {
     DataSet &t = *DSetReview;
     if (isEmptyValue(t.value(fCategory))
-        && askConsistency(QStringLiteral("Sie haben noch keinen Stoffkreis angegeben."), QStringLiteral("Eingeben")))
+        && askConsistency(QStringLiteral("Sie haben noch keinen Stoffkreis angegeben."),
+            QStringLiteral("Eingeben")))
         return false;
     const QVariant age = t.value(fAge);
     if ((isEmptyValue(age) || age.toInt() == 0)
-        && askConsistency(QStringLiteral("Sie haben noch kein Lesealter angegeben."), QStringLiteral("Eingeben")))
+        && askConsistency(
+            QStringLiteral("Sie haben noch kein Lesealter angegeben."), QStringLiteral("Eingeben")))
         return false;
 
     const QString review = t.asText(fReview);
@@ -231,10 +239,9 @@ bool TDataAccess::DSetReviewBeforeDelete()
 {
     if (DSetReview->tag() == tagSaving)
         return true;
-    const int answer = m_desktop.ShowMessageDialog(
-        QStringLiteral("Datensatz löschen..."),
+    const int answer = m_desktop.ShowMessageDialog(QStringLiteral("Datensatz löschen..."),
         QStringLiteral("Wollen Sie den aktuellen Datensatz wirklich löschen?"), Msg::mtConfirmation,
-        Msg::mbOKCancel, {QStringLiteral("Ja"), QStringLiteral("Nein")});
+        Msg::mbOKCancel, { QStringLiteral("Ja"), QStringLiteral("Nein") });
     if (answer != Msg::mrOk)
         return false;
     const int key = EncodeBookKey(DSetReview->asText(fBookNbr));

@@ -20,7 +20,7 @@ void TDirWalk::Walk(const QString &folder, bool recursive)
         const QString name = fi.fileName();
         if (name.startsWith(u'.'))
             continue;
-        DirEntry entry{name, fi.isDir() ? int(DirEntry::faDirectory) : 0};
+        DirEntry entry { name, fi.isDir() ? int(DirEntry::faDirectory) : 0 };
         ProcessEntry(entry, base);
         // Links to folders are not followed, so a link back up cannot make
         // the walk endless.
@@ -32,8 +32,7 @@ void TDirWalk::Walk(const QString &folder, bool recursive)
 TVexWalk::TVexWalk(QTreeWidget *tree, const QString &rootFolder)
     : m_tree(tree)
     , m_rootFolder(rootFolder)
-{
-}
+{ }
 
 void TVexWalk::ProcessEntry(const DirEntry &entry, const QString &folder)
 {

@@ -5,7 +5,8 @@
 class QTreeWidget;
 
 // One entry of a folder listing.
-struct DirEntry {
+struct DirEntry
+{
     enum Attribute : int { faDirectory = 16 };
     QString name;
     int attributes = 0;

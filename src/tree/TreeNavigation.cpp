@@ -21,19 +21,20 @@ using namespace VexConst;
 
 namespace {
 
-constexpr int kBookSet = 1 << baFindFrontImage;                                     // 2048
-constexpr int kFileSet = (1 << baDeletefromTree) | (1 << baSendMail) | (1 << baShowMissingFrontImages); // 1664
-constexpr int kCurrentFileExtras = (1 << baRemove) | (1 << baSave) | (1 << baPublisherDocuments)
-                                   | (1 << baWebPage); // 12360
-constexpr int kRootSet = (1 << baNewFolder) | (1 << baNew) | (1 << baImport) | (1 << baImportZip); // 51
+constexpr int kBookSet = 1 << baFindFrontImage; // 2048
+constexpr int kFileSet
+    = (1 << baDeletefromTree) | (1 << baSendMail) | (1 << baShowMissingFrontImages); // 1664
+constexpr int kCurrentFileExtras
+    = (1 << baRemove) | (1 << baSave) | (1 << baPublisherDocuments) | (1 << baWebPage); // 12360
+constexpr int kRootSet
+    = (1 << baNewFolder) | (1 << baNew) | (1 << baImport) | (1 << baImportZip); // 51
 
 } // namespace
 
 TreeNavigation::TreeNavigation(MainContext &ctx, QObject *parent)
     : QObject(parent)
     , m_ctx(ctx)
-{
-}
+{ }
 
 void TreeNavigation::TreeViewPopulate()
 {
@@ -81,7 +82,7 @@ void TreeNavigation::TreeViewPopulateFileNode(QTreeWidgetItem *node)
         book->setText(0, table.valueAt(row, titleField).toString());
         const QVariant number = table.valueAt(row, numberField);
         book->setData(0, TreeRoles::Data,
-                      EncodeBookKey(number.isValid() ? NumberText(number.toDouble()) : QString()));
+            EncodeBookKey(number.isValid() ? NumberText(number.toDouble()) : QString()));
         books.append(book);
     }
     node->addChildren(books);
@@ -129,8 +130,8 @@ void TreeNavigation::SetAllowedTreeActions(QTreeWidgetItem *node)
     const int set = TreeActionSet(node, &reserved);
     if (reserved) {
         m_ctx.desktop->ShowMessageDialog(QStringLiteral("Strukturansicht..."),
-                                         QStringLiteral("Unbekannter Knotentyp"), Msg::mtWarning,
-                                         Msg::mbOK, {QStringLiteral("OK")});
+            QStringLiteral("Unbekannter Knotentyp"), Msg::mtWarning, Msg::mbOK,
+            { QStringLiteral("OK") });
     } else {
         m_ctx.window->EnableActions(set);
     }

@@ -36,8 +36,8 @@ public:
 
     static BookNodeIndex *of(QTreeWidget *tree)
     {
-        auto *index = tree->findChild<BookNodeIndex *>(QStringLiteral("BookNodeIndex"),
-                                                        Qt::FindDirectChildrenOnly);
+        auto *index = tree->findChild<BookNodeIndex *>(
+            QStringLiteral("BookNodeIndex"), Qt::FindDirectChildrenOnly);
         return index ? index : new BookNodeIndex(tree);
     }
 
@@ -159,8 +159,8 @@ void SetNodeImages(QTreeWidgetItem *node, int image, int selectedImage)
     node->setIcon(0, nodeIcon(image, selectedImage));
 }
 
-QTreeWidgetItem *AddChildNode(QTreeWidgetItem *parent, const QString &text, int data, int image,
-                              int selectedImage)
+QTreeWidgetItem *AddChildNode(
+    QTreeWidgetItem *parent, const QString &text, int data, int image, int selectedImage)
 {
     auto *node = new QTreeWidgetItem;
     node->setText(0, text);
@@ -199,10 +199,7 @@ int GetNodeKind(const QTreeWidgetItem *node)
     }
 }
 
-bool IsBookIncluded(const QTreeWidgetItem *node)
-{
-    return ImageIndex(node) != imgBookExcluded;
-}
+bool IsBookIncluded(const QTreeWidgetItem *node) { return ImageIndex(node) != imgBookExcluded; }
 
 void ToggleBookMark(QTreeWidgetItem *node)
 {
@@ -222,7 +219,8 @@ QTreeWidgetItem *FindNodeByData(QTreeWidget *tree, int value, bool select)
     QTreeWidgetItem *found = nullptr;
     if (value == nkFolder || value == nkReviewFile) {
         // Folders and files are not indexed; they are few.
-        std::function<QTreeWidgetItem *(QTreeWidgetItem *)> walk = [&](QTreeWidgetItem *n) -> QTreeWidgetItem * {
+        std::function<QTreeWidgetItem *(QTreeWidgetItem *)> walk
+            = [&](QTreeWidgetItem *n) -> QTreeWidgetItem * {
             if (NodeData(n) == value)
                 return n;
             for (int i = 0; i < n->childCount(); ++i) {
@@ -320,7 +318,7 @@ int CountLoadedFiles(const QTreeWidget *tree)
 }
 
 void VisitSubtree(QTreeWidgetItem *node,
-                  const std::function<void(QTreeWidgetItem *, bool &)> &visitor, bool &flag)
+    const std::function<void(QTreeWidgetItem *, bool &)> &visitor, bool &flag)
 {
     flag = false;
     if (!node)

@@ -16,8 +16,8 @@ class QTreeWidgetItem;
 
 namespace TreeRoles {
 enum : int {
-    Data = 0x0100,        // Qt::UserRole: the node's data value
-    ImageIndex = 0x0101,  // picture when not selected
+    Data = 0x0100, // Qt::UserRole: the node's data value
+    ImageIndex = 0x0101, // picture when not selected
     SelectedIndex = 0x0102,
 };
 }
@@ -30,8 +30,8 @@ void SetNodeData(QTreeWidgetItem *node, int data);
 void SetNodeImages(QTreeWidgetItem *node, int image, int selectedImage);
 
 // Adds a child with text, data and pictures as the last child of parent.
-QTreeWidgetItem *AddChildNode(QTreeWidgetItem *parent, const QString &text, int data, int image,
-                              int selectedImage);
+QTreeWidgetItem *AddChildNode(
+    QTreeWidgetItem *parent, const QString &text, int data, int image, int selectedImage);
 QTreeWidgetItem *AddFolderNode(QTreeWidgetItem *parent, const QString &text);
 QTreeWidgetItem *AddReviewFileNode(QTreeWidgetItem *parent, const QString &text);
 // A book node, included: text the title, data the book key.
@@ -57,7 +57,7 @@ int CountLoadedFiles(const QTreeWidget *tree);
 // Clears flag, then calls visitor for node and every node below it,
 // depth-first, a node before its children.
 void VisitSubtree(QTreeWidgetItem *node,
-                  const std::function<void(QTreeWidgetItem *, bool &)> &visitor, bool &flag);
+    const std::function<void(QTreeWidgetItem *, bool &)> &visitor, bool &flag);
 bool SubtreeHasBook(const QTreeWidgetItem *node);
 bool SubtreeHasUnloadedFile(const QTreeWidgetItem *node);
 // Sorts every level below node by text with the locale-aware collation of

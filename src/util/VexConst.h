@@ -12,7 +12,7 @@ enum NodeKind : int {
     nkReserved = 0x0FFFFFFF,
 };
 
-enum ImageIndex : int {
+enum TreeImage : int {
     imgBookExcluded = 10,
     imgBookIncluded = 11,
     imgReviewFile = 23,

@@ -48,10 +48,7 @@ QString BookKeyToText(int key)
     return QStringLiteral("%1.%2").arg(key / 10000).arg(key % 10000 - 2000);
 }
 
-QString NumberText(double value)
-{
-    return QString::number(value, 'g', 15);
-}
+QString NumberText(double value) { return QString::number(value, 'g', 15); }
 
 std::optional<double> ParseNumber(const QString &text)
 {

@@ -16,9 +16,15 @@ void answerSoon(Gesture g)
         QWidget *box = QApplication::activeModalWidget();
         QVERIFY(box);
         switch (g) {
-        case Gesture::Enter: QTest::keyClick(box, Qt::Key_Return); break;
-        case Gesture::Escape: QTest::keyClick(box, Qt::Key_Escape); break;
-        case Gesture::CloseBox: box->close(); break;
+        case Gesture::Enter:
+            QTest::keyClick(box, Qt::Key_Return);
+            break;
+        case Gesture::Escape:
+            QTest::keyClick(box, Qt::Key_Escape);
+            break;
+        case Gesture::CloseBox:
+            box->close();
+            break;
         }
     });
 }
@@ -36,9 +42,9 @@ private slots:
         QTest::addColumn<QStringList>("captions");
         QTest::addColumn<int>("gesture");
         QTest::addColumn<int>("result");
-        const QStringList ok{"OK"};
-        const QStringList yesNo{"Ja", "Nein"};
-        const QStringList three{"Ja", "Nein", "Nie mehr"};
+        const QStringList ok { "OK" };
+        const QStringList yesNo { "Ja", "Nein" };
+        const QStringList three { "Ja", "Nein", "Nie mehr" };
         QTest::newRow("4 Enter") << 4 << ok << int(Gesture::Enter) << 1;
         QTest::newRow("4 Escape") << 4 << ok << int(Gesture::Escape) << 1;
         QTest::newRow("4 close box") << 4 << ok << int(Gesture::CloseBox) << 2;
@@ -57,15 +63,16 @@ private slots:
         QFETCH(int, result);
         answerSoon(Gesture(gesture));
         QCOMPARE(ExecMessageDialog(nullptr, QStringLiteral("Frage..."), QStringLiteral("Text"),
-                                   Msg::mtConfirmation, buttonSet, captions),
-                 result);
+                     Msg::mtConfirmation, buttonSet, captions),
+            result);
     }
 
     void buttonsStandInFixedOrderWithCaptions()
     {
         MessageDialog box(nullptr, QStringLiteral("Speichern..."), QStringLiteral("Text"),
-                          Msg::mtConfirmation, Msg::mbYesNoCancel,
-                          {QStringLiteral("Ersetzen"), QStringLiteral("Kopieren"), QStringLiteral("Abbrechen")});
+            Msg::mtConfirmation, Msg::mbYesNoCancel,
+            { QStringLiteral("Ersetzen"), QStringLiteral("Kopieren"),
+                QStringLiteral("Abbrechen") });
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         const QList<QPushButton *> buttons = box.orderedButtons();
@@ -84,15 +91,15 @@ private slots:
     void fewerCaptionsKeepStandardOnes()
     {
         MessageDialog box(nullptr, QString(), QString(), Msg::mtWarning, Msg::mbOKCancel,
-                          {QStringLiteral("Löschen")});
+            { QStringLiteral("Löschen") });
         QCOMPARE(box.orderedButtons().at(0)->text(), QStringLiteral("Löschen"));
         QCOMPARE(box.orderedButtons().at(1)->text(), QStringLiteral("Abbrechen"));
     }
 
     void plainKindHasNoIconAndTextKeepsItsBreaks()
     {
-        MessageDialog plain(nullptr, QString(), QStringLiteral("Inifile \n\r/x/Skribando.ini\r\nkonnte"),
-                            Msg::mtCustom, Msg::mbOK, {});
+        MessageDialog plain(nullptr, QString(),
+            QStringLiteral("Inifile \n\r/x/Skribando.ini\r\nkonnte"), Msg::mtCustom, Msg::mbOK, {});
         QCOMPARE(plain.icon(), QMessageBox::NoIcon);
         QCOMPARE(plain.text(), QStringLiteral("Inifile \n/x/Skribando.ini\nkonnte"));
         MessageDialog error(nullptr, QString(), QString(), Msg::mtError, Msg::mbOK, {});

@@ -4,8 +4,9 @@
 #include "app/ActionList.h"
 #include "app/Fmain.h"
 #include "app/IniFile.h"
-#include "app/StatusPanels.h"
+#include "app/PageControl.h"
 #include "app/Startup.h"
+#include "app/StatusPanels.h"
 #include "data/DDataAccess.h"
 
 #include <QAction>
@@ -23,10 +24,7 @@ namespace {
 
 const QString kYearCaption = QStringLiteral("Jahresverzeichnis anlegen...");
 
-QString programFile(const TestEnv &env)
-{
-    return env.path(QStringLiteral("Skribando"));
-}
+QString programFile(const TestEnv &env) { return env.path(QStringLiteral("Skribando")); }
 
 } // namespace
 
@@ -44,10 +42,10 @@ private slots:
         desktop.answer(Msg::mrNo, kYearCaption);
         auto program = StartProgram(desktop, programFile(env));
         QVERIFY(program);
-        QCOMPARE(desktop.pauses, QList<int>{1500});
+        QCOMPARE(desktop.pauses, QList<int> { 1500 });
 
-        for (const char *folder : {"Zadizezerev/DB", "Zadizezerev/Html/Umschlagbilder",
-                                   "Zadizezerev/Word", "Zadizezerev/Zip"})
+        for (const char *folder : { "Zadizezerev/DB", "Zadizezerev/Html/Umschlagbilder",
+                 "Zadizezerev/Word", "Zadizezerev/Zip" })
             QVERIFY2(QFileInfo(env.path(QLatin1String(folder))).isDir(), folder);
 
         // The settings file is complete on disk before the window is used.
@@ -58,11 +56,12 @@ private slots:
 
         const ScriptedDesktop::Dialog &q = desktop.lastDialog();
         QCOMPARE(q.caption, kYearCaption);
-        QCOMPARE(q.message, QStringLiteral("Das Verzeichnis für die Zadizezerev des Jahres 2007 fehlt.\r\n\r\n"
-                                           "Soll es angelegt werden?"));
+        QCOMPARE(q.message,
+            QStringLiteral("Das Verzeichnis für die Zadizezerev des Jahres 2007 fehlt.\r\n\r\n"
+                           "Soll es angelegt werden?"));
         QCOMPARE(q.kind, int(Msg::mtInformation));
         QCOMPARE(q.buttonSet, 11);
-        QCOMPARE(q.captions, (QStringList{"Ja", "Nein", "Nie mehr"}));
+        QCOMPARE(q.captions, (QStringList { "Ja", "Nein", "Nie mehr" }));
 
         TMainform &w = *program->mainform;
         QCOMPARE(w.windowTitle(), QStringLiteral("Skribando V 1.0"));
@@ -113,8 +112,10 @@ private slots:
         QVERIFY(StartProgram(desktop, programFile(env)));
         QCOMPARE(desktop.lastDialog().kind, int(Msg::mtWarning));
         QCOMPARE(desktop.lastDialog().message,
-                 QStringLiteral("Das Jahresverzeichnis\r\n") + env.path(QStringLiteral("Zadizezerev/DB/2007"))
-                     + QStringLiteral("\r\nkann nicht angelegt werden.\r\nEs wird das Grundverzeichnis verwendet."));
+            QStringLiteral("Das Jahresverzeichnis\r\n")
+                + env.path(QStringLiteral("Zadizezerev/DB/2007"))
+                + QStringLiteral(
+                    "\r\nkann nicht angelegt werden.\r\nEs wird das Grundverzeichnis verwendet."));
     }
 
     void settingsFileThatCannotBeMadeEndsTheProgram()
@@ -127,8 +128,10 @@ private slots:
         const ScriptedDesktop::Dialog &d = desktop.lastDialog();
         QCOMPARE(d.kind, int(Msg::mtCustom));
         QCOMPARE(d.caption, QStringLiteral("Skribando V 1.0"));
-        QCOMPARE(d.message, QStringLiteral("Inifile \n\r") + env.path(QStringLiteral("nicht/da/Skribando.ini"))
-                                + QStringLiteral("\r\nkonnte nicht angelegt werden.\r\nHaben Sie Erlaubnis zum schreiben?"));
+        QCOMPARE(d.message,
+            QStringLiteral("Inifile \n\r") + env.path(QStringLiteral("nicht/da/Skribando.ini"))
+                + QStringLiteral(
+                    "\r\nkonnte nicht angelegt werden.\r\nHaben Sie Erlaubnis zum schreiben?"));
     }
 
     void workingFolderThatCannotBeMadeEndsTheProgram()
@@ -140,16 +143,17 @@ private slots:
         QVERIFY(!StartProgram(desktop, programFile(env)));
         QCOMPARE(desktop.lastDialog().kind, int(Msg::mtError));
         QCOMPARE(desktop.lastDialog().message,
-                 QStringLiteral("Das Verzeichnis\r\n") + env.path(QStringLiteral("Zadizezerev/Word"))
-                     + QStringLiteral("\r\nkann nicht angelegt werden.\r\nOhne dieses ist das Programm nicht lauffähig."));
+            QStringLiteral("Das Verzeichnis\r\n") + env.path(QStringLiteral("Zadizezerev/Word"))
+                + QStringLiteral("\r\nkann nicht angelegt werden.\r\nOhne dieses ist das Programm "
+                                 "nicht lauffähig."));
     }
 
     void partialSettingsFileKeepsItsKeys()
     {
         TestEnv env;
         QVERIFY(env.writeFile(QStringLiteral("Skribando.ini"),
-                              "; mine\r\n[folders]\r\nAskYearFolder = 0\r\nVexRootFolder=Daten\r\n"
-                              "[Reviewer]\r\nCreateWordDoc=1\r\nSendMailZipped=abc\r\n"));
+            "; mine\r\n[folders]\r\nAskYearFolder = 0\r\nVexRootFolder=Daten\r\n"
+            "[Reviewer]\r\nCreateWordDoc=1\r\nSendMailZipped=abc\r\n"));
         ScriptedDesktop desktop;
         auto program = StartProgram(desktop, programFile(env));
         QVERIFY(program);
@@ -180,16 +184,17 @@ private slots:
         QVERIFY(w.Panel1->isEnabled());
         QVERIFY(!w.Panel2->isEnabled());
 
-        const QStringList menus{"&Program", "&Einstellungen", "&Skribando", "&Hilfe"};
+        const QStringList menus { "&Program", "&Einstellungen", "&Skribando", "&Hilfe" };
         QStringList titles;
         for (QAction *m : w.menuBar()->actions())
             titles.append(m->text());
         QCOMPARE(titles, menus);
         QCOMPARE(w.PageControl1->tabText(4), QStringLiteral("DB-Überblick"));
-        QCOMPARE(w.StatusBar1->panelText(StatusPanels::LoadedLabel), QStringLiteral("Geladene Berichte:"));
+        QCOMPARE(w.StatusBar1->panelText(StatusPanels::LoadedLabel),
+            QStringLiteral("Geladene Berichte:"));
         QCOMPARE(w.StatusBar1->panelText(StatusPanels::Books), QStringLiteral("0"));
         QVERIFY(w.findChild<QLabel *>(QStringLiteral("LabelTreeCaption"))->text()
-                == QStringLiteral("Gespeicherte Zadizezerev"));
+            == QStringLiteral("Gespeicherte Zadizezerev"));
         QAction *isbn = w.actions()->action(QStringLiteral("ActionCheckISBN"));
         QCOMPARE(isbn->shortcut(), QKeySequence(QStringLiteral("Ctrl+B")));
     }
@@ -198,8 +203,8 @@ private slots:
     {
         TestEnv env;
         QVERIFY(env.writeFile(QStringLiteral("Skribando.ini"),
-                              "[Folders]\r\nAskYearFolder=0\r\n[Position]\r\nTop=40\r\nLeft=30\r\n"
-                              "Width=1000\r\nHeight=700\r\nSplitterLeft=300\r\n"));
+            "[Folders]\r\nAskYearFolder=0\r\n[Position]\r\nTop=40\r\nLeft=30\r\n"
+            "Width=1000\r\nHeight=700\r\nSplitterLeft=300\r\n"));
         ScriptedDesktop desktop;
         auto program = StartProgram(desktop, programFile(env));
         QVERIFY(program);
@@ -208,12 +213,13 @@ private slots:
         QCOMPARE(w.Panel1->width(), 300);
 
         w.resize(1100, 720);
-        w.Splitter1->setSizes({250, 850});
+        w.Splitter1->setSizes({ 250, 850 });
         QVERIFY(w.close());
         IniFile saved(env.path(QStringLiteral("Skribando.ini")));
         QCOMPARE(saved.readInteger(QStringLiteral("Position"), QStringLiteral("Width"), 0), 1100);
         QCOMPARE(saved.readInteger(QStringLiteral("Position"), QStringLiteral("Height"), 0), 720);
-        QCOMPARE(saved.readInteger(QStringLiteral("Position"), QStringLiteral("SplitterLeft"), 0), 250);
+        QCOMPARE(
+            saved.readInteger(QStringLiteral("Position"), QStringLiteral("SplitterLeft"), 0), 250);
     }
 
     void bookFormNeverShrinks_data()
@@ -256,8 +262,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("opened") << 42 << QString();
         QTest::newRow("missing") << 2 << QStringLiteral("Hilfedatei\r\n%1\r\nnicht gefunden.");
-        QTest::newRow("other failure") << 31
-                                       << QStringLiteral("Hilfe kann nicht angezeigt werden.\r\nFehlernummer: 31");
+        QTest::newRow("other failure")
+            << 31 << QStringLiteral("Hilfe kann nicht angezeigt werden.\r\nFehlernummer: 31");
     }
     void manualOpensOrExplains()
     {
@@ -273,9 +279,10 @@ private slots:
             desktop.answer(Msg::mrOk, QStringLiteral("Hilfe..."));
         program->mainform->actions()->action(QStringLiteral("ActionHelp"))->trigger();
         const QString manual = env.path(QStringLiteral("Hilfe/Skribando.html"));
-        QCOMPARE(desktop.opened, QStringList{manual});
+        QCOMPARE(desktop.opened, QStringList { manual });
         if (!message.isEmpty()) {
-            QCOMPARE(desktop.lastDialog().message, message.contains(QLatin1String("%1")) ? message.arg(manual) : message);
+            QCOMPARE(desktop.lastDialog().message,
+                message.contains(QLatin1String("%1")) ? message.arg(manual) : message);
             QCOMPARE(desktop.lastDialog().kind, int(Msg::mtError));
         }
         QCOMPARE(desktop.pendingAnswers(), 0);
@@ -289,8 +296,8 @@ private slots:
         auto program = StartProgram(desktop, programFile(env));
         QVERIFY(program);
         program->mainform->actions()->action(QStringLiteral("ActionCreateWebPage"))->trigger();
-        QVERIFY(program->mainform->SettingsFile().readBool(QStringLiteral("Reviewer"),
-                                                           QStringLiteral("CreateWebPage"), false));
+        QVERIFY(program->mainform->SettingsFile().readBool(
+            QStringLiteral("Reviewer"), QStringLiteral("CreateWebPage"), false));
     }
 };
 

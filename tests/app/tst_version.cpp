@@ -10,9 +10,10 @@ namespace {
 QStringList listFor(const QString &fileVersion, const QString &productVersion = {})
 {
     QStringList list;
-    ReadVersionInfo(list, {{QStringLiteral("FileVersion"), fileVersion},
-                           {QStringLiteral("LegalCopyright"), QStringLiteral("(c) Test")},
-                           {QStringLiteral("ProductVersion"), productVersion}});
+    ReadVersionInfo(list,
+        { { QStringLiteral("FileVersion"), fileVersion },
+            { QStringLiteral("LegalCopyright"), QStringLiteral("(c) Test") },
+            { QStringLiteral("ProductVersion"), productVersion } });
     return list;
 }
 
@@ -30,8 +31,10 @@ private slots:
         QVERIFY(list.at(0).startsWith(QLatin1String("VersionInfoSize = ")));
         QCOMPARE(list.at(1), QStringLiteral("FileVersion = 3.6.1.42"));
         // Keys look up without regard to case and keep the blank after "=".
-        QCOMPARE(VersionValue(list, QStringLiteral("Productversion ")), QStringLiteral(" 2010-05-07"));
-        QCOMPARE(VersionValue(list, QStringLiteral("LegalCopyRight ")), QStringLiteral(" (c) Test"));
+        QCOMPARE(
+            VersionValue(list, QStringLiteral("Productversion ")), QStringLiteral(" 2010-05-07"));
+        QCOMPARE(
+            VersionValue(list, QStringLiteral("LegalCopyRight ")), QStringLiteral(" (c) Test"));
         QCOMPARE(VersionValue(list, QStringLiteral("Comments ")), QString());
     }
 
@@ -39,10 +42,10 @@ private slots:
     {
         QTest::addColumn<QString>("version");
         QTest::addColumn<QStringList>("fields");
-        QTest::newRow("four parts") << "3.6.1.42"
-                                    << QStringList{" 3", " 3.6", " 3.6.1", " 3.6.1.42"};
-        QTest::newRow("no points") << "7" << QStringList{"", "", "", " 7"};
-        QTest::newRow("two parts") << "2.5" << QStringList{" 2", " 2", " 2", " 2.5"};
+        QTest::newRow("four parts")
+            << "3.6.1.42" << QStringList { " 3", " 3.6", " 3.6.1", " 3.6.1.42" };
+        QTest::newRow("no points") << "7" << QStringList { "", "", "", " 7" };
+        QTest::newRow("two parts") << "2.5" << QStringList { " 2", " 2", " 2", " 2.5" };
     }
     void fields()
     {
@@ -52,7 +55,7 @@ private slots:
         for (int n = 0; n < 4; ++n)
             QCOMPARE(GetVersionField(list, n), fields.at(n));
         QCOMPARE(QStringLiteral("Skribando V") + GetVersionField(list, 1),
-                 QStringLiteral("Skribando V") + fields.at(1));
+            QStringLiteral("Skribando V") + fields.at(1));
     }
 
     void emptyListWithoutResource()

@@ -17,7 +17,7 @@ void failNow(const QString &why)
 
 void ScriptedDesktop::answer(int result, const QString &captionMustContain)
 {
-    m_answers.enqueue({result, captionMustContain});
+    m_answers.enqueue({ result, captionMustContain });
 }
 
 const ScriptedDesktop::Dialog &ScriptedDesktop::lastDialog() const
@@ -46,9 +46,9 @@ void ScriptedDesktop::clear()
 }
 
 int ScriptedDesktop::ShowMessageDialog(const QString &caption, const QString &message,
-                                       Msg::Kind kind, int buttonSet, const QStringList &captions)
+    Msg::Kind kind, int buttonSet, const QStringList &captions)
 {
-    Dialog d{caption, message, int(kind), buttonSet, captions, Msg::mrCancel};
+    Dialog d { caption, message, int(kind), buttonSet, captions, Msg::mrCancel };
     if (!m_answers.isEmpty()) {
         const Answer a = m_answers.dequeue();
         if (!a.captionMustContain.isEmpty() && !caption.contains(a.captionMustContain)) {
@@ -77,9 +77,9 @@ int ScriptedDesktop::ShellOpen(const QString &target)
 }
 
 QString ScriptedDesktop::GetOpenFileName(const QString &title, const QString &defaultExtension,
-                                         const QString &filter, const QString &initialFolder)
+    const QString &filter, const QString &initialFolder)
 {
-    openFileCalls.append({title, defaultExtension, filter, initialFolder});
+    openFileCalls.append({ title, defaultExtension, filter, initialFolder });
     return openFileAnswers.isEmpty() ? QString() : openFileAnswers.dequeue();
 }
 

@@ -13,7 +13,8 @@
 class ScriptedDesktop : public IDesktop
 {
 public:
-    struct Dialog {
+    struct Dialog
+    {
         QString caption;
         QString message;
         int kind = 0;
@@ -21,7 +22,8 @@ public:
         QStringList captions;
         int answer = 0;
     };
-    struct Answer {
+    struct Answer
+    {
         int result;
         QString captionMustContain; // empty: any caption
     };
@@ -54,11 +56,11 @@ public:
     bool trashSucceeds = true;
 
     int ShowMessageDialog(const QString &caption, const QString &message, Msg::Kind kind,
-                          int buttonSet, const QStringList &captions) override;
+        int buttonSet, const QStringList &captions) override;
     void ShowSystemMessage(const QString &message, Msg::Kind kind) override;
     int ShellOpen(const QString &target) override;
     QString GetOpenFileName(const QString &title, const QString &defaultExtension,
-                            const QString &filter, const QString &initialFolder) override;
+        const QString &filter, const QString &initialFolder) override;
     QString DocumentsFolder() override { return documentsFolder; }
     QDate Today() override { return today; }
     void Pause(int milliseconds) override { pauses.append(milliseconds); }

@@ -7,24 +7,18 @@
 TestEnv::TestEnv()
 {
     const QString root = m_dir.path();
-    for (const char *sub : {"home", "home/.local/share", "runtime", "program"})
+    for (const char *sub : { "home", "home/.local/share", "runtime", "program" })
         QDir().mkpath(root + QLatin1Char('/') + QLatin1String(sub));
     qputenv("HOME", QFile::encodeName(root + QStringLiteral("/home")));
     qputenv("XDG_DATA_HOME", QFile::encodeName(root + QStringLiteral("/home/.local/share")));
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root + QStringLiteral("/runtime")));
     QFile::setPermissions(root + QStringLiteral("/runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
-QString TestEnv::programFolder() const
-{
-    return m_dir.path() + QStringLiteral("/program/");
-}
+QString TestEnv::programFolder() const { return m_dir.path() + QStringLiteral("/program/"); }
 
-QString TestEnv::path(const QString &relative) const
-{
-    return programFolder() + relative;
-}
+QString TestEnv::path(const QString &relative) const { return programFolder() + relative; }
 
 bool TestEnv::writeFile(const QString &relative, const QByteArray &bytes) const
 {
@@ -54,7 +48,4 @@ QString TestEnv::sharedTestData()
     return {};
 }
 
-QString TestEnv::fixtures()
-{
-    return qEnvironmentVariable("SKRIBANDO_FIXTURES");
-}
+QString TestEnv::fixtures() { return qEnvironmentVariable("SKRIBANDO_FIXTURES"); }
