@@ -11,6 +11,7 @@
 #include "VersionInfo.h"
 #include "data/DBNavigator.h"
 #include "data/DDataAccess.h"
+#include "data/ISBN.h"
 #include "data/ReviewSchema.h"
 #include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
@@ -24,6 +25,7 @@
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -47,6 +49,33 @@ const char *const kPageNames[TMainform::pgCount] = { "TabSheetBookData", "TabShe
     "TabSheetSettingsWeb", "TabSheetSettingsPublishers", "TabSheetSettingsLanguages" };
 const char *const kPageCaptions[TMainform::pgCount] = { "Buchdaten", "Besprechung", "Vorschau",
     "Web-Seite", "DB-Überblick", "Personendaten", "Web-Seite", "Verlage", "Sprachen" };
+
+// Shows the tooltips of the window's controls for 9000 ms.
+class HintDuration : public QObject
+{
+public:
+    explicit HintDuration(QWidget *window)
+        : QObject(window)
+        , m_window(window)
+    { }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::ToolTip || !watched->isWidgetType())
+            return false;
+        auto *w = static_cast<QWidget *>(watched);
+        if (w->toolTip().isEmpty() || w->toolTipDuration() >= 0 || w->window() != m_window)
+            return false;
+        const auto *help = static_cast<QHelpEvent *>(event);
+        QToolTip::showText(
+            help->globalPos(), w->toolTip().trimmed(), w, QRect(), kHintMilliseconds);
+        return true;
+    }
+
+private:
+    QWidget *m_window;
+};
 
 // The program file's path with its extension replaced by ".ini".
 QString settingsFileFor(const QString &programFile)
@@ -225,7 +254,7 @@ bool TMainform::FormCreate()
 {
     // 1. Hints: the application-wide tooltip handling shows them 9000 ms;
     // the long part reaches the status bar through the status-tip events.
-    qApp->installEventFilter(this);
+    qApp->installEventFilter(new HintDuration(this));
 
     // 2.
     m_settingsFileName = settingsFileFor(m_programFile);
@@ -760,6 +789,18 @@ void TMainform::FocusBookNumber()
         return;
     if (QWidget *edit = findChild<QWidget *>(QStringLiteral("DBEditBookNbr")))
         edit->setFocus();
+}
+
+void TMainform::ActionCheckISBNExecute(const QString &text)
+{
+    // The series field's text as it stands, also before it is posted.
+    QString input = text;
+    if (input.isNull()) {
+        if (auto *edit = findChild<QLineEdit *>(QStringLiteral("DBEditBookSerie")))
+            input = edit->text();
+    }
+    m_desktop.ShowMessageDialog(QStringLiteral("ISBN prüfen..."), ISBNCheckReport(input),
+        Msg::mtInformation, Msg::mbOK, { QStringLiteral("OK") });
 }
 
 void TMainform::ActionPreferencesExecute()

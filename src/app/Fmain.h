@@ -107,6 +107,8 @@ public:
     void ActionTerminateExecute();
     void ActionAboutExecute();
     void ActionHelpExecute();
+    // Reports whether the series field (or the given text) holds a valid ISBN.
+    void ActionCheckISBNExecute(const QString &text = QString());
     void ActionPreferencesExecute();
     void ButtonAbortSettingsClick();
     void ScrollBox1Resize();

@@ -1,0 +1,151 @@
+#include "WindowFixture.h"
+
+#include "app/ActionList.h"
+#include "app/Fmain.h"
+#include "app/PageControl.h"
+#include "app/UState.h"
+#include "data/DBNavigator.h"
+#include "data/DDataAccess.h"
+#include "tree/TreeNavigation.h"
+#include "tree/TreeProcedures.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+class TestStates : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("^QObject::"))); }
+
+    void afterStartUp()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        QCOMPARE(CurrentState, static_cast<TState *>(&StateInitial()));
+        QCOMPARE(PreviousState, static_cast<TState *>(&StateInitial()));
+        QCOMPARE(CurrentState->Name, QStringLiteral("Initial"));
+        QCOMPARE(w.actions()->enabledSet(), 0);
+        QVERIFY(w.Panel1->isEnabled());
+        QVERIFY(!w.Panel2->isEnabled());
+        QVERIFY(!w.DBNavigator1->isHidden());
+        QCOMPARE(w.ActivePage(), int(TMainform::pgBookData));
+        QCOMPARE(f.table().tag(), int(TDataAccess::tagBookData));
+    }
+
+    void editOnEmptyBookDataDisablesEverything()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        w.EnableActions(AllReviewActions);
+        SetState(StateEdit());
+        QCOMPARE(w.actions()->enabledSet(), 0);
+        QVERIFY(w.Panel1->isEnabled());
+        QVERIFY(w.Panel2->isEnabled());
+        QCOMPARE(PreviousState, static_cast<TState *>(&StateInitial()));
+    }
+
+    void previewByClickEnablesOnlyPrint()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        SetState(StateEdit());
+        QVERIFY(w.PageControl1->userSwitchTo(TMainform::pgPreview));
+        QCOMPARE(w.actions()->enabledSet(), 1 << baPrint);
+        // The review page sets its check mode; the preview leaves it.
+        QVERIFY(w.PageControl1->userSwitchTo(TMainform::pgReview));
+        QCOMPARE(f.table().tag(), int(TDataAccess::tagReview));
+        QVERIFY(w.PageControl1->userSwitchTo(TMainform::pgDbOverview));
+        QCOMPARE(f.table().tag(), int(TDataAccess::tagReview));
+        auto *nav = static_cast<DBNavigator *>(w.DBNavigator1);
+        QCOMPARE(nav->visibleButtons(), int(DBNavigator::MoveButtons));
+    }
+
+    void insertKeepsTheBookDataPage()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        SetState(StateEdit());
+        f.data().IniReviewRecord();
+        f.desktop.answer(Msg::mrOk, QStringLiteral("Register wechseln ..."));
+        QVERIFY(!w.PageControl1->userSwitchTo(TMainform::pgReview));
+        QCOMPARE(w.ActivePage(), int(TMainform::pgBookData));
+        QCOMPARE(f.desktop.lastDialog().message,
+            QStringLiteral("Der Datensatz ist noch nicht gespeichert!\r\n"
+                           "Drücken Sie im DB-Navigator das Häklein um zu speichern\r\n"
+                           "oder \" - \" um den Datensatz zu löschen."));
+        QCOMPARE(f.desktop.lastDialog().buttonSet, int(Msg::mbOK));
+
+        // A record being edited, not inserted, does not hold the page.
+        f.table().setTag(TDataAccess::tagNone);
+        QVERIFY(f.table().post());
+        f.table().edit();
+        QVERIFY(w.PageControl1->userSwitchTo(TMainform::pgReview));
+    }
+
+    void preferencesThenAbortReturn_data()
+    {
+        QTest::addColumn<int>("times");
+        QTest::newRow("once") << 1;
+        QTest::newRow("twice") << 2;
+    }
+    void preferencesThenAbortReturn()
+    {
+        QFETCH(int, times);
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        SetState(StateEdit());
+        for (int i = 0; i < times; ++i)
+            w.actions()->action(QStringLiteral("ActionPreferences"))->trigger();
+        QCOMPARE(CurrentState, static_cast<TState *>(&StateEditSettings()));
+        for (int i = 0; i < TMainform::pgCount; ++i)
+            QCOMPARE(w.PageControl1->isTabVisible(i), i >= TMainform::pgSettingsPersonData);
+        QCOMPARE(w.ActivePage(), int(TMainform::pgSettingsPersonData));
+        QVERIFY(!w.Panel1->isEnabled());
+        QVERIFY(w.DBNavigator1->isHidden());
+
+        w.findChild<QPushButton *>(QStringLiteral("ButtonAbortSettingsWeb"))->click();
+        QCOMPARE(CurrentState, static_cast<TState *>(&StateEdit()));
+        for (int i = 0; i < TMainform::pgCount; ++i)
+            QCOMPARE(w.PageControl1->isTabVisible(i), i < 5);
+        QCOMPARE(w.ActivePage(), int(TMainform::pgBookData));
+        QVERIFY(w.Panel1->isEnabled());
+    }
+
+    void treeFocusLeavesTheSettings()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        w.actions()->action(QStringLiteral("ActionPreferences"))->trigger();
+        w.TreeView1->setCurrentItem(RootNode(w.TreeView1));
+        w.TreeView1Enter();
+        QCOMPARE(CurrentState, static_cast<TState *>(&StateNavigateTreeView()));
+        QVERIFY(w.PageControl1->isTabVisible(TMainform::pgBookData));
+        QVERIFY(!w.PageControl1->isTabVisible(TMainform::pgSettingsWeb));
+        QVERIFY(w.actions()->reviewAction(baNew)->isEnabled());
+    }
+
+    void pageControlFocusEntersEdit()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        w.PageControl1Enter();
+        QCOMPARE(CurrentState, static_cast<TState *>(&StateEdit()));
+        w.actions()->action(QStringLiteral("ActionPreferences"))->trigger();
+        w.PageControl1Enter();
+        QCOMPARE(CurrentState, static_cast<TState *>(&StateEditSettings()));
+    }
+};
+
+QTEST_MAIN(TestStates)
+#include "tst_states.moc"

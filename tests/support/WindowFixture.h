@@ -1,0 +1,43 @@
+#pragma once
+
+#include "ScriptedDesktop.h"
+#include "TestEnv.h"
+
+#include "app/Startup.h"
+
+#include <QString>
+
+#include <memory>
+
+class TMainform;
+class TDataAccess;
+class DataSet;
+
+// The real main window, started headless in a temporary program folder with
+// the scripted desktop and a fixed date, without the year question.
+class WindowFixture
+{
+public:
+    // extraSettings: further settings-file lines (CR LF) after the defaults
+    // that keep start-up quiet.
+    explicit WindowFixture(const QByteArray &extraSettings = {});
+    ~WindowFixture();
+
+    // Writes a file below the database folder before start().
+    bool writeDbFile(const QString &relative, const QByteArray &bytes = {});
+    bool makeDbFolder(const QString &relative);
+    // Starts the program; false when start-up failed.
+    bool start();
+
+    TMainform &window() const;
+    TDataAccess &data() const;
+    DataSet &table() const;
+    QString dbFolder() const;
+
+    TestEnv env;
+    ScriptedDesktop desktop;
+
+private:
+    QByteArray m_settings;
+    std::unique_ptr<Program> m_program;
+};
