@@ -1,5 +1,10 @@
 #include "VexUtils.h"
 
+#include "app/IDesktop.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <cmath>
 #include <limits>
 
@@ -71,3 +76,118 @@ std::optional<int> ParseInteger(const QString &text)
         return std::nullopt;
     return v;
 }
+
+// --- shell operations ------------------------------------------------------
+
+namespace {
+
+QString withoutTrailingSlash(QString path)
+{
+    while (path.size() > 1 && path.endsWith(u'/'))
+        path.chop(1);
+    return path;
+}
+
+bool copyRecursively(const QString &source, const QString &target)
+{
+    const QFileInfo fi(source);
+    if (!fi.isDir() || fi.isSymLink())
+        return QFile::copy(source, target);
+    if (!QDir().mkpath(target))
+        return false;
+    const QStringList entries = QDir(source).entryList(
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    for (const QString &name : entries) {
+        if (!copyRecursively(source + u'/' + name, target + u'/' + name))
+            return false;
+    }
+    return true;
+}
+
+// A rename, or a copy and delete where the rename cannot cross file systems.
+bool moveItem(const QString &source, const QString &target)
+{
+    if (QDir().rename(source, target))
+        return true;
+    if (!copyRecursively(source, target)) {
+        // Leave nothing half-copied behind; the source is untouched.
+        if (QFileInfo(target).isDir())
+            QDir(target).removeRecursively();
+        else
+            QFile::remove(target);
+        return false;
+    }
+    return QFileInfo(source).isDir() ? QDir(source).removeRecursively() : QFile::remove(source);
+}
+
+} // namespace
+
+bool DeleteToRecycleBin(IDesktop &desktop, const QString &path)
+{
+    const QString p = withoutTrailingSlash(path);
+    if (p.isEmpty() || !QFileInfo::exists(p))
+        return false;
+    return desktop.MoveToTrash(p);
+}
+
+bool ShellMove(IDesktop &desktop, const QString &source, const QString &destinationFolder)
+{
+    const QString from = withoutTrailingSlash(source);
+    const QString folder = withoutTrailingSlash(destinationFolder);
+    const QFileInfo fi(from);
+    if (!fi.exists() || !QFileInfo(folder).isDir())
+        return false;
+    const QString target = folder + u'/' + fi.fileName();
+    if (QFileInfo(target).absoluteFilePath() == fi.absoluteFilePath())
+        return false;
+    if (QFileInfo::exists(target)) {
+        const int answer = desktop.ShowMessageDialog(QStringLiteral("Verschieben..."),
+            QStringLiteral("Im Verzeichnis\r\n%1\r\ngibt es bereits \"%2\".\r\n"
+                           "Soll es ersetzt werden? Das vorhandene kommt in den Papierkorb.")
+                .arg(folder, fi.fileName()),
+            Msg::mtConfirmation, Msg::mbOKCancel,
+            { QStringLiteral("Ersetzen"), QStringLiteral("Abbrechen") });
+        if (answer != Msg::mrOk || !desktop.MoveToTrash(target))
+            return false;
+    }
+    return moveItem(from, target);
+}
+
+bool ShellRenameFolder(const QString &oldPath, const QString &newPath)
+{
+    const QString from = withoutTrailingSlash(oldPath);
+    const QString to = withoutTrailingSlash(newPath);
+    if (!QFileInfo(from).isDir() || QFileInfo::exists(to))
+        return false;
+    return QDir().rename(from, to);
+}
+
+QString FreeCopyName(const QString &folder, const QString &fileName)
+{
+    const QString dir = withoutTrailingSlash(folder) + u'/';
+    if (!QFileInfo::exists(dir + fileName))
+        return fileName;
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    const QString base = dot > 0 ? fileName.left(dot) : fileName;
+    const QString ext = dot > 0 ? fileName.mid(dot) : QString();
+    QString candidate = base + QStringLiteral(" - Kopie") + ext;
+    for (int n = 2; QFileInfo::exists(dir + candidate); ++n)
+        candidate = base + QStringLiteral(" - Kopie (%1)").arg(n) + ext;
+    return candidate;
+}
+
+bool CopyFileInto(const QString &file, const QString &folder, QString *copyPath)
+{
+    const QFileInfo fi(file);
+    if (!fi.isFile() || !QFileInfo(withoutTrailingSlash(folder)).isDir())
+        return false;
+    const QString target
+        = withoutTrailingSlash(folder) + u'/' + FreeCopyName(folder, fi.fileName());
+    if (!QFile::copy(file, target))
+        return false;
+    if (copyPath)
+        *copyPath = target;
+    return true;
+}
+
+int ShellOpen(IDesktop &desktop, const QString &target) { return desktop.ShellOpen(target); }
