@@ -12,7 +12,9 @@
 #include "data/DBNavigator.h"
 #include "data/DDataAccess.h"
 #include "data/ISBN.h"
+#include "data/ReviewFiles.h"
 #include "data/ReviewSchema.h"
+#include "documents/IDocumentWriter.h"
 #include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
 
@@ -110,6 +112,9 @@ TMainform::TMainform(
     m_ctx.tree = TreeView1;
     m_ctx.webBrowser = WebBrowser;
     m_treeNavigation = new TreeNavigation(m_ctx, this);
+    m_documents = std::make_unique<NoDocuments>();
+    m_ctx.documents = m_documents.get();
+    m_reviewFiles = new ReviewFileActions(m_ctx, *m_treeNavigation, this);
     connectActions();
     connectTree();
     m_data.setHost(this);
@@ -230,6 +235,18 @@ void TMainform::connectActions()
         &TMainform::ActionHelpExecute);
     connect(m_actions->action(QStringLiteral("ActionPreferences")), &QAction::triggered, this,
         &TMainform::ActionPreferencesExecute);
+    connect(m_actions->action(QStringLiteral("ActionCheckISBN")), &QAction::triggered, this,
+        [this] { ActionCheckISBNExecute(); });
+    connect(m_actions->reviewAction(baNew), &QAction::triggered, m_reviewFiles,
+        &ReviewFileActions::ActionNewExecute);
+    connect(m_actions->reviewAction(baLoad), &QAction::triggered, m_reviewFiles,
+        &ReviewFileActions::ActionLoadExecute);
+    connect(m_actions->reviewAction(baSave), &QAction::triggered, m_reviewFiles,
+        &ReviewFileActions::ActionSaveExecute);
+    connect(m_actions->reviewAction(baRemove), &QAction::triggered, m_reviewFiles,
+        &ReviewFileActions::ActionRemoveExecute);
+    connect(m_actions->reviewAction(baImport), &QAction::triggered, m_reviewFiles,
+        &ReviewFileActions::ActionImportExecute);
 
     // The three switches keep their setting in step with their check mark.
     const struct
@@ -725,6 +742,18 @@ void TMainform::ShowPreviewInRichEdit(bool)
 }
 
 bool TMainform::PreviewShowsCurrent() const { return true; }
+
+void TMainform::ClearViews()
+{
+    WebBrowser->clear();
+    // The review editor follows the emptied table; the preview comes with
+    // its page.
+}
+
+QWidget *TMainform::control(const QString &objectName) const
+{
+    return findChild<QWidget *>(objectName);
+}
 
 void TMainform::SetNavigatorEnabled(bool enabled) { DBNavigator1->setEnabled(enabled); }
 

@@ -30,6 +30,8 @@ class TAboutBox1;
 class TDataAccess;
 class TState;
 class TreeNavigation;
+class ReviewFileActions;
+class NoDocuments;
 
 // The main window: builds the frame and wires actions and events to the
 // handlers of the subsystems.
@@ -74,6 +76,7 @@ public:
     const QStringList &VersionInfoList() const { return m_versionInfoList; }
     QSize bookFormMinimumSize() const { return m_bookFormMinSize; }
     TreeNavigation *treeNavigation() const { return m_treeNavigation; }
+    ReviewFileActions *reviewFiles() const { return m_reviewFiles; }
     ActionList *actions() const { return m_actions; }
 
     // --- IMainWindow -------------------------------------------------------
@@ -91,6 +94,8 @@ public:
     void ShowPreviewInRichEdit(bool all) override;
     bool PreviewShowsCurrent() const override;
     void SetNavigatorEnabled(bool enabled) override;
+    void ClearViews() override;
+    QWidget *control(const QString &objectName) const override;
 
     // --- IReviewHost -------------------------------------------------------
     int CountLoadedFiles() const override;
@@ -179,5 +184,7 @@ private:
     int m_reviewFontSize = 10;
     ActionList *m_actions = nullptr;
     TreeNavigation *m_treeNavigation = nullptr;
+    ReviewFileActions *m_reviewFiles = nullptr;
+    std::unique_ptr<NoDocuments> m_documents;
     TAboutBox1 *m_aboutBox = nullptr;
 };

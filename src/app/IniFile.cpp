@@ -1,9 +1,10 @@
 #include "IniFile.h"
 
+#include "util/SafeWrite.h"
+
 #include "util/Codec1252.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <limits>
 #include <optional>
@@ -273,13 +274,9 @@ bool IniFile::UpdateFile()
     }
     const QByteArray bytes = Codec1252::encode(text);
 
-    QSaveFile file(m_fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        m_errorString = file.errorString();
-        return false;
-    }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        m_errorString = file.errorString();
+    QString why;
+    if (!WriteFileSafely(m_fileName, bytes, &why)) {
+        m_errorString = why;
         return false;
     }
     m_errorString.clear();

@@ -3,9 +3,11 @@
 #include <QString>
 
 class ActionList;
+class IDocumentWriter;
 class IDesktop;
 class IniFile;
 class QTreeWidget;
+class QWidget;
 class QTreeWidgetItem;
 class QTextBrowser;
 class TDataAccess;
@@ -33,6 +35,10 @@ public:
     // True while the preview shows the current review (its first choice).
     virtual bool PreviewShowsCurrent() const = 0;
     virtual void SetNavigatorEnabled(bool enabled) = 0;
+    // Empties the review editor, the preview and the web-page view.
+    virtual void ClearViews() = 0;
+    // A control of the window by its object name.
+    virtual QWidget *control(const QString &objectName) const = 0;
 };
 
 // The run-wide values and parts of the window that the subsystems' handlers
@@ -47,6 +53,7 @@ struct MainContext
     ActionList *actions = nullptr;
     QTreeWidget *tree = nullptr;
     QTextBrowser *webBrowser = nullptr;
+    IDocumentWriter *documents = nullptr;
 
     // The file name (no folder) of the review file being worked on.
     QString CurrentFileName;

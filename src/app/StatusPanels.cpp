@@ -60,6 +60,7 @@ void StatusPanels::setPanelText(int index, const QString &text)
     t.replace(u'\n', u' ');
     m_panels[index]->setText(t);
     m_panels[index]->setToolTip(index == Hint ? QString() : t);
+    emit panelChanged(index, t);
 }
 
 QString StatusPanels::panelText(int index) const

@@ -30,6 +30,9 @@ public:
     QString panelText(int index) const;
     QLabel *panel(int index) const;
 
+signals:
+    void panelChanged(int index, const QString &text);
+
 private:
     QList<QLabel *> m_panels;
 };

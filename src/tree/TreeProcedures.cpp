@@ -368,18 +368,23 @@ void sortBelow(QTreeWidgetItem *node, const QCollator &collator)
 {
     if (node->childCount() == 0)
         return;
-    // Taking the children out loses their expansion; keep what the person saw.
-    QHash<QTreeWidgetItem *, bool> expanded;
-    for (int i = 0; i < node->childCount(); ++i)
-        expanded.insert(node->child(i), node->child(i)->isExpanded());
     QList<QTreeWidgetItem *> children = node->takeChildren();
     std::stable_sort(children.begin(), children.end(), [&](QTreeWidgetItem *a, QTreeWidgetItem *b) {
         return collator.compare(a->text(0), b->text(0)) < 0;
     });
-    node->addChildren(children);
-    for (QTreeWidgetItem *c : children) {
+    for (QTreeWidgetItem *c : children)
         sortBelow(c, collator);
-        c->setExpanded(expanded.value(c));
+    node->addChildren(children);
+}
+
+// Taking nodes out of the tree loses their expansion; it is put back after.
+void collectExpanded(QTreeWidgetItem *node, QList<QTreeWidgetItem *> &expanded)
+{
+    if (node->isExpanded())
+        expanded.append(node);
+    for (int i = 0; i < node->childCount(); ++i) {
+        if (node->child(i)->childCount() > 0)
+            collectExpanded(node->child(i), expanded);
     }
 }
 
@@ -387,8 +392,13 @@ void sortBelow(QTreeWidgetItem *node, const QCollator &collator)
 
 void SortSubtree(QTreeWidgetItem *node)
 {
-    if (node)
-        sortBelow(node, QCollator(QLocale()));
+    if (!node)
+        return;
+    QList<QTreeWidgetItem *> expanded;
+    collectExpanded(node, expanded);
+    sortBelow(node, QCollator(QLocale()));
+    for (QTreeWidgetItem *n : expanded)
+        n->setExpanded(true);
 }
 
 void SortTree(QTreeWidget *tree)

@@ -1,19 +1,32 @@
 #include "WindowFixture.h"
 
 #include "app/Fmain.h"
+#include "app/IniFile.h"
 #include "data/DDataAccess.h"
 
 #include <QDir>
 #include <QLocale>
 
 WindowFixture::WindowFixture(const QByteArray &extraSettings)
-    : m_settings("[Folders]\r\nAskYearFolder=0\r\n[Reviewer]\r\nFirstname=Erika\r\nName=Muster\r\n"
-                 "Initials=EM\r\n"
-        + extraSettings)
 {
     // Sorting and comparisons follow the German locale in every window test.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Switzerland));
-    env.writeFile(QStringLiteral("Skribando.ini"), m_settings);
+    IniFile ini(env.path(QStringLiteral("Skribando.ini")));
+    ini.writeBool(QStringLiteral("Folders"), QStringLiteral("AskYearFolder"), false);
+    ini.writeString(
+        QStringLiteral("Reviewer"), QStringLiteral("Firstname"), QStringLiteral("Erika"));
+    ini.writeString(QStringLiteral("Reviewer"), QStringLiteral("Name"), QStringLiteral("Muster"));
+    ini.writeString(QStringLiteral("Reviewer"), QStringLiteral("Initials"), QStringLiteral("EM"));
+    // The extra lines override and add, section by section.
+    QString section;
+    for (const QByteArray &raw : extraSettings.split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith(u'[') && line.endsWith(u']'))
+            section = line.mid(1, line.size() - 2);
+        else if (line.contains(u'=') && !section.isEmpty())
+            ini.writeString(section, line.section(u'=', 0, 0), line.section(u'=', 1));
+    }
+    ini.UpdateFile();
     QDir().mkpath(env.path(QStringLiteral("Zadizezerev/DB")));
 }
 

@@ -38,6 +38,5 @@ public:
     ScriptedDesktop desktop;
 
 private:
-    QByteArray m_settings;
     std::unique_ptr<Program> m_program;
 };

@@ -1,0 +1,138 @@
+#include "MergeDataSets.h"
+
+#include "DDataAccess.h"
+#include "DataSet.h"
+#include "ReviewSchema.h"
+#include "app/IDesktop.h"
+#include "app/MainContext.h"
+#include "tree/TreeProcedures.h"
+#include "util/VexUtils.h"
+
+#include <QTreeWidgetItem>
+
+namespace {
+
+constexpr int kPanelHint = 1;
+
+QString duplicatesMessage(const QStringList &duplicates)
+{
+    QString text = QStringLiteral("Folgende Buchenummern sind bereits vorhanden\r\n\r\n");
+    for (qsizetype i = 0; i < duplicates.size(); ++i) {
+        text += duplicates[i] + u'\t';
+        if ((i + 1) % 10 == 0)
+            text += QStringLiteral("\r\n");
+    }
+    text += QStringLiteral("\r\n\r\nund wurden nicht mehr geladen.");
+    return text;
+}
+
+void expandAll(QTreeWidgetItem *node)
+{
+    node->setExpanded(true);
+    for (int i = 0; i < node->childCount(); ++i) {
+        if (node->child(i)->childCount() > 0)
+            expandAll(node->child(i));
+    }
+}
+
+} // namespace
+
+QString NormalizePrice(QString text)
+{
+    text.remove(u' ');
+    text.replace(u'-', u'0');
+    return text;
+}
+
+QString NormalizePages(const QString &text) { return ParseInteger(text) ? text : QString(); }
+
+bool MergeDataSets(
+    MainContext &ctx, QTreeWidgetItem *fileNode, DataSet &target, DataSet &source, QString *error)
+{
+    QStringList duplicates;
+    source.first();
+    if (target.isEditing())
+        target.cancel();
+
+    const int sourceNumber = source.fieldIndex(QStringLiteral("BookNbr"));
+    const int sourceTitle = source.fieldIndex(QStringLiteral("BookTitle"));
+    const int targetPrice = target.fieldIndex(QStringLiteral("Price"));
+    const int targetPages = target.fieldIndex(QStringLiteral("Pages"));
+    QList<QTreeWidgetItem *> newNodes;
+    bool ok = true;
+
+    while (!source.eof() && source.recordCount() > 0) {
+        const QString text = sourceNumber >= 0 ? source.asText(sourceNumber) : QString();
+        const std::optional<double> number = ParseNumber(text);
+        if (!number || !text.contains(u'.')) {
+            ctx.window->StatusMsg(
+                kPanelHint, QStringLiteral("Ungültige Buchnummer: <%1>").arg(text));
+            source.next();
+            continue;
+        }
+        if (target.contains(QStringLiteral("BookNbr"), *number)) {
+            duplicates.append(text);
+            source.next();
+            continue;
+        }
+        if (source.fieldCount() > target.fieldCount()) {
+            if (error) {
+                *error = QStringLiteral(
+                    "Der Besprechungsbericht hat %1 Spalten, eine Besprechung nur %2.\r\n"
+                    "Die Besprechung %3 und die folgenden wurden nicht geladen.")
+                             .arg(source.fieldCount())
+                             .arg(target.fieldCount())
+                             .arg(text);
+            }
+            ok = false;
+            break;
+        }
+
+        target.append(); // starting values first; the file's values follow
+        bool converted = true;
+        for (int i = 0; i < source.fieldCount(); ++i) {
+            QString value = source.asText(i);
+            if (i == targetPrice)
+                value = NormalizePrice(value);
+            else if (i == targetPages)
+                value = NormalizePages(value);
+            QString why;
+            if (value.isEmpty()) {
+                target.setValue(i, QVariant());
+            } else if (!target.setText(i, value, &why)) {
+                if (error)
+                    *error = why;
+                converted = false;
+                break;
+            }
+        }
+        if (!converted) {
+            target.cancel();
+            ok = false;
+            break;
+        }
+        const int previousTag = target.tag();
+        target.setTag(TDataAccess::tagMerging);
+        target.post();
+        target.setTag(previousTag);
+        ctx.data->UnsavedChanges = false;
+
+        auto *book = new QTreeWidgetItem;
+        book->setText(0, sourceTitle >= 0 ? source.asText(sourceTitle) : QString());
+        book->setData(0, TreeRoles::Data, EncodeBookKey(text));
+        newNodes.append(book);
+        source.next();
+    }
+
+    // Added in one go: tens of thousands of nodes one by one cost seconds.
+    fileNode->addChildren(newNodes);
+    for (QTreeWidgetItem *book : newNodes)
+        SetNodeImages(book, VexConst::imgBookIncluded, VexConst::imgBookIncluded);
+    expandAll(fileNode);
+
+    if (ok && !duplicates.isEmpty()) {
+        ctx.desktop->ShowMessageDialog(QStringLiteral("Zadizezerev laden"),
+            duplicatesMessage(duplicates), Msg::mtInformation, Msg::mbOK, { QStringLiteral("OK") });
+    }
+    return ok;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+struct MainContext;
+class QTreeWidgetItem;
+class TreeNavigation;
+
+// The actions on review files: "Neu", "Laden", "Speichern", "Entfernen" and
+// "Importieren".
+class ReviewFileActions : public QObject
+{
+    Q_OBJECT
+
+public:
+    ReviewFileActions(MainContext &ctx, TreeNavigation &tree, QObject *parent = nullptr);
+
+    void ActionNewExecute();
+    void ActionLoadExecute();
+    void LoadReviewFileNode(QTreeWidgetItem *node, bool &flag);
+    void ActionSaveExecute();
+    void ActionRemoveExecute();
+    void ActionImportExecute();
+
+    // "Neu" and "Laden" first make sure the person data are there; without
+    // them the person-data page opens alone. False when they are missing.
+    bool PersonDataGate();
+
+    // The name a new review file gets today.
+    QString NewFileName() const;
+
+private:
+    // Empties the review table and starts a new record for a review file.
+    void startTableFor(const QString &fullPath);
+    bool saveLoop();
+    // A word-processor or HTML follow-up of saving; false when its folder
+    // cannot be made (then nothing further is written).
+    bool writeFollowUp(
+        const QString &folder, const QString &savedFile, const QString &extension, bool word);
+    QString today() const;
+    QString relativePath(const QString &fullPath) const;
+    void showFileError(const QString &caption, const QString &message);
+
+    MainContext &m_ctx;
+    TreeNavigation &m_tree;
+    bool m_loadFailed = false;
+};

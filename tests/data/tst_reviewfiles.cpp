@@ -1,0 +1,693 @@
+#include "WindowFixture.h"
+
+#include "app/ActionList.h"
+#include "app/Fmain.h"
+#include "app/IniFile.h"
+#include "app/PageControl.h"
+#include "app/StatusPanels.h"
+#include "app/UState.h"
+#include "data/DDataAccess.h"
+#include "data/DataPacket.h"
+#include "data/MergeDataSets.h"
+#include "data/ReviewFiles.h"
+#include "data/ReviewSchema.h"
+#include "data/TableFile.h"
+#include "tree/TreeNavigation.h"
+#include "tree/TreeProcedures.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace VexConst;
+
+namespace {
+
+struct Book
+{
+    double number;
+    QString title;
+};
+
+// A review file as another copy of the program writes it.
+void writeReviewFile(const QString &path, const QList<Book> &books)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    DataSet t;
+    t.setFields(ReviewFields());
+    t.open();
+    for (const Book &b : books) {
+        t.append();
+        t.setValue(fBookNbr, b.number);
+        t.setValue(fBookTitle, b.title);
+        t.setValue(fYearPublished, 2000 + int(qRound((b.number - int(b.number)) * 10)));
+        t.setValue(fPublisher, QStringLiteral("Carlsen"));
+        QVERIFY(t.post());
+    }
+    QString error;
+    QVERIFY2(SaveToFile(t, path, &error), qPrintable(error));
+}
+
+// Limits the size of files this process writes while it lives.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_oldHandler = signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_saved {};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+QList<Book> numbered(int from, int count)
+{
+    QList<Book> books;
+    for (int i = 0; i < count; ++i)
+        books.append({ from + i + 0.7, QStringLiteral("Buch %1").arg(from + i) });
+    return books;
+}
+
+QStringList titlesBelow(const QTreeWidgetItem *node)
+{
+    QStringList out;
+    for (int i = 0; node && i < node->childCount(); ++i)
+        out.append(node->child(i)->text(0));
+    return out;
+}
+
+QTreeWidgetItem *node(WindowFixture &f, const QString &path)
+{
+    return FindNodeByPath(f.window().TreeView1, path);
+}
+
+void select(WindowFixture &f, const QString &path)
+{
+    QTreeWidgetItem *n = node(f, path);
+    QVERIFY2(n, qPrintable(path));
+    // As a click into the tree does: select, then the tree has the focus.
+    f.window().TreeView1->setCurrentItem(n);
+    f.window().TreeView1Enter();
+}
+
+void trigger(WindowFixture &f, int bit)
+{
+    QAction *a = f.window().actions()->reviewAction(bit);
+    QVERIFY2(a->isEnabled(), qPrintable(a->objectName() + QStringLiteral(" is disabled")));
+    a->trigger();
+}
+
+// Fills and posts the current new record so it passes the book-data checks.
+void fillGoodBook(WindowFixture &f, double number, const QString &title)
+{
+    DataSet &t = f.table();
+    t.setValue(fBookNbr, number);
+    t.setValue(fYearPublished, 2007);
+    t.setValue(fBookTitle, title);
+    t.setValue(fBookSerie, QStringLiteral("3-473-58008-2"));
+    t.setValue(fPublisher, QStringLiteral("Ravensburger"));
+    t.setValue(fPrice, 19.8);
+    QVERIFY(t.post());
+}
+
+} // namespace
+
+class TestReviewFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("^QObject::"))); }
+
+    // --- New ------------------------------------------------------------------
+
+    void newNamesTodaysFileAndWritesNothing()
+    {
+        WindowFixture f("[Reviewer]\r\nFirstname=Erika\r\nName=Muster\r\nInitials=XY\r\n");
+        QVERIFY(f.makeDbFolder(QStringLiteral("2007")));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB/2007/"));
+        trigger(f, baNew);
+        TMainform &w = f.window();
+        QCOMPARE(w.context().CurrentFileName, QStringLiteral("XY_2007_05_12.cds"));
+        QTreeWidgetItem *file = node(f, QStringLiteral("DB/2007/XY_2007_05_12.cds"));
+        QVERIFY(file);
+        QCOMPARE(w.TreeView1->currentItem(), file);
+        QCOMPARE(f.table().state(), DataSet::dsInsert);
+        QCOMPARE(f.table().fileName(), f.dbFolder() + QStringLiteral("2007/XY_2007_05_12.cds"));
+        QCOMPARE(CurrentState, static_cast<TState *>(&StateEdit()));
+        QCOMPARE(w.statusText(StatusPanels::File), QStringLiteral("XY_2007_05_12.cds"));
+        QVERIFY(!QFileInfo::exists(f.dbFolder() + QStringLiteral("2007/XY_2007_05_12.cds")));
+        QVERIFY(f.desktop.dialogs().isEmpty());
+    }
+
+    void newWithUnsavedChangesAsksNothing()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB"));
+        trigger(f, baNew);
+        fillGoodBook(f, 5.7, QStringLiteral("Krabat"));
+        QVERIFY(f.data().UnsavedChanges);
+        select(f, QStringLiteral("DB"));
+        trigger(f, baNew);
+        QCOMPARE(f.table().recordCount(), 0);
+        QVERIFY(f.desktop.dialogs().isEmpty());
+    }
+
+    void newWhenTodaysFileExists_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Laden") << int(Msg::mrYes);
+        QTest::newRow("Löschen") << int(Msg::mrNo);
+        QTest::newRow("Abbrechen") << int(Msg::mrCancel);
+    }
+    void newWhenTodaysFileExists()
+    {
+        QFETCH(int, answer);
+        WindowFixture f;
+        writeReviewFile(f.dbFolder() + QStringLiteral("EM_2007_05_12.cds"), numbered(1, 2));
+        writeReviewFile(f.dbFolder() + QStringLiteral("Alt.cds"), numbered(7, 1));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB/Alt.cds"));
+        trigger(f, baLoad);
+        QCOMPARE(f.table().recordCount(), 1);
+
+        select(f, QStringLiteral("DB"));
+        f.desktop.answer(answer, QStringLiteral("Besprechungsbericht existiert..."));
+        trigger(f, baNew);
+        const ScriptedDesktop::Dialog &q = f.desktop.dialogs().at(0);
+        QCOMPARE(q.message,
+            QStringLiteral("Der Besprechungsbericht\r\n\r\nDB/EM_2007_05_12.cds\r\n\r\n"
+                           "mit dem heutigen Datum existiert bereits.\r\n"
+                           "Wollen Sie diesen Bericht laden und weiterbearbeiten\r\n"
+                           "oder löschen und neu beginnen?"));
+        QCOMPARE(q.captions, (QStringList { "Laden", "Löschen", "Abbrechen" }));
+        const QString path = f.dbFolder() + QStringLiteral("EM_2007_05_12.cds");
+        if (answer == Msg::mrYes) {
+            QCOMPARE(f.table().recordCount(), 3); // combined with what was loaded
+        } else if (answer == Msg::mrNo) {
+            QVERIFY(!QFileInfo::exists(path));
+            QCOMPARE(f.table().recordCount(), 0);
+            QCOMPARE(f.table().state(), DataSet::dsInsert);
+            QCOMPARE(f.window().TreeView1->currentItem(),
+                node(f, QStringLiteral("DB/EM_2007_05_12.cds")));
+            QCOMPARE(f.window().context().CurrentFileName, QStringLiteral("EM_2007_05_12.cds"));
+        } else {
+            QVERIFY(QFileInfo::exists(path));
+            QCOMPARE(f.table().recordCount(), 1);
+        }
+    }
+
+    void personDataGateOpensThePersonPageAlone()
+    {
+        WindowFixture f("[Reviewer]\r\nFirstname=X\r\nName=Y\r\n");
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB"));
+        f.desktop.answer(Msg::mrOk, QStringLiteral("Personendaten prüfen..."));
+        trigger(f, baNew);
+        QCOMPARE(f.desktop.lastDialog().message,
+            QStringLiteral("Geben Sie zuerst Ihre Personendaten ein."));
+        TMainform &w = f.window();
+        QCOMPARE(CurrentState, static_cast<TState *>(&StateEditSettings()));
+        for (int i = 0; i < TMainform::pgCount; ++i)
+            QCOMPARE(w.PageControl1->isTabVisible(i), i == TMainform::pgSettingsPersonData);
+        QCOMPARE(f.table().recordCount(), 0);
+        QVERIFY(f.window().context().CurrentFileName.isEmpty());
+    }
+
+    // --- Load -----------------------------------------------------------------
+
+    void loadFolderWithTwoFiles()
+    {
+        WindowFixture f;
+        writeReviewFile(f.dbFolder() + QStringLiteral("2007/A.cds"), numbered(1, 2));
+        writeReviewFile(f.dbFolder() + QStringLiteral("2007/B.cds"), numbered(3, 3));
+        QVERIFY(f.start());
+        QStringList fileField;
+        QStringList loadedField;
+        connect(f.window().StatusBar1, &StatusPanels::panelChanged, this,
+            [&](int panel, const QString &text) {
+                if (panel == StatusPanels::File)
+                    fileField.append(text);
+                if (panel == StatusPanels::LoadedFiles)
+                    loadedField.append(text);
+            });
+        select(f, QStringLiteral("DB/2007/"));
+        trigger(f, baLoad);
+        TMainform &w = f.window();
+        QCOMPARE(f.table().recordCount(), 5);
+        QCOMPARE(w.context().CurrentFileName, QStringLiteral("Comb_2007_05_12.cds"));
+        QVERIFY(!w.TreeView1->currentItem());
+        QCOMPARE(w.statusText(StatusPanels::LoadedFiles), QStringLiteral("2"));
+        fileField.removeAll(QString());
+        fileField.erase(std::unique(fileField.begin(), fileField.end()), fileField.end());
+        QCOMPARE(fileField, (QStringList { "A.cds", "mehrere", "Comb_2007_05_12.cds" }));
+        QVERIFY(
+            loadedField.indexOf(QStringLiteral("1")) < loadedField.indexOf(QStringLiteral("2")));
+        QCOMPARE(loadedField.constLast(), QStringLiteral("2"));
+        QCOMPARE(w.statusText(StatusPanels::Books), QStringLiteral("5"));
+        QCOMPARE(titlesBelow(node(f, QStringLiteral("DB/2007/A.cds"))),
+            (QStringList { "Buch 1", "Buch 2" }));
+        QVERIFY(node(f, QStringLiteral("DB/2007/B.cds"))->isExpanded());
+        QVERIFY(w.Panel2->isEnabled());
+        QVERIFY(!f.data().UnsavedChanges);
+        QVERIFY(f.desktop.dialogs().isEmpty());
+    }
+
+    void loadingAgainReportsEveryBookAsPresent()
+    {
+        WindowFixture f;
+        writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 2));
+        writeReviewFile(f.dbFolder() + QStringLiteral("Kopie.cds"), numbered(1, 2));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB/A.cds"));
+        trigger(f, baLoad);
+        QCOMPARE(f.window().context().CurrentFileName, QStringLiteral("A.cds"));
+        select(f, QStringLiteral("DB/Kopie.cds"));
+        f.desktop.answer(Msg::mrOk, QStringLiteral("Zadizezerev laden"));
+        trigger(f, baLoad);
+        QCOMPARE(f.desktop.lastDialog().message,
+            QStringLiteral("Folgende Buchenummern sind bereits vorhanden\r\n\r\n1.7\t2.7\t\r\n\r\n"
+                           "und wurden nicht mehr geladen."));
+        QCOMPARE(f.table().recordCount(), 2);
+        QCOMPARE(node(f, QStringLiteral("DB/Kopie.cds"))->childCount(), 0);
+        QCOMPARE(f.window().context().CurrentFileName, QStringLiteral("A.cds"));
+    }
+
+    void missingFileIsReportedAndTheVisitGoesOn()
+    {
+        WindowFixture f;
+        writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 1));
+        writeReviewFile(f.dbFolder() + QStringLiteral("B.cds"), numbered(2, 1));
+        QVERIFY(f.start());
+        QVERIFY(QFile::remove(f.dbFolder() + QStringLiteral("A.cds")));
+        select(f, QStringLiteral("DB"));
+        f.desktop.answer(Msg::mrOk, QStringLiteral("Besprechungsbericht laden"));
+        trigger(f, baLoad);
+        QCOMPARE(f.desktop.lastDialog().message,
+            QStringLiteral("Datei\r\n") + f.dbFolder()
+                + QStringLiteral("A.cds\r\nnicht gefunden."));
+        QCOMPARE(f.desktop.lastDialog().kind, int(Msg::mtWarning));
+        QCOMPARE(f.table().recordCount(), 1);
+    }
+
+    void unreadableFileEndsTheLoadAndKeepsWhatCameBefore()
+    {
+        WindowFixture f;
+        writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 2));
+        QVERIFY(f.writeDbFile(QStringLiteral("B.cds"), "kein Datenpaket"));
+        writeReviewFile(f.dbFolder() + QStringLiteral("C.cds"), numbered(5, 1));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB"));
+        f.desktop.answer(Msg::mrOk, QStringLiteral("Besprechungsbericht laden"));
+        trigger(f, baLoad);
+        QVERIFY(f.desktop.lastDialog().message.contains(QStringLiteral("B.cds")));
+        QCOMPARE(f.table().recordCount(), 2);
+        QCOMPARE(node(f, QStringLiteral("DB/C.cds"))->childCount(), 0);
+    }
+
+    // --- Merge ----------------------------------------------------------------
+
+    void mergeRules()
+    {
+        WindowFixture f;
+        QVERIFY(f.writeDbFile(QStringLiteral("Alt.cds")));
+        QVERIFY(f.start());
+        // An older file: price and pages kept as text, a whole book number.
+        QList<FieldDef> fields = ReviewFields();
+        fields[fPrice] = FieldDef::text(QStringLiteral("Price"), 20, 20);
+        fields[fPages] = FieldDef::text(QStringLiteral("Pages"), 20, 20);
+        DataSet &source = *f.data().DSetBuffer;
+        source.setFields(fields);
+        source.open();
+        const QList<QVariant> numbers { 5.7, 12.0, 6.7 };
+        const QStringList prices { "1 234.-", "3.-", "25.-" };
+        const QStringList pages { "ca. 200", "10", "123" };
+        for (int i = 0; i < 3; ++i) {
+            source.append();
+            source.setValue(fBookNbr, numbers[i]);
+            source.setValue(fBookTitle, QStringLiteral("Titel %1").arg(i));
+            source.setValue(fPrice, prices[i]);
+            source.setValue(fPages, pages[i]);
+            source.setValue(fRecommendation, QStringLiteral("s.e. und mehr"));
+            QVERIFY(source.post());
+        }
+        QTreeWidgetItem *file = node(f, QStringLiteral("DB/Alt.cds"));
+        QString error;
+        QVERIFY(MergeDataSets(f.window().context(), file, f.table(), source, &error));
+        DataSet &t = f.table();
+        QCOMPARE(t.recordCount(), 2);
+        QCOMPARE(f.window().statusText(StatusPanels::Hint),
+            QStringLiteral("Ungültige Buchnummer: <12>"));
+        QVERIFY(t.locate(QStringLiteral("BookNbr"), 5.7));
+        QCOMPARE(t.value(fPrice).toDouble(), 1234.0);
+        QVERIFY(t.isNull(fPages));
+        QCOMPARE(t.asText(fRecommendation), QStringLiteral("s.e."));
+        QVERIFY(t.locate(QStringLiteral("BookNbr"), 6.7));
+        QCOMPARE(t.value(fPages).toInt(), 123);
+        QCOMPARE(t.value(fPrice).toDouble(), 25.0);
+        QCOMPARE(titlesBelow(file), (QStringList { "Titel 0", "Titel 2" }));
+        QCOMPARE(NodeData(file->child(0)), 52007);
+    }
+
+    void twelveDuplicatesInTwoLines()
+    {
+        WindowFixture f;
+        writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 12));
+        writeReviewFile(f.dbFolder() + QStringLiteral("B.cds"), numbered(1, 12));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB/A.cds"));
+        trigger(f, baLoad);
+        select(f, QStringLiteral("DB/B.cds"));
+        f.desktop.answer(Msg::mrOk, QStringLiteral("Zadizezerev laden"));
+        trigger(f, baLoad);
+        QCOMPARE(f.desktop.lastDialog().message,
+            QStringLiteral("Folgende Buchenummern sind bereits vorhanden\r\n\r\n"
+                           "1.7\t2.7\t3.7\t4.7\t5.7\t6.7\t7.7\t8.7\t9.7\t10.7\t\r\n11.7\t12.7\t"
+                           "\r\n\r\nund wurden nicht mehr geladen."));
+    }
+
+    void fewerColumnsKeepStartingValues()
+    {
+        WindowFixture f;
+        QList<FieldDef> fields = ReviewFields().mid(0, 20);
+        DataSet narrow;
+        narrow.setFields(fields);
+        narrow.open();
+        narrow.append();
+        narrow.setValue(fBookNbr, 5.7);
+        narrow.setValue(fBookTitle, QStringLiteral("Kurz"));
+        narrow.setValue(fYearPublished, QVariant());
+        QVERIFY(narrow.post());
+        QVERIFY(SaveToFile(narrow, f.dbFolder() + QStringLiteral("Kurz.cds")));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB/Kurz.cds"));
+        trigger(f, baLoad);
+        DataSet &t = f.table();
+        QCOMPARE(t.recordCount(), 1);
+        QCOMPARE(t.asText(fLanguage), QStringLiteral("-"));
+        QCOMPARE(t.asText(fReviewerInitials), QStringLiteral("EM"));
+        QCOMPARE(t.asText(fAgegroup), QStringLiteral("K"));
+        // Within the file's columns, its empty values win.
+        QVERIFY(t.isNull(fYearPublished));
+    }
+
+    void moreColumnsStopAtTheFirstBook()
+    {
+        WindowFixture f;
+        QList<FieldDef> fields = ReviewFields();
+        fields.append(FieldDef::text(QStringLiteral("Extra"), 10, 10));
+        DataSet wide;
+        wide.setFields(fields);
+        wide.open();
+        for (double n : { 5.7, 6.7 }) {
+            wide.append();
+            wide.setValue(fBookNbr, n);
+            QVERIFY(wide.post());
+        }
+        QVERIFY(SaveToFile(wide, f.dbFolder() + QStringLiteral("Breit.cds")));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB/Breit.cds"));
+        f.desktop.answer(Msg::mrOk, QStringLiteral("Besprechungsbericht laden"));
+        trigger(f, baLoad);
+        QVERIFY(f.desktop.lastDialog().message.contains(QStringLiteral("35 Spalten")));
+        QCOMPARE(f.table().recordCount(), 0);
+    }
+
+    // --- Save -----------------------------------------------------------------
+
+    void saveIntoAFolderAndReadItBack()
+    {
+        WindowFixture f;
+        QVERIFY(f.makeDbFolder(QStringLiteral("2007")));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB/2007/"));
+        trigger(f, baNew);
+        fillGoodBook(f, 5.7, QStringLiteral("Krabat"));
+        f.table().append();
+        fillGoodBook(f, 6.7, QStringLiteral("Momo"));
+        select(f, QStringLiteral("DB/2007/"));
+        trigger(f, baSave);
+        const QString path = f.dbFolder() + QStringLiteral("2007/EM_2007_05_12.cds");
+        QVERIFY(QFileInfo::exists(path));
+        QVERIFY(!f.data().UnsavedChanges);
+        QCOMPARE(f.table().fileName(), path);
+        QTreeWidgetItem *file = node(f, QStringLiteral("DB/2007/EM_2007_05_12.cds"));
+        QCOMPARE(f.window().TreeView1->currentItem(), file);
+        QCOMPARE(titlesBelow(file), (QStringList { "Krabat", "Momo" }));
+        QCOMPARE(f.window().SettingsFile().readString(
+                     QStringLiteral("WEBpage"), QStringLiteral("SubTitle"), {}),
+            QStringLiteral("2007"));
+        DataSet back;
+        QVERIFY(LoadFromFile(back, path));
+        QCOMPARE(back.recordCount(), 2);
+    }
+
+    void saveIntoAnExistingFile_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("files");
+        QTest::newRow("Ersetzen") << int(Msg::mrYes) << 1;
+        QTest::newRow("Kopieren") << int(Msg::mrNo) << 2;
+        QTest::newRow("Abbrechen") << int(Msg::mrCancel) << 1;
+    }
+    void saveIntoAnExistingFile()
+    {
+        QFETCH(int, answer);
+        QFETCH(int, files);
+        WindowFixture f;
+        writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 1));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB/A.cds"));
+        trigger(f, baLoad);
+        QVERIFY(f.table().locate(QStringLiteral("BookNbr"), 1.7));
+        f.table().edit();
+        f.table().setValue(fBookTitle, QStringLiteral("Neu"));
+        f.table().setTag(TDataAccess::tagNone);
+        QVERIFY(f.table().post());
+        select(f, QStringLiteral("DB/A.cds"));
+        f.desktop.answer(answer, QStringLiteral("Speichern..."));
+        trigger(f, baSave);
+        QCOMPARE(
+            f.desktop.lastDialog().captions, (QStringList { "Ersetzen", "Kopieren", "Abbrechen" }));
+        QCOMPARE(f.desktop.lastDialog().message,
+            QStringLiteral(
+                "Die Datei existiert:\r\nDB/A.cds\r\nWollen Sie diese mit den neuen Daten ersetzen"
+                "\r\noder\r\nsoll eine Kopie angelegt werden?"));
+        QCOMPARE(QDir(f.dbFolder()).entryList(QDir::Files).size(), files);
+        DataSet back;
+        QVERIFY(LoadFromFile(back, f.dbFolder() + QStringLiteral("A.cds")));
+        QCOMPARE(back.asText(fBookTitle),
+            answer == Msg::mrCancel ? QStringLiteral("Buch 1") : QStringLiteral("Neu"));
+        if (answer == Msg::mrNo) {
+            DataSet copy;
+            QVERIFY(LoadFromFile(copy, f.dbFolder() + QStringLiteral("A - Kopie.cds")));
+            QCOMPARE(copy.asText(fBookTitle), QStringLiteral("Buch 1"));
+        }
+    }
+
+    void allBooksExcludedGoesToTheTrash()
+    {
+        WindowFixture f;
+        writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 2));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB/A.cds"));
+        trigger(f, baLoad);
+        QTreeWidgetItem *file = node(f, QStringLiteral("DB/A.cds"));
+        for (int i = 0; i < file->childCount(); ++i)
+            ToggleBookMark(file->child(i));
+        select(f, QStringLiteral("DB/A.cds"));
+        f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
+        trigger(f, baSave);
+        QCOMPARE(f.table().recordCount(), 0);
+        QCOMPARE(f.desktop.trashed, QStringList { f.dbFolder() + QStringLiteral("A.cds") });
+        QVERIFY(!node(f, QStringLiteral("DB/A.cds")));
+        QVERIFY(f.window().context().CurrentFileName.isEmpty());
+    }
+
+    void excludedBooksAreDroppedFromTheFile()
+    {
+        WindowFixture f;
+        writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 3));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB/A.cds"));
+        trigger(f, baLoad);
+        ToggleBookMark(node(f, QStringLiteral("DB/A.cds/Buch 2")));
+        select(f, QStringLiteral("DB/A.cds"));
+        f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
+        trigger(f, baSave);
+        QCOMPARE(
+            titlesBelow(node(f, QStringLiteral("DB/A.cds"))), (QStringList { "Buch 1", "Buch 3" }));
+        DataSet back;
+        QVERIFY(LoadFromFile(back, f.dbFolder() + QStringLiteral("A.cds")));
+        QCOMPARE(back.recordCount(), 2);
+    }
+
+    void refusedCheckStopsTheSaveBeforeWriting()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB"));
+        trigger(f, baNew);
+        fillGoodBook(f, 5.7, QStringLiteral("Krabat"));
+        f.table().edit();
+        f.table().setValue(fBookTitle, QVariant());
+        select(f, QStringLiteral("DB"));
+        f.desktop.answer(Msg::mrOk, QStringLiteral("Konsistenzprüfung..."));
+        trigger(f, baSave);
+        QCOMPARE(f.desktop.lastDialog().message,
+            QStringLiteral("Sie haben noch keinen Buchtitel eingegeben."));
+        QVERIFY(!QFileInfo::exists(f.dbFolder() + QStringLiteral("EM_2007_05_12.cds")));
+        QCOMPARE(f.table().state(), DataSet::dsEdit);
+    }
+
+    void xmlNameWritesXml()
+    {
+        WindowFixture f("[Extensions]\r\nFormatDB=.XML\r\n");
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB"));
+        trigger(f, baNew);
+        fillGoodBook(f, 5.7, QStringLiteral("Krabat"));
+        select(f, QStringLiteral("DB"));
+        trigger(f, baSave);
+        QFile saved(f.dbFolder() + QStringLiteral("EM_2007_05_12.XML"));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QVERIFY(saved.readAll().startsWith("<?xml version=\"1.0\" standalone=\"yes\"?>"));
+    }
+
+    void wordFolderThatCannotBeMadeStopsBeforeTheHtmlPage()
+    {
+        WindowFixture f("[Reviewer]\r\nCreateWordDoc=1\r\nCreateWebPage=1\r\n");
+        QVERIFY(f.start());
+        QVERIFY(QDir(f.env.path(QStringLiteral("Zadizezerev/Word"))).removeRecursively());
+        QVERIFY(f.env.writeFile(QStringLiteral("Zadizezerev/Word"), "a file in the way"));
+        select(f, QStringLiteral("DB"));
+        trigger(f, baNew);
+        fillGoodBook(f, 5.7, QStringLiteral("Krabat"));
+        select(f, QStringLiteral("DB"));
+        trigger(f, baSave);
+        QCOMPARE(f.desktop.systemMessages,
+            QStringList {
+                QStringLiteral("Fehler: Das Verzeichniss\r\n%1\r\nkann nicht angelegt werden.")
+                    .arg(f.env.path(QStringLiteral("Zadizezerev/Word/"))) });
+        QVERIFY(QFileInfo::exists(f.dbFolder() + QStringLiteral("EM_2007_05_12.cds")));
+    }
+
+    void failedWriteKeepsOldFileAndTable()
+    {
+        WindowFixture f;
+        writeReviewFile(f.dbFolder() + QStringLiteral("2007/A.cds"), numbered(1, 1));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB/2007/A.cds"));
+        trigger(f, baLoad);
+        const QByteArray before = f.env.readFile(QStringLiteral("Zadizezerev/DB/2007/A.cds"));
+        select(f, QStringLiteral("DB/2007/A.cds"));
+        f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
+        f.desktop.answer(Msg::mrOk, QStringLiteral("Besprechungsbericht speichern..."));
+        {
+            // No file may grow past a few bytes: the write fails on any disk,
+            // whatever rights the test runs with.
+            FileSizeLimit limit(200);
+            trigger(f, baSave);
+        }
+        QVERIFY(f.desktop.lastDialog().message.contains(QStringLiteral("A.cds")));
+        QCOMPARE(f.table().recordCount(), 1);
+        const QByteArray after = f.env.readFile(QStringLiteral("Zadizezerev/DB/2007/A.cds"));
+        QCOMPARE(after, before);
+    }
+
+    void emptyTableSavesNothing()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB"));
+        f.desktop.answer(Msg::mrOk, QStringLiteral("Speichern..."));
+        f.window().reviewFiles()->ActionSaveExecute();
+        QCOMPARE(f.desktop.lastDialog().message,
+            QStringLiteral(
+                "Die Datenbank enthält keine Besprechungen.\n\rEs wird nichts gespeichert."));
+    }
+
+    // --- Remove and import ----------------------------------------------------
+
+    void removeAsksOnlyWithUnsavedChanges_data()
+    {
+        QTest::addColumn<bool>("unsaved");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("saved") << false << 0 << true;
+        QTest::newRow("unsaved, Ja") << true << int(Msg::mrOk) << true;
+        QTest::newRow("unsaved, Nein") << true << int(Msg::mrCancel) << false;
+    }
+    void removeAsksOnlyWithUnsavedChanges()
+    {
+        QFETCH(bool, unsaved);
+        QFETCH(int, answer);
+        QFETCH(bool, removed);
+        WindowFixture f;
+        writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 2));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB/A.cds"));
+        trigger(f, baLoad);
+        f.data().UnsavedChanges = unsaved;
+        if (unsaved)
+            f.desktop.answer(answer, QStringLiteral("Alle Datensätze entfernen..."));
+        f.window().reviewFiles()->ActionRemoveExecute();
+        QCOMPARE(f.table().recordCount(), removed ? 0 : 2);
+        if (removed) {
+            QVERIFY(f.window().context().CurrentFileName.isEmpty());
+            QCOMPARE(CurrentState, static_cast<TState *>(&StateInitial()));
+            QCOMPARE(CountLoadedFiles(f.window().TreeView1), 0);
+            QVERIFY(QFileInfo::exists(f.dbFolder() + QStringLiteral("A.cds")));
+        }
+        QCOMPARE(f.desktop.pendingAnswers(), 0);
+    }
+
+    void importCopiesIntoTheSelectedFolder()
+    {
+        WindowFixture f;
+        QVERIFY(f.makeDbFolder(QStringLiteral("2007")));
+        writeReviewFile(f.dbFolder() + QStringLiteral("2007/Fremd.cds"), numbered(1, 1));
+        QVERIFY(f.start());
+        const QString outside = f.env.path(QStringLiteral("Post/Fremd.cds"));
+        writeReviewFile(outside, numbered(2, 1));
+        f.desktop.documentsFolder = f.env.path(QStringLiteral("Post"));
+        f.desktop.openFileAnswers.enqueue(outside);
+        select(f, QStringLiteral("DB/2007/"));
+        trigger(f, baImport);
+        QCOMPARE(f.desktop.openFileCalls.at(0),
+            (QStringList { "Besprechungsbericht in die Skribandosverwaltung importieren", ".cds",
+                "Besprechungsbericht (*.cds)|*.cds|Besprechungsbericht (*.xml)|*.xml",
+                f.env.path(QStringLiteral("Post")) }));
+        QVERIFY(QFileInfo::exists(f.dbFolder() + QStringLiteral("2007/Fremd - Kopie.cds")));
+        QCOMPARE(f.window().TreeView1->currentItem(), node(f, QStringLiteral("DB/2007/Fremd.cds")));
+        QCOMPARE(f.table().recordCount(), 0);
+
+        // Cancelling the dialog does nothing.
+        select(f, QStringLiteral("DB/2007/"));
+        trigger(f, baImport);
+        QCOMPARE(QDir(f.dbFolder() + QStringLiteral("2007")).entryList(QDir::Files).size(), 2);
+    }
+};
+
+QTEST_MAIN(TestReviewFiles)
+#include "tst_reviewfiles.moc"
