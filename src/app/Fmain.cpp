@@ -9,12 +9,17 @@
 #include "StatusPanels.h"
 #include "UState.h"
 #include "VersionInfo.h"
+#include "data/BookDataPage.h"
+#include "data/DBControls.h"
 #include "data/DBNavigator.h"
 #include "data/DDataAccess.h"
+#include "data/DbOverviewPage.h"
 #include "data/ISBN.h"
 #include "data/ReviewFiles.h"
+#include "data/ReviewPage.h"
 #include "data/ReviewSchema.h"
 #include "documents/IDocumentWriter.h"
+#include "settings_pages/LetterMenus.h"
 #include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
 
@@ -305,7 +310,15 @@ bool TMainform::FormCreate()
     if (writeDefaults)
         WriteDefaultSettings(*m_settingsFile, version3);
 
-    // 9. The list pages and menus come with their pages.
+    // 9. The language table behind the book page's drop-down and the letter
+    // menus; the list pages themselves and the person data come with their
+    // pages.
+    FillLanguageTable(*m_data.DSetLanguages,
+        SortedListLines(m_settingsFile->readSectionValues(QStringLiteral("Languages"))));
+    IniPublisherMenu(*m_settingsFile, QStringLiteral("Publishers"), PublisherList,
+        m_bookDataPage->PopupMenuPublisher);
+    IniPopupTopics(
+        *m_settingsFile, QStringLiteral("Topics"), TopicList, m_reviewPage->PopupMenuTopics);
 
     // 10.
     if (!Initialize())
@@ -352,6 +365,7 @@ bool TMainform::Initialize()
 
     restoreGeometry();
     m_reviewFontSize = ini.readInteger(QStringLiteral("DocStyle"), QStringLiteral("FontSize"), 10);
+    m_reviewPage->setReviewFontSize(m_reviewFontSize);
 
     for (const QString &folder :
         { m_folders.dbFolder, m_folders.coverFolder, m_folders.wordFolder, m_folders.zipFolder }) {
@@ -568,6 +582,19 @@ void TMainform::ScrollBox1Resize()
 
 void TMainform::buildPages()
 {
+    const auto fill = [this](int page, QWidget *content) {
+        auto *layout = new QVBoxLayout(TabSheets[page]);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(content);
+    };
+    m_bookDataPage = new BookDataPage(
+        m_data, m_actions->action(QStringLiteral("ActionCheckISBN")), TabSheets[pgBookData]);
+    fill(pgBookData, m_bookDataPage);
+    m_reviewPage = new ReviewPage(m_data, TabSheets[pgReview]);
+    fill(pgReview, m_reviewPage);
+    m_dbOverviewPage = new DbOverviewPage(m_data, TabSheets[pgDbOverview]);
+    fill(pgDbOverview, m_dbOverviewPage);
+
     auto *webLayout = new QVBoxLayout(TabSheets[pgWebPage]);
     webLayout->setContentsMargins(0, 0, 0, 0);
     WebBrowser = new QTextBrowser(TabSheets[pgWebPage]);
@@ -919,9 +946,9 @@ void TMainform::SelectBookNode(int bookKey)
 
 void TMainform::BookNumberFormatChanged(int)
 {
-    // The bound book-number field asks the data module for its format.
-    if (QWidget *edit = findChild<QWidget *>(QStringLiteral("DBEditBookNbr")))
-        QMetaObject::invokeMethod(edit, "refresh");
+    // The book-number field and the grid ask the data module for the format.
+    m_bookDataPage->DBEditBookNbr->refresh();
+    m_dbOverviewPage->refreshValues();
 }
 
 IMainWindow::~IMainWindow() = default;

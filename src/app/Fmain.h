@@ -12,6 +12,8 @@
 #include <memory>
 
 class ActionList;
+class BookDataPage;
+class DbOverviewPage;
 class IDesktop;
 class PageControl;
 class QAction;
@@ -25,6 +27,7 @@ class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
+class ReviewPage;
 class StatusPanels;
 class TAboutBox1;
 class TDataAccess;
@@ -78,6 +81,9 @@ public:
     TreeNavigation *treeNavigation() const { return m_treeNavigation; }
     ReviewFileActions *reviewFiles() const { return m_reviewFiles; }
     ActionList *actions() const { return m_actions; }
+    BookDataPage *bookDataPage() const { return m_bookDataPage; }
+    ReviewPage *reviewPage() const { return m_reviewPage; }
+    DbOverviewPage *dbOverviewPage() const { return m_dbOverviewPage; }
 
     // --- IMainWindow -------------------------------------------------------
     void EnableActions(int actionSet) override;
@@ -145,6 +151,9 @@ public:
     QMenu *PopupMenuSearchEngine = nullptr;
     QTextBrowser *WebBrowser = nullptr;
     QList<QWidget *> TabSheets;
+    // The publisher and topic lists behind the two letter menus, in file order.
+    QStringList PublisherList;
+    QStringList TopicList;
 
 protected:
     bool event(QEvent *event) override;
@@ -187,4 +196,7 @@ private:
     ReviewFileActions *m_reviewFiles = nullptr;
     std::unique_ptr<NoDocuments> m_documents;
     TAboutBox1 *m_aboutBox = nullptr;
+    BookDataPage *m_bookDataPage = nullptr;
+    ReviewPage *m_reviewPage = nullptr;
+    DbOverviewPage *m_dbOverviewPage = nullptr;
 };
