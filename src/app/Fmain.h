@@ -14,6 +14,7 @@
 class ActionList;
 class IDesktop;
 class PageControl;
+class PersonDataPage;
 class QAction;
 class QLabel;
 class QMenu;
@@ -25,11 +26,13 @@ class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
+class SettingsPage;
 class StatusPanels;
 class TAboutBox1;
 class TDataAccess;
 class TState;
 class TreeNavigation;
+class WebSettingsPage;
 
 // The main window: builds the frame and wires actions and events to the
 // handlers of the subsystems.
@@ -75,6 +78,8 @@ public:
     QSize bookFormMinimumSize() const { return m_bookFormMinSize; }
     TreeNavigation *treeNavigation() const { return m_treeNavigation; }
     ActionList *actions() const { return m_actions; }
+    ::PersonDataPage *personDataPage() const { return m_personDataPage; }
+    WebSettingsPage *webSettingsPage() const { return m_webSettingsPage; }
 
     // --- IMainWindow -------------------------------------------------------
     void EnableActions(int actionSet) override;
@@ -149,7 +154,8 @@ protected:
 private:
     void buildFrame();
     void buildPages();
-    QWidget *buildSettingsFrame(int page, const QString &title);
+    // contents: the page's own widget; without one the page stays empty.
+    QWidget *buildSettingsFrame(int page, const QString &title, SettingsPage *contents = nullptr);
     void connectActions();
     void connectTree();
     bool Initialize();
@@ -180,4 +186,6 @@ private:
     ActionList *m_actions = nullptr;
     TreeNavigation *m_treeNavigation = nullptr;
     TAboutBox1 *m_aboutBox = nullptr;
+    ::PersonDataPage *m_personDataPage = nullptr;
+    WebSettingsPage *m_webSettingsPage = nullptr;
 };
