@@ -20,6 +20,8 @@
 #include "data/ReviewSchema.h"
 #include "documents/IDocumentWriter.h"
 #include "settings_pages/LetterMenus.h"
+#include "settings_pages/PersonDataPage.h"
+#include "settings_pages/WebSettingsPage.h"
 #include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
 
@@ -310,13 +312,14 @@ bool TMainform::FormCreate()
     if (writeDefaults)
         WriteDefaultSettings(*m_settingsFile, version3);
 
-    // 9. The language table behind the book page's drop-down and the letter
-    // menus; the list pages themselves and the person data come with their
-    // pages.
+    // 9. The language table behind the book page's drop-down, the publisher
+    // menu, the person data and the topic menu; the publisher and language
+    // pages themselves come with their pages.
     FillLanguageTable(*m_data.DSetLanguages,
         SortedListLines(m_settingsFile->readSectionValues(QStringLiteral("Languages"))));
     IniPublisherMenu(*m_settingsFile, QStringLiteral("Publishers"), PublisherList,
         m_bookDataPage->PopupMenuPublisher);
+    m_personDataPage->IniSettingsPersonData(*m_settingsFile);
     IniPopupTopics(
         *m_settingsFile, QStringLiteral("Topics"), TopicList, m_reviewPage->PopupMenuTopics);
 
@@ -324,8 +327,8 @@ bool TMainform::FormCreate()
     if (!Initialize())
         return false;
 
-    // 11. The web page settings and the search providers come with their
-    // pages.
+    // 11. The search providers come with their page.
+    m_webSettingsPage->IniSettingsWeb(*m_settingsFile);
 
     // 12.
     m_settingsFile->UpdateFile();
@@ -602,8 +605,10 @@ void TMainform::buildPages()
     WebBrowser->setOpenLinks(false);
     webLayout->addWidget(WebBrowser);
 
-    buildSettingsFrame(pgSettingsPersonData, QStringLiteral("Personendaten"));
-    buildSettingsFrame(pgSettingsWeb, QStringLiteral("Web-Seite"));
+    m_personDataPage = new ::PersonDataPage(m_ctx);
+    buildSettingsFrame(pgSettingsPersonData, QStringLiteral("Personendaten"), m_personDataPage);
+    m_webSettingsPage = new WebSettingsPage(m_ctx);
+    buildSettingsFrame(pgSettingsWeb, QStringLiteral("Web-Seite"), m_webSettingsPage);
     buildSettingsFrame(pgSettingsPublishers, QStringLiteral("Verlage"));
     buildSettingsFrame(pgSettingsLanguages, QStringLiteral("Sprachen"));
 
@@ -612,13 +617,15 @@ void TMainform::buildPages()
     PageControl1->changing = [this](int from, int to) { return PageControl1Changing(from, to); };
 }
 
-QWidget *TMainform::buildSettingsFrame(int page, const QString &title)
+QWidget *TMainform::buildSettingsFrame(int page, const QString &title, SettingsPage *contents)
 {
-    // The settings pages' own contents come with their pages; the buttons
-    // that leave them are the same on all four.
+    // The buttons that leave a settings page are the same on all four.
     QWidget *sheet = TabSheets[page];
     auto *layout = new QVBoxLayout(sheet);
-    auto *content = new QWidget(sheet);
+    QWidget *content = contents;
+    if (!content)
+        content = new QWidget(sheet);
+    content->setParent(sheet);
     content->setObjectName(QLatin1String(kPageNames[page]) + QStringLiteral("Content"));
     content->setAccessibleName(title);
     layout->addWidget(content, 1);
@@ -634,12 +641,23 @@ QWidget *TMainform::buildSettingsFrame(int page, const QString &title)
     auto *save = new QPushButton(QStringLiteral("Speichern"), sheet);
     save->setObjectName(QLatin1String(saveNames[page - pgSettingsPersonData]));
     save->setDefault(true);
+    // Enter presses "Speichern" anywhere on the page.
+    if (contents)
+        contents->setDefaultButton(save);
+    if (page == pgSettingsPersonData || page == pgSettingsWeb)
+        SetControlHint(save, QStringLiteral("Verlagstabelle permanent speichern."));
     buttons->addWidget(abort);
     buttons->addWidget(save);
     layout->addLayout(buttons);
     connect(abort, &QPushButton::clicked, this, &TMainform::ButtonAbortSettingsClick);
-    // Saving the page's fields comes with the page; leaving is the same.
-    connect(save, &QPushButton::clicked, this, &TMainform::ButtonAbortSettingsClick);
+    connect(save, &QPushButton::clicked, this, [this, page] {
+        // Each page saves its own fields; leaving is the same on all four.
+        if (page == pgSettingsPersonData)
+            m_personDataPage->ButtonPersonDataSaveSettingsClick();
+        else if (page == pgSettingsWeb)
+            m_webSettingsPage->ButtonWebPageSaveSettingsClick();
+        ButtonAbortSettingsClick();
+    });
     return content;
 }
 

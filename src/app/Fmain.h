@@ -16,6 +16,7 @@ class BookDataPage;
 class DbOverviewPage;
 class IDesktop;
 class PageControl;
+class PersonDataPage;
 class QAction;
 class QLabel;
 class QMenu;
@@ -28,6 +29,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
 class ReviewPage;
+class SettingsPage;
 class StatusPanels;
 class TAboutBox1;
 class TDataAccess;
@@ -35,6 +37,7 @@ class TState;
 class TreeNavigation;
 class ReviewFileActions;
 class NoDocuments;
+class WebSettingsPage;
 
 // The main window: builds the frame and wires actions and events to the
 // handlers of the subsystems.
@@ -84,6 +87,8 @@ public:
     BookDataPage *bookDataPage() const { return m_bookDataPage; }
     ReviewPage *reviewPage() const { return m_reviewPage; }
     DbOverviewPage *dbOverviewPage() const { return m_dbOverviewPage; }
+    ::PersonDataPage *personDataPage() const { return m_personDataPage; }
+    WebSettingsPage *webSettingsPage() const { return m_webSettingsPage; }
 
     // --- IMainWindow -------------------------------------------------------
     void EnableActions(int actionSet) override;
@@ -163,7 +168,8 @@ protected:
 private:
     void buildFrame();
     void buildPages();
-    QWidget *buildSettingsFrame(int page, const QString &title);
+    // contents: the page's own widget; without one the page stays empty.
+    QWidget *buildSettingsFrame(int page, const QString &title, SettingsPage *contents = nullptr);
     void connectActions();
     void connectTree();
     bool Initialize();
@@ -199,4 +205,6 @@ private:
     BookDataPage *m_bookDataPage = nullptr;
     ReviewPage *m_reviewPage = nullptr;
     DbOverviewPage *m_dbOverviewPage = nullptr;
+    ::PersonDataPage *m_personDataPage = nullptr;
+    WebSettingsPage *m_webSettingsPage = nullptr;
 };

@@ -1,0 +1,625 @@
+#include "WindowFixture.h"
+
+#include "app/Fmain.h"
+#include "app/IniFile.h"
+#include "app/PageControl.h"
+#include "app/Startup.h"
+#include "app/UState.h"
+#include "settings_pages/PersonData.h"
+#include "settings_pages/PersonDataPage.h"
+#include "settings_pages/WebSettingsPage.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+
+namespace {
+
+const QString kReviewer = QStringLiteral("Reviewer");
+const QString kRecipients = QStringLiteral("Recipients");
+const QString kWebPage = QStringLiteral("WEBpage");
+
+// The settings as they are on disk right now.
+IniFile diskSettings(const WindowFixture &f)
+{
+    return IniFile(f.env.path(QStringLiteral("Skribando.ini")));
+}
+
+void openPreferences(TMainform &w)
+{
+    SetState(StateEdit());
+    w.ActionPreferencesExecute();
+    QCOMPARE(CurrentState, static_cast<TState *>(&StateEditSettings()));
+}
+
+// Back on the work pages with "Buchdaten" active, in the state before
+// "Anpassen...".
+void verifyBackOnWorkPages(TMainform &w)
+{
+    QCOMPARE(CurrentState, static_cast<TState *>(&StateEdit()));
+    for (int i = 0; i < TMainform::pgCount; ++i)
+        QCOMPARE(w.PageControl1->isTabVisible(i), i < TMainform::pgSettingsPersonData);
+    QCOMPARE(w.ActivePage(), int(TMainform::pgBookData));
+    QVERIFY(w.Panel1->isEnabled());
+}
+
+// Types text as a person does; characters beyond ASCII go as key events
+// with their text.
+void typeText(QLineEdit *edit, const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 128)
+            QTest::keyClicks(edit, QString(c));
+        else
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+QPushButton *button(TMainform &w, const char *name)
+{
+    auto *b = w.findChild<QPushButton *>(QLatin1String(name));
+    if (!b)
+        qWarning("no button %s", name);
+    return b;
+}
+
+} // namespace
+
+class TestSettingsPages : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("^QObject::"))); }
+
+    // --- whether the person data are given ------------------------------------
+
+    void personDataGiven_data()
+    {
+        QTest::addColumn<QString>("firstname"); // null: key missing
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("given");
+        QTest::newRow("defaults written") << "X"
+                                          << "Y" << false;
+        QTest::newRow("keys missing") << QString() << QString() << false;
+        QTest::newRow("only name missing") << "X" << QString() << false;
+        QTest::newRow("joined name reads XY") << ""
+                                              << "XY" << false;
+        QTest::newRow("joined first name reads XY") << "XY"
+                                                    << "" << false;
+        QTest::newRow("lower case") << "x"
+                                    << "y" << true;
+        QTest::newRow("not trimmed") << "X "
+                                     << "Y" << true;
+        QTest::newRow("both empty") << ""
+                                    << "" << true;
+        QTest::newRow("a real name") << "Erika"
+                                     << "Muster" << true;
+    }
+    void personDataGiven()
+    {
+        QFETCH(QString, firstname);
+        QFETCH(QString, name);
+        QFETCH(bool, given);
+        QTemporaryDir dir;
+        IniFile settings(dir.filePath(QStringLiteral("Skribando.ini")));
+        settings.writeString(kReviewer, QStringLiteral("Initials"), QStringLiteral("XY"));
+        if (!firstname.isNull())
+            settings.writeString(kReviewer, QStringLiteral("Firstname"), firstname);
+        if (!name.isNull())
+            settings.writeString(kReviewer, QStringLiteral("Name"), name);
+        QCOMPARE(IsPersonDataGiven(settings), given);
+    }
+
+    // --- page "Personendaten" ---------------------------------------------------
+
+    void personPageFilledAtStartUp_data()
+    {
+        QTest::addColumn<QByteArray>("extra");
+        QTest::addColumn<bool>("webMail");
+        // A later "[Reviewer]" is the one that is read, so its missing keys
+        // give the readers' defaults.
+        QTest::newRow("standard mail") << QByteArray("[Reviewer]\r\nWebMail=0\r\n") << false;
+        QTest::newRow("web mail") << QByteArray("[Reviewer]\r\nWebMail=1\r\n") << true;
+        QTest::newRow("key missing") << QByteArray("[Reviewer]\r\n") << false;
+    }
+    void personPageFilledAtStartUp()
+    {
+        QFETCH(QByteArray, extra);
+        QFETCH(bool, webMail);
+        WindowFixture f(extra);
+        QVERIFY(f.start());
+        PersonDataPage &p = *f.window().personDataPage();
+        QCOMPARE(p.EditReviewingPersonFirstname->text(), QStringLiteral("X"));
+        QCOMPARE(p.EditReviewingPersonName->text(), QStringLiteral("Y"));
+        QCOMPARE(p.EditReviewingPersonInitials->text(), QStringLiteral("XY"));
+        QVERIFY(p.EditReviewingPersonEmail->text().contains(u'@'));
+        QVERIFY(p.EditReviewingPersonWebMailUrl->text().startsWith(QStringLiteral("http")));
+        QCOMPARE(p.EditFirstnameReceiver1->text(), QString());
+        QCOMPARE(p.EditEmailReceiver2->text(), QString());
+        QCOMPARE(p.RadioButtonWebMail->isChecked(), webMail);
+        QCOMPARE(p.RadioButtonStandardMail->isChecked(), !webMail);
+        // The form panel is disabled after start-up; the page's own say counts.
+        QCOMPARE(p.EditReviewingPersonWebMailUrl->isEnabledTo(&p), webMail);
+        // Filling the page writes nothing.
+        QVERIFY(!diskSettings(f).valueExists(kRecipients, QStringLiteral("Name1")));
+    }
+
+    void mailProgramChoiceBlocksWebMailUrl()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        openPreferences(w);
+        PersonDataPage &p = *w.personDataPage();
+        QVERIFY(!p.EditReviewingPersonWebMailUrl->isEnabled());
+        QTest::mouseClick(p.RadioButtonWebMail, Qt::LeftButton);
+        QCOMPARE(p.mailProgram(), int(PersonDataPage::mpWebMail));
+        QVERIFY(p.EditReviewingPersonWebMailUrl->isEnabled());
+        QTest::mouseClick(p.RadioButtonStandardMail, Qt::LeftButton);
+        QCOMPARE(p.mailProgram(), int(PersonDataPage::mpStandard));
+        QVERIFY(!p.EditReviewingPersonWebMailUrl->isEnabled());
+    }
+
+    void savePersonDataWritesFieldsAsTyped_data()
+    {
+        QTest::addColumn<bool>("webMail");
+        QTest::newRow("standard mail, address blocked") << false;
+        QTest::newRow("web mail") << true;
+    }
+    void savePersonDataWritesFieldsAsTyped()
+    {
+        QFETCH(bool, webMail);
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        openPreferences(w);
+        PersonDataPage &p = *w.personDataPage();
+
+        const struct
+        {
+            QLineEdit *edit;
+            QString section;
+            QString key;
+            QString typed;
+        } fields[] = {
+            { p.EditReviewingPersonFirstname, kReviewer, QStringLiteral("Firstname"),
+                QStringLiteral(" Anna ") },
+            { p.EditReviewingPersonName, kReviewer, QStringLiteral("Name"), QStringLiteral("") },
+            { p.EditReviewingPersonInitials, kReviewer, QStringLiteral("Initials"),
+                QStringLiteral("ab ") },
+            { p.EditReviewingPersonEmail, kReviewer, QStringLiteral("Email"),
+                QStringLiteral("kein-at-zeichen") },
+            { p.EditReviewingPersonWebMailUrl, kReviewer, QStringLiteral("WebMailUrl"),
+                QStringLiteral("  https://post.example.org/ ") },
+            { p.EditFirstnameReceiver1, kRecipients, QStringLiteral("Firstname1"),
+                QStringLiteral("Bea") },
+            { p.EditNameReceiver1, kRecipients, QStringLiteral("Name1"),
+                QStringLiteral("Beispiel") },
+            { p.EditEmailReceiver1, kRecipients, QStringLiteral("Email1"),
+                QStringLiteral("bea@example.org") },
+            { p.EditFirstnameReceiver2, kRecipients, QStringLiteral("Firstname2"), QString() },
+            { p.EditNameReceiver2, kRecipients, QStringLiteral("Name2"), QStringLiteral("Cé") },
+            { p.EditEmailReceiver2, kRecipients, QStringLiteral("Email2"),
+                QStringLiteral("c@example.org") },
+        };
+        // The web-mail address is typed while it takes input; choosing the
+        // standard program afterwards only blocks it.
+        p.RadioButtonWebMail->click();
+        for (const auto &field : fields) {
+            field.edit->clear();
+            typeText(field.edit, field.typed);
+            QCOMPARE(field.edit->text(), field.typed);
+        }
+        if (!webMail)
+            p.RadioButtonStandardMail->click();
+        QCOMPARE(p.EditReviewingPersonWebMailUrl->isEnabled(), webMail);
+
+        const QByteArray diskBefore = f.env.readFile(QStringLiteral("Skribando.ini"));
+        button(w, "ButtonPersonDataSaveSettings")->click();
+
+        IniFile &settings = w.SettingsFile();
+        for (const auto &field : fields) {
+            QVERIFY2(settings.valueExists(field.section, field.key), qPrintable(field.key));
+            QCOMPARE(
+                settings.readString(field.section, field.key, QStringLiteral("?")), field.typed);
+        }
+        QCOMPARE(settings.readString(kReviewer, QStringLiteral("WebMail"), QString()),
+            webMail ? QStringLiteral("1") : QStringLiteral("0"));
+        QCOMPARE(w.context().UserInitials, QStringLiteral("ab "));
+        verifyBackOnWorkPages(w);
+
+        // Only the in-memory copy has changed; closing writes it.
+        QCOMPARE(f.env.readFile(QStringLiteral("Skribando.ini")), diskBefore);
+        QVERIFY(w.close());
+        // Reading the file drops the blanks around a value.
+        const IniFile disk = diskSettings(f);
+        for (const auto &field : fields) {
+            QCOMPARE(disk.readString(field.section, field.key, QStringLiteral("?")),
+                field.typed.trimmed());
+        }
+        QCOMPARE(disk.readBool(kReviewer, QStringLiteral("WebMail"), !webMail), webMail);
+    }
+
+    void personDataGivenFollowsSavedSettings()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        openPreferences(w);
+        PersonDataPage &p = *w.personDataPage();
+        QVERIFY(IsPersonDataGiven(w.SettingsFile()));
+        p.EditReviewingPersonFirstname->setText(QString());
+        p.EditReviewingPersonName->setText(QStringLiteral("XY"));
+        // Typing alone does not count; "Abbrechen" keeps what was typed.
+        QVERIFY(IsPersonDataGiven(w.SettingsFile()));
+        button(w, "ButtonAbortSettingsPersonData")->click();
+        verifyBackOnWorkPages(w);
+        QVERIFY(IsPersonDataGiven(w.SettingsFile()));
+        openPreferences(w);
+        QCOMPARE(p.EditReviewingPersonName->text(), QStringLiteral("XY"));
+        button(w, "ButtonPersonDataSaveSettings")->click();
+        QVERIFY(!IsPersonDataGiven(w.SettingsFile()));
+    }
+
+    void enterSavesThePage_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("key");
+        QTest::newRow("line edit, Return") << "EditEmailReceiver2" << int(Qt::Key_Return);
+        QTest::newRow("line edit, keypad Enter") << "EditReviewingPersonName" << int(Qt::Key_Enter);
+        QTest::newRow("radio button") << "RadioButtonStandardMail" << int(Qt::Key_Return);
+        QTest::newRow("web page, combo box") << "ComboBoxStyleSheet" << int(Qt::Key_Return);
+        QTest::newRow("web page, line edit") << "EditHomeURL" << int(Qt::Key_Return);
+    }
+    void enterSavesThePage()
+    {
+        QFETCH(QString, field);
+        QFETCH(int, key);
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        openPreferences(w);
+        auto *control = w.findChild<QWidget *>(field);
+        QVERIFY(control);
+        const bool webPage = w.webSettingsPage()->isAncestorOf(control);
+        w.SetActivePage(webPage ? TMainform::pgSettingsWeb : TMainform::pgSettingsPersonData);
+        if (webPage)
+            w.webSettingsPage()->EditTitle->setText(QStringLiteral("Per Enter"));
+        else
+            w.personDataPage()->EditFirstnameReceiver1->setText(QStringLiteral("Per Enter"));
+        const Qt::KeyboardModifiers mods
+            = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+        QTest::keyClick(control, Qt::Key(key), mods);
+        verifyBackOnWorkPages(w);
+        QCOMPARE(webPage
+                ? w.SettingsFile().readString(kWebPage, QStringLiteral("Title"), {})
+                : w.SettingsFile().readString(kRecipients, QStringLiteral("Firstname1"), {}),
+            QStringLiteral("Per Enter"));
+    }
+
+    void editsTakeOnlyWindows1252()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        openPreferences(w);
+        QLineEdit *edit = w.personDataPage()->EditNameReceiver1;
+        edit->clear();
+        typeText(edit, QStringLiteral("MüЖ€"));
+        QCOMPARE(edit->text(), QStringLiteral("Mü€"));
+        // Pasted text loses what the settings file cannot hold.
+        edit->insert(QStringLiteral("-Ωa\U0001F600b"));
+        QCOMPARE(edit->text(), QStringLiteral("Mü€-ab"));
+        QCOMPARE(edit->cursorPosition(), int(edit->text().size()));
+        QLineEdit *title = w.webSettingsPage()->EditTitle;
+        title->selectAll();
+        title->insert(QStringLiteral("Bücher Ж"));
+        QCOMPARE(title->text(), QStringLiteral("Bücher "));
+    }
+
+    // --- page "Web-Seite" ---------------------------------------------------------
+
+    void webPageFilledAtStartUp_data()
+    {
+        QTest::addColumn<QByteArray>("extra");
+        QTest::addColumn<QStringList>("texts"); // relative path, title, subtitle, home link, URL
+        QTest::addColumn<bool>("takeFromDirectory");
+        QTest::newRow("keys missing") << QByteArray()
+                                      << QStringList { "../", "Besprechungen", "Empfohlene Bücher",
+                                             "Zur Startseite", "../../index.htm" }
+                                      << true;
+        QTest::newRow("stored, section spelled in lower case")
+            << QByteArray("[webpage]\r\nRelativePath=../css/\r\nTitle=Neu\r\nSubTitle=Sachb\xfc"
+                          "cher\r\ntakeFromDirectory=0\r\nHomeLink=Heim\r\nHomeURL=/\r\n")
+            << QStringList { "../css/", "Neu", "Sachbücher", "Heim", "/" } << false;
+        QTest::newRow("stored empty")
+            << QByteArray("[WEBPage]\r\nRelativePath=\r\nTitle=\r\n")
+            << QStringList { "", "", "Empfohlene Bücher", "Zur Startseite", "../../index.htm" }
+            << true;
+    }
+    void webPageFilledAtStartUp()
+    {
+        QFETCH(QByteArray, extra);
+        QFETCH(QStringList, texts);
+        QFETCH(bool, takeFromDirectory);
+        WindowFixture f(extra);
+        QVERIFY(f.start());
+        WebSettingsPage &p = *f.window().webSettingsPage();
+        QCOMPARE(p.EditRelativePath->text(), texts[0]);
+        QCOMPARE(p.EditTitle->text(), texts[1]);
+        QCOMPARE(p.EditSubtitle->text(), texts[2]);
+        QCOMPARE(p.EditHomeLinkText->text(), texts[3]);
+        QCOMPARE(p.EditHomeURL->text(), texts[4]);
+        QCOMPARE(p.CheckBoxTakeFromDirectory->isChecked(), takeFromDirectory);
+        QCOMPARE(p.EditSubtitle->isEnabledTo(&p), !takeFromDirectory);
+    }
+
+    void takeFromDirectoryBlocksSubtitle()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        openPreferences(w);
+        w.SetActivePage(TMainform::pgSettingsWeb);
+        WebSettingsPage &p = *w.webSettingsPage();
+        QVERIFY(p.CheckBoxTakeFromDirectory->isChecked());
+        QVERIFY(!p.EditSubtitle->isEnabled());
+        QTest::mouseClick(p.CheckBoxTakeFromDirectory, Qt::LeftButton);
+        QVERIFY(!p.CheckBoxTakeFromDirectory->isChecked());
+        QVERIFY(p.EditSubtitle->isEnabled());
+        QTest::keyClick(p.CheckBoxTakeFromDirectory, Qt::Key_Space);
+        QVERIFY(p.CheckBoxTakeFromDirectory->isChecked());
+        QVERIFY(!p.EditSubtitle->isEnabled());
+    }
+
+    void styleSheetListFromHtmlFolder_data()
+    {
+        QTest::addColumn<QStringList>("files"); // a trailing "/" makes a folder
+        QTest::addColumn<QString>("stored"); // null: key missing
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QString>("selected");
+        const QStringList three { "zeta.css", "Ubo-Morbel.css", "alpha.css" };
+        const QStringList sortedThree { "alpha.css", "Ubo-Morbel.css", "zeta.css" };
+        QTest::newRow("default name, case differs")
+            << three << QString() << sortedThree << "Ubo-Morbel.css";
+        QTest::newRow("stored name, case differs")
+            << three << "ZETA.CSS" << sortedThree << "zeta.css";
+        QTest::newRow("no file of that name") << three << "fehlt.css" << sortedThree << "";
+        QTest::newRow("stored empty") << three << "" << sortedThree << "";
+        QTest::newRow("folders and other files left out")
+            << QStringList { "b.css", "Ordner.css/", "notiz.txt", "alt.css.bak", "Gross.CSS",
+                   "Ordner.css/innen.css" }
+            << "b.css" << QStringList { "b.css", "Gross.CSS" } << "b.css";
+        QTest::newRow("umlaut sorted by the locale")
+            << QStringList { "zoo.css", "\u00e4rger.css", "bunt.css" } << "\u00c4RGER.css"
+            << QStringList { "\u00e4rger.css", "bunt.css", "zoo.css" } << "\u00e4rger.css";
+        QTest::newRow("exact case wins") << QStringList { "a.css", "A.css" } << "a.css"
+                                         << QStringList { "A.css", "a.css" } << "a.css";
+        QTest::newRow("no style sheets") << QStringList() << QString() << QStringList() << "";
+    }
+    void styleSheetListFromHtmlFolder()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, entries);
+        QFETCH(QString, selected);
+        QByteArray extra;
+        if (!stored.isNull())
+            extra = "[WEBpage]\r\nStyleSheet=" + stored.toLatin1() + "\r\n";
+        WindowFixture f(extra);
+        for (const QString &file : files) {
+            const QString path = QStringLiteral("Zadizezerev/Html/") + file;
+            if (file.endsWith(u'/'))
+                QVERIFY(QDir().mkpath(f.env.path(path)));
+            else
+                QVERIFY(f.env.writeFile(path, "body {}\n"));
+        }
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        WebSettingsPage &p = *w.webSettingsPage();
+        QComboBox *combo = p.ComboBoxStyleSheet;
+        QVERIFY(!combo->isEditable());
+        QStringList shown;
+        for (int i = 0; i < combo->count(); ++i)
+            shown << combo->itemText(i);
+        QCOMPARE(shown, entries);
+        QCOMPARE(combo->currentIndex() < 0, selected.isEmpty());
+        QCOMPARE(p.selectedStyleSheet(), selected);
+
+        openPreferences(w);
+        button(w, "ButtonWebPageSaveSettings")->click();
+        const IniFile &settings = w.SettingsFile();
+        QVERIFY(settings.valueExists(kWebPage, QStringLiteral("StyleSheet")));
+        QCOMPARE(settings.readString(kWebPage, QStringLiteral("StyleSheet"), QStringLiteral("?")),
+            selected);
+    }
+
+    void styleSheetSelectionIgnoresListingOrder()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Switzerland));
+        MainContext ctx;
+        WebSettingsPage page(ctx);
+        QStringList names { "beta.css", "Alpha.css", "gamma.css", "Delta.css" };
+        const QStringList sorted { "Alpha.css", "beta.css", "Delta.css", "gamma.css" };
+        std::sort(names.begin(), names.end());
+        do {
+            page.FillStyleSheets(names, QStringLiteral("DELTA.css"));
+            QCOMPARE(page.ComboBoxStyleSheet->count(), int(sorted.size()));
+            for (int i = 0; i < sorted.size(); ++i)
+                QCOMPARE(page.ComboBoxStyleSheet->itemText(i), sorted[i]);
+            QCOMPARE(page.selectedStyleSheet(), QStringLiteral("Delta.css"));
+        } while (std::next_permutation(names.begin(), names.end()));
+    }
+
+    void saveWebPageWritesKeys_data()
+    {
+        QTest::addColumn<bool>("takeFromDirectory");
+        QTest::newRow("subtitle blocked") << true;
+        QTest::newRow("subtitle typed") << false;
+    }
+    void saveWebPageWritesKeys()
+    {
+        QFETCH(bool, takeFromDirectory);
+        WindowFixture f;
+        QVERIFY(f.env.writeFile(QStringLiteral("Zadizezerev/Html/blau.css"), "body {}\n"));
+        QVERIFY(f.env.writeFile(QStringLiteral("Zadizezerev/Html/rot.css"), "body {}\n"));
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        openPreferences(w);
+        w.SetActivePage(TMainform::pgSettingsWeb);
+        WebSettingsPage &p = *w.webSettingsPage();
+        p.CheckBoxTakeFromDirectory->setChecked(false);
+        const struct
+        {
+            QLineEdit *edit;
+            QString key;
+            QString typed;
+        } fields[] = {
+            { p.EditTitle, QStringLiteral("Title"), QStringLiteral(" Kritiken ") },
+            { p.EditSubtitle, QStringLiteral("SubTitle"), QStringLiteral("Sachbücher") },
+            { p.EditRelativePath, QStringLiteral("RelativePath"), QStringLiteral("../../css/") },
+            { p.EditHomeLinkText, QStringLiteral("HomeLink"), QString() },
+            { p.EditHomeURL, QStringLiteral("HomeURL"), QStringLiteral("https://example.org/") },
+        };
+        for (const auto &field : fields) {
+            field.edit->clear();
+            field.edit->insert(field.typed);
+        }
+        p.CheckBoxTakeFromDirectory->setChecked(takeFromDirectory);
+        p.ComboBoxStyleSheet->setCurrentIndex(
+            p.ComboBoxStyleSheet->findText(QStringLiteral("rot.css")));
+
+        const QByteArray diskBefore = f.env.readFile(QStringLiteral("Skribando.ini"));
+        button(w, "ButtonWebPageSaveSettings")->click();
+
+        const IniFile &settings = w.SettingsFile();
+        for (const auto &field : fields)
+            QCOMPARE(settings.readString(kWebPage, field.key, QStringLiteral("?")), field.typed);
+        QCOMPARE(settings.readString(kWebPage, QStringLiteral("StyleSheet"), QString()),
+            QStringLiteral("rot.css"));
+        QCOMPARE(settings.readString(kWebPage, QStringLiteral("takeFromDirectory"), QString()),
+            takeFromDirectory ? QStringLiteral("1") : QStringLiteral("0"));
+        verifyBackOnWorkPages(w);
+        // HTML output keeps the relative path it started with.
+        QCOMPARE(w.context().WebRelativePath, QStringLiteral("../"));
+
+        QCOMPARE(f.env.readFile(QStringLiteral("Skribando.ini")), diskBefore);
+        QVERIFY(w.close());
+        // Reading the file drops the blanks around a value.
+        const IniFile disk = diskSettings(f);
+        for (const auto &field : fields)
+            QCOMPARE(
+                disk.readString(kWebPage, field.key, QStringLiteral("?")), field.typed.trimmed());
+        QCOMPARE(disk.readString(kWebPage, QStringLiteral("StyleSheet"), QString()),
+            QStringLiteral("rot.css"));
+    }
+
+    void newRelativePathAppliesAfterRestart()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Switzerland));
+        TestEnv env;
+        ScriptedDesktop desktop;
+        QVERIFY(env.writeFile(QStringLiteral("Skribando.ini"),
+            "[Folders]\r\nAskYearFolder=0\r\n[Reviewer]\r\nFirstname=Erika\r\nName=Muster\r\n"));
+        const QString programFile = env.path(QStringLiteral("Skribando"));
+        {
+            std::unique_ptr<Program> run = StartProgram(desktop, programFile);
+            QVERIFY(run);
+            TMainform &w = *run->mainform;
+            openPreferences(w);
+            w.webSettingsPage()->EditRelativePath->setText(QStringLiteral("../styles/"));
+            button(w, "ButtonWebPageSaveSettings")->click();
+            QCOMPARE(w.SettingsFile().readString(kWebPage, QStringLiteral("RelativePath"), {}),
+                QStringLiteral("../styles/"));
+            QCOMPARE(w.context().WebRelativePath, QStringLiteral("../"));
+            QVERIFY(w.close());
+        }
+        std::unique_ptr<Program> again = StartProgram(desktop, programFile);
+        QVERIFY(again);
+        QCOMPARE(again->mainform->context().WebRelativePath, QStringLiteral("../styles/"));
+        QCOMPARE(again->mainform->webSettingsPage()->EditRelativePath->text(),
+            QStringLiteral("../styles/"));
+    }
+
+    // --- what the person sees -------------------------------------------------------
+
+    void captionsAndHints_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text"); // caption, or the tooltip for hints
+        QTest::addColumn<bool>("hint");
+        QTest::newRow("person group") << "GroupBoxReviewingPerson"
+                                      << " Die Zadizezerev werden erstellt von: " << false;
+        QTest::newRow("receivers group")
+            << "GroupBoxReceivers"
+            << " Die Zadizezerev werden an folgende Personen gesendet: " << false;
+        QTest::newRow("web group") << "GroupBoxWebPage"
+                                   << " Angaben für die WEB-Seite " << false;
+        QTest::newRow("web-mail item")
+            << "RadioButtonWebMail"
+            << "WEB-Mail (hotmail, gmx, freesurf, bluemail, etc)" << false;
+        QTest::newRow("style sheet hint")
+            << "ComboBoxStyleSheet"
+            << "Wählen Sie ein Stylesheet für die Gestaltung der Web-Seite" << true;
+        QTest::newRow("check box hint")
+            << "CheckBoxTakeFromDirectory"
+            << "Verzeichnistitel übernehmen (Belletristik, Bilderbücher, Sachbücher)" << true;
+        QTest::newRow("person save hint") << "ButtonPersonDataSaveSettings"
+                                          << "Verlagstabelle permanent speichern." << true;
+        QTest::newRow("web save hint") << "ButtonWebPageSaveSettings"
+                                       << "Verlagstabelle permanent speichern." << true;
+    }
+    void captionsAndHints()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(bool, hint);
+        WindowFixture f;
+        QVERIFY(f.start());
+        auto *control = f.window().findChild<QWidget *>(name);
+        QVERIFY(control);
+        if (hint) {
+            QCOMPARE(control->toolTip(), text);
+            QCOMPARE(control->statusTip(), text);
+        } else if (auto *group = qobject_cast<QGroupBox *>(control)) {
+            QCOMPARE(group->title(), text);
+        } else {
+            QCOMPARE(qobject_cast<QAbstractButton *>(control)->text(), text);
+        }
+    }
+
+    void labelsKeepTheirBlanks()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        WebSettingsPage &web = *f.window().webSettingsPage();
+        const auto labelOf = [](QWidget *page, QWidget *buddy) -> QString {
+            for (QLabel *l : page->findChildren<QLabel *>()) {
+                if (l->buddy() == buddy)
+                    return l->text();
+            }
+            return QStringLiteral("(none)");
+        };
+        QCOMPARE(labelOf(&web, web.EditHomeLinkText), QStringLiteral("Text  des Home-Links"));
+        QCOMPARE(labelOf(&web, web.EditHomeURL), QStringLiteral("Ziel-URL des Home-Links "));
+        QVERIFY(web.GroupBoxWebPage->font().bold());
+        QVERIFY(!web.EditTitle->font().bold());
+        PersonDataPage &person = *f.window().personDataPage();
+        QCOMPARE(labelOf(&person, person.EditFirstnameReceiver1), QStringLiteral("TO:"));
+        QCOMPARE(labelOf(&person, person.EditFirstnameReceiver2), QStringLiteral("CC:"));
+    }
+};
+
+QTEST_MAIN(TestSettingsPages)
+#include "tst_settingspages.moc"
