@@ -29,6 +29,7 @@ class StatusPanels;
 class TAboutBox1;
 class TDataAccess;
 class TState;
+class TreeEditing;
 class TreeNavigation;
 
 // The main window: builds the frame and wires actions and events to the
@@ -74,6 +75,7 @@ public:
     const QStringList &VersionInfoList() const { return m_versionInfoList; }
     QSize bookFormMinimumSize() const { return m_bookFormMinSize; }
     TreeNavigation *treeNavigation() const { return m_treeNavigation; }
+    TreeEditing *treeEditing() const { return m_treeEditing; }
     ActionList *actions() const { return m_actions; }
 
     // --- IMainWindow -------------------------------------------------------
@@ -179,5 +181,6 @@ private:
     int m_reviewFontSize = 10;
     ActionList *m_actions = nullptr;
     TreeNavigation *m_treeNavigation = nullptr;
+    TreeEditing *m_treeEditing = nullptr;
     TAboutBox1 *m_aboutBox = nullptr;
 };
