@@ -22,6 +22,8 @@
 #include "settings_pages/LetterMenus.h"
 #include "settings_pages/PersonDataPage.h"
 #include "settings_pages/WebSettingsPage.h"
+#include "tree/ReviewTreeWidget.h"
+#include "tree/TreeEditing.h"
 #include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
 
@@ -122,6 +124,7 @@ TMainform::TMainform(
     m_documents = std::make_unique<NoDocuments>();
     m_ctx.documents = m_documents.get();
     m_reviewFiles = new ReviewFileActions(m_ctx, *m_treeNavigation, this);
+    m_treeEditing = new TreeEditing(m_ctx, this);
     connectActions();
     connectTree();
     m_data.setHost(this);
@@ -178,7 +181,7 @@ void TMainform::buildFrame()
     captionFont.setBold(true);
     LabelTreeCaption->setFont(captionFont);
     treeLayout->addWidget(LabelTreeCaption);
-    TreeView1 = new QTreeWidget(treePanel);
+    TreeView1 = new ReviewTreeWidget(treePanel);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
     TreeView1->setHeaderHidden(true);
     TreeView1->setIndentation(19);
@@ -254,6 +257,10 @@ void TMainform::connectActions()
         &ReviewFileActions::ActionRemoveExecute);
     connect(m_actions->reviewAction(baImport), &QAction::triggered, m_reviewFiles,
         &ReviewFileActions::ActionImportExecute);
+    connect(m_actions->action(QStringLiteral("ActionNewFolder")), &QAction::triggered,
+        m_treeEditing, &TreeEditing::ActionNewFolderExecute);
+    connect(m_actions->action(QStringLiteral("ActionDeletefromTree")), &QAction::triggered,
+        m_treeEditing, &TreeEditing::ActionDeletefromTreeExecute);
 
     // The three switches keep their setting in step with their check mark.
     const struct
@@ -668,8 +675,26 @@ void TMainform::connectTree()
             QTreeWidgetItem *now, QTreeWidgetItem *) { m_treeNavigation->TreeView1Change(now); });
     connect(TreeView1, &QTreeWidget::itemDoubleClicked, this,
         [this](QTreeWidgetItem *, int) { m_treeNavigation->TreeView1DblClick(); });
+    auto *tree = static_cast<ReviewTreeWidget *>(TreeView1);
+    tree->editingAllowed
+        = [this](QTreeWidgetItem *node) { return m_treeEditing->TreeView1Editing(node); };
+    tree->edited = [this](QTreeWidgetItem *node, QString &text) {
+        m_treeEditing->TreeView1Edited(node, text);
+    };
+    tree->dragOver = [this](QObject *source, QTreeWidgetItem *target) {
+        return m_treeEditing->TreeView1DragOver(source, target);
+    };
+    tree->dropped = [this](QObject *source, QTreeWidgetItem *target) {
+        m_treeEditing->TreeView1DragDrop(source, target);
+    };
     TreeView1->viewport()->installEventFilter(this);
-    connect(qApp, &QApplication::focusChanged, this, &TMainform::focusChanged);
+    // The focus also moves while the window is being destroyed, when it is
+    // no longer a TMainform: qobject_cast tells.
+    QObject *self = this;
+    connect(qApp, &QApplication::focusChanged, this, [self](QWidget *old, QWidget *now) {
+        if (auto *form = qobject_cast<TMainform *>(self))
+            form->focusChanged(old, now);
+    });
 }
 
 void TMainform::focusChanged(QWidget *old, QWidget *now)

@@ -34,6 +34,7 @@ class StatusPanels;
 class TAboutBox1;
 class TDataAccess;
 class TState;
+class TreeEditing;
 class TreeNavigation;
 class ReviewFileActions;
 class NoDocuments;
@@ -83,6 +84,7 @@ public:
     QSize bookFormMinimumSize() const { return m_bookFormMinSize; }
     TreeNavigation *treeNavigation() const { return m_treeNavigation; }
     ReviewFileActions *reviewFiles() const { return m_reviewFiles; }
+    TreeEditing *treeEditing() const { return m_treeEditing; }
     ActionList *actions() const { return m_actions; }
     BookDataPage *bookDataPage() const { return m_bookDataPage; }
     ReviewPage *reviewPage() const { return m_reviewPage; }
@@ -201,6 +203,7 @@ private:
     TreeNavigation *m_treeNavigation = nullptr;
     ReviewFileActions *m_reviewFiles = nullptr;
     std::unique_ptr<NoDocuments> m_documents;
+    TreeEditing *m_treeEditing = nullptr;
     TAboutBox1 *m_aboutBox = nullptr;
     BookDataPage *m_bookDataPage = nullptr;
     ReviewPage *m_reviewPage = nullptr;
