@@ -576,7 +576,8 @@ private slots:
 
     void wordFolderThatCannotBeMadeStopsBeforeTheHtmlPage()
     {
-        WindowFixture f("[Reviewer]\r\nCreateWordDoc=1\r\nCreateWebPage=1\r\n");
+        WindowFixture f("[Reviewer]\r\nFirstname=Erika\r\nName=Muster\r\nInitials=EM\r\nCreateWordDoc=1\r\n"
+                        "CreateWebPage=1\r\n");
         QVERIFY(f.start());
         QVERIFY(QDir(f.env.path(QStringLiteral("Zadizezerev/Word"))).removeRecursively());
         QVERIFY(f.env.writeFile(QStringLiteral("Zadizezerev/Word"), "a file in the way"));

@@ -2,6 +2,7 @@
 
 #include "app/Fmain.h"
 #include "app/IniFile.h"
+#include "util/Codec1252.h"
 #include "data/DDataAccess.h"
 
 #include <QDir>
@@ -13,14 +14,18 @@ WindowFixture::WindowFixture(const QByteArray &extraSettings)
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Switzerland));
     IniFile ini(env.path(QStringLiteral("Skribando.ini")));
     ini.writeBool(QStringLiteral("Folders"), QStringLiteral("AskYearFolder"), false);
-    ini.writeString(
-        QStringLiteral("Reviewer"), QStringLiteral("Firstname"), QStringLiteral("Erika"));
-    ini.writeString(QStringLiteral("Reviewer"), QStringLiteral("Name"), QStringLiteral("Muster"));
-    ini.writeString(QStringLiteral("Reviewer"), QStringLiteral("Initials"), QStringLiteral("EM"));
+    // A test that gives its own reviewer section gets only that one, so the
+    // readers' defaults apply to what it leaves out.
+    if (!extraSettings.contains("[Reviewer]")) {
+        const QString reviewer = QStringLiteral("Reviewer");
+        ini.writeString(reviewer, QStringLiteral("Firstname"), QStringLiteral("Erika"));
+        ini.writeString(reviewer, QStringLiteral("Name"), QStringLiteral("Muster"));
+        ini.writeString(reviewer, QStringLiteral("Initials"), QStringLiteral("EM"));
+    }
     // The extra lines override and add, section by section.
     QString section;
     for (const QByteArray &raw : extraSettings.split('\n')) {
-        const QString line = QString::fromUtf8(raw).trimmed();
+        const QString line = Codec1252::decode(raw).trimmed();
         if (line.startsWith(u'[') && line.endsWith(u']'))
             section = line.mid(1, line.size() - 2);
         else if (line.contains(u'=') && !section.isEmpty())

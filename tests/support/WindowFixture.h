@@ -18,8 +18,9 @@ class DataSet;
 class WindowFixture
 {
 public:
-    // extraSettings: further settings-file lines (CR LF) after the defaults
-    // that keep start-up quiet.
+    // extraSettings: settings-file lines (CR LF) written over the defaults
+    // that keep start-up quiet (no year question, person data "Erika Muster",
+    // initials "EM"; a "[Reviewer]" of its own replaces the person data).
     explicit WindowFixture(const QByteArray &extraSettings = {});
     ~WindowFixture();
 
