@@ -132,6 +132,9 @@ TMainform::TMainform(
 
 TMainform::~TMainform()
 {
+    // The focus moves while the window is taken apart; that is no entering
+    // of the tree or the pages any more.
+    disconnect(qApp, &QApplication::focusChanged, this, &TMainform::focusChanged);
     m_data.setHost(nullptr);
     SetMainWindowExists(false);
     ResetStates();
@@ -688,13 +691,7 @@ void TMainform::connectTree()
         m_treeEditing->TreeView1DragDrop(source, target);
     };
     TreeView1->viewport()->installEventFilter(this);
-    // The focus also moves while the window is being destroyed, when it is
-    // no longer a TMainform: qobject_cast tells.
-    QObject *self = this;
-    connect(qApp, &QApplication::focusChanged, this, [self](QWidget *old, QWidget *now) {
-        if (auto *form = qobject_cast<TMainform *>(self))
-            form->focusChanged(old, now);
-    });
+    connect(qApp, &QApplication::focusChanged, this, &TMainform::focusChanged);
 }
 
 void TMainform::focusChanged(QWidget *old, QWidget *now)
@@ -742,6 +739,8 @@ void TMainform::PageControl1Change(int index)
 
 void TMainform::PageShown(int index)
 {
+    if (m_rearrangingPages)
+        return;
     switch (index) {
     case pgBookData:
         TabSheetBookDataShow();
@@ -863,15 +862,22 @@ void TMainform::SetAllowedTreeActions(QTreeWidgetItem *node)
 
 void TMainform::ShowTabsheets(int pageSet, int activePage)
 {
+    // While tabs are hidden one by one the tab widget makes one page after
+    // the other current; none of them is being shown to the person, so their
+    // reactions wait until the set is complete and then only the active
+    // page's runs.
+    m_rearrangingPages = true;
     PageControl1->hide();
+    if ((pageSet >> activePage) & 1) {
+        PageControl1->setTabVisible(activePage, true);
+        PageControl1->setCurrentIndex(activePage);
+    }
     for (int i = 0; i < pgCount; ++i)
         PageControl1->setTabVisible(i, (pageSet >> i) & 1);
     PageControl1->show();
-    const bool wasActive = PageControl1->currentIndex() == activePage;
     PageControl1->activatePage(activePage);
-    // Making the page active again still counts as showing it.
-    if (wasActive)
-        PageShown(activePage);
+    m_rearrangingPages = false;
+    PageShown(PageControl1->currentIndex());
 }
 
 int TMainform::ActivePage() const { return PageControl1->currentIndex(); }

@@ -199,6 +199,7 @@ private:
     MainContext m_ctx;
     QSize m_bookFormMinSize;
     int m_reviewFontSize = 10;
+    bool m_rearrangingPages = false;
     ActionList *m_actions = nullptr;
     TreeNavigation *m_treeNavigation = nullptr;
     ReviewFileActions *m_reviewFiles = nullptr;

@@ -138,7 +138,11 @@ bool ShellMove(IDesktop &desktop, const QString &source, const QString &destinat
     if (!fi.exists() || !QFileInfo(folder).isDir())
         return false;
     const QString target = folder + u'/' + fi.fileName();
-    if (QFileInfo(target).absoluteFilePath() == fi.absoluteFilePath())
+    // A folder cannot go into itself or below itself.
+    const QString sourcePath = fi.absoluteFilePath();
+    const QString folderPath = QFileInfo(folder).absoluteFilePath() + u'/';
+    if (QFileInfo(target).absoluteFilePath() == sourcePath
+        || (fi.isDir() && folderPath.startsWith(sourcePath + u'/')))
         return false;
     if (QFileInfo::exists(target)) {
         const int answer = desktop.ShowMessageDialog(QStringLiteral("Verschieben..."),

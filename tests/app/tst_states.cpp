@@ -106,6 +106,9 @@ private slots:
         for (int i = 0; i < times; ++i)
             w.actions()->action(QStringLiteral("ActionPreferences"))->trigger();
         QCOMPARE(CurrentState, static_cast<TState *>(&StateEditSettings()));
+        // Hiding the work pages shows none of them on the way.
+        QCOMPARE(w.actions()->enabledSet(), 0);
+        QCOMPARE(f.table().tag(), int(TDataAccess::tagBookData));
         for (int i = 0; i < TMainform::pgCount; ++i)
             QCOMPARE(w.PageControl1->isTabVisible(i), i >= TMainform::pgSettingsPersonData);
         QCOMPARE(w.ActivePage(), int(TMainform::pgSettingsPersonData));
