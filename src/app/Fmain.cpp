@@ -692,6 +692,13 @@ void TMainform::connectTree()
     };
     TreeView1->viewport()->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, &TMainform::focusChanged);
+    QAbstractItemModel *model = TreeView1->model();
+    const auto forget = [this] { m_loadedFilesCount = -1; };
+    connect(model, &QAbstractItemModel::rowsInserted, this, forget);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, forget);
+    connect(model, &QAbstractItemModel::rowsMoved, this, forget);
+    connect(model, &QAbstractItemModel::modelReset, this, forget);
+    connect(model, &QAbstractItemModel::layoutChanged, this, forget);
 }
 
 void TMainform::focusChanged(QWidget *old, QWidget *now)
@@ -892,8 +899,8 @@ void TMainform::FocusBookNumber()
 {
     if (!Panel2->isEnabled() || ActivePage() != pgBookData)
         return;
-    if (QWidget *edit = findChild<QWidget *>(QStringLiteral("DBEditBookNbr")))
-        edit->setFocus();
+    if (m_bookDataPage && m_bookDataPage->DBEditBookNbr)
+        m_bookDataPage->DBEditBookNbr->setFocus();
 }
 
 void TMainform::ActionCheckISBNExecute(const QString &text)
@@ -972,7 +979,13 @@ void TMainform::StateChangedToNavigatePageControl(TState *)
 
 // --- the review table's window ----------------------------------------------------
 
-int TMainform::CountLoadedFiles() const { return ::CountLoadedFiles(TreeView1); }
+int TMainform::CountLoadedFiles() const
+{
+    // Asked for every record a merge appends; the tree changes far less often.
+    if (m_loadedFilesCount < 0)
+        m_loadedFilesCount = ::CountLoadedFiles(TreeView1);
+    return m_loadedFilesCount;
+}
 
 QString TMainform::DefaultReviewerInitials() const
 {

@@ -200,6 +200,7 @@ private:
     QSize m_bookFormMinSize;
     int m_reviewFontSize = 10;
     bool m_rearrangingPages = false;
+    mutable int m_loadedFilesCount = -1;
     ActionList *m_actions = nullptr;
     TreeNavigation *m_treeNavigation = nullptr;
     ReviewFileActions *m_reviewFiles = nullptr;

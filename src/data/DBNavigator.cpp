@@ -102,6 +102,9 @@ void DBNavigator::press(Button b)
 
 void DBNavigator::updateEnabled()
 {
+    // While the controls are held back the table tells them once at the end.
+    if (m_table->controlsDisabled())
+        return;
     const bool active = m_table->isActive();
     const bool editing = m_table->isEditing();
     const bool hasRecords = m_table->recordCount() > 0;

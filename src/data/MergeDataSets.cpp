@@ -8,7 +8,7 @@
 #include "tree/TreeProcedures.h"
 #include "util/VexUtils.h"
 
-#include <QTreeWidgetItem>
+#include <QTreeWidget>
 
 namespace {
 
@@ -91,6 +91,18 @@ bool MergeDataSets(
         target.append(); // starting values first; the file's values follow
         bool converted = true;
         for (int i = 0; i < source.fieldCount(); ++i) {
+            // A value of the field's own kind goes over as it is (a text is
+            // still cut to the entry length); everything else passes through
+            // its text, as older files need it.
+            const QVariant raw = source.value(i);
+            const FieldKind kind = source.field(i).kind;
+            if (kind == target.field(i).kind
+                && (kind == FieldKind::Text || (kind == FieldKind::Float && i != targetPrice)
+                    || (kind == FieldKind::Float && raw.toDouble() >= 0)
+                    || (kind == FieldKind::Integer))) {
+                target.setValue(i, raw);
+                continue;
+            }
             QString value = source.asText(i);
             if (i == targetPrice)
                 value = NormalizePrice(value);
@@ -125,6 +137,8 @@ bool MergeDataSets(
     }
 
     // Added in one go: tens of thousands of nodes one by one cost seconds.
+    if (QTreeWidget *tree = fileNode->treeWidget())
+        DeferTreeLayout(tree);
     fileNode->addChildren(newNodes);
     for (QTreeWidgetItem *book : newNodes)
         SetNodeImages(book, VexConst::imgBookIncluded, VexConst::imgBookIncluded);

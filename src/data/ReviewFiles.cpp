@@ -155,9 +155,13 @@ void ReviewFileActions::ActionLoadExecute()
     m_loadFailed = false;
     // Moving the table while books pour in would select node after node.
     m_tree.setFollowTable(false);
+    DeferTreeLayout(m_ctx.tree);
+    // The controls show the table once, when everything is in.
+    m_ctx.data->DSetReview->disableControls();
     bool flag = false;
     VisitSubtree(
         start, [this](QTreeWidgetItem *node, bool &f) { LoadReviewFileNode(node, f); }, flag);
+    m_ctx.data->DSetReview->enableControls();
     m_tree.setFollowTable(true);
 
     const int loaded = CountLoadedFiles(m_ctx.tree);

@@ -29,6 +29,10 @@ public:
     // An accepted drop on target. Runs once the drag has ended.
     std::function<void(QObject *source, QTreeWidgetItem *target)> dropped;
 
+    // Many nodes are about to be added or moved: the view lays its rows out
+    // once, when they are next needed, instead of after every change.
+    void deferLayout() { scheduleDelayedItemsLayout(); }
+
 protected:
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;

@@ -40,6 +40,7 @@ void TreeNavigation::TreeViewPopulate()
 {
     QTreeWidget *tree = m_ctx.tree;
     tree->setUpdatesEnabled(false);
+    DeferTreeLayout(tree);
     tree->clear();
     auto *root = new QTreeWidgetItem;
     root->setText(0, m_ctx.folders->dbFolderName);
@@ -85,6 +86,7 @@ void TreeNavigation::TreeViewPopulateFileNode(QTreeWidgetItem *node)
             EncodeBookKey(number.isValid() ? NumberText(number.toDouble()) : QString()));
         books.append(book);
     }
+    DeferTreeLayout(m_ctx.tree);
     node->addChildren(books);
     for (QTreeWidgetItem *book : books)
         SetNodeImages(book, imgBookIncluded, imgBookIncluded);

@@ -1,5 +1,6 @@
 #include "TreeProcedures.h"
 
+#include "ReviewTreeWidget.h"
 #include "app/ImageList1.h"
 
 #include <QCollator>
@@ -369,9 +370,16 @@ void sortBelow(QTreeWidgetItem *node, const QCollator &collator)
     if (node->childCount() == 0)
         return;
     QList<QTreeWidgetItem *> children = node->takeChildren();
-    std::stable_sort(children.begin(), children.end(), [&](QTreeWidgetItem *a, QTreeWidgetItem *b) {
-        return collator.compare(a->text(0), b->text(0)) < 0;
-    });
+    // One collation key per node: the thousands of books below a combined
+    // file would otherwise be collated again at every comparison.
+    QList<QPair<QCollatorSortKey, QTreeWidgetItem *>> keyed;
+    keyed.reserve(children.size());
+    for (QTreeWidgetItem *c : children)
+        keyed.append({collator.sortKey(c->text(0)), c});
+    std::stable_sort(keyed.begin(), keyed.end(),
+        [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
+    for (qsizetype i = 0; i < keyed.size(); ++i)
+        children[i] = keyed[i].second;
     for (QTreeWidgetItem *c : children)
         sortBelow(c, collator);
     node->addChildren(children);
@@ -403,6 +411,13 @@ void SortSubtree(QTreeWidgetItem *node)
 
 void SortTree(QTreeWidget *tree)
 {
+    DeferTreeLayout(tree);
     for (int i = 0; tree && i < tree->topLevelItemCount(); ++i)
         SortSubtree(tree->topLevelItem(i));
+}
+
+void DeferTreeLayout(QTreeWidget *tree)
+{
+    if (auto *review = qobject_cast<ReviewTreeWidget *>(tree))
+        review->deferLayout();
 }

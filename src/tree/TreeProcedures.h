@@ -64,3 +64,5 @@ bool SubtreeHasUnloadedFile(const QTreeWidgetItem *node);
 // the default locale; folders and files in one order.
 void SortSubtree(QTreeWidgetItem *node);
 void SortTree(QTreeWidget *tree);
+// Before many nodes change: the review tree lays its rows out once afterwards.
+void DeferTreeLayout(QTreeWidget *tree);
