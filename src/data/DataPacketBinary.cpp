@@ -964,22 +964,6 @@ QByteArray utf16le(QStringView text)
     return bytes;
 }
 
-bool isNullValue(const QVariant &v)
-{
-    if (!v.isValid() || v.isNull())
-        return true;
-    switch (v.metaType().id()) {
-    case QMetaType::QDate:
-        return !v.toDate().isValid();
-    case QMetaType::QTime:
-        return !v.toTime().isValid();
-    case QMetaType::QDateTime:
-        return !v.toDateTime().isValid();
-    default:
-        return false;
-    }
-}
-
 class BinaryWriter
 {
 public:
@@ -1046,6 +1030,14 @@ bool BinaryWriter::putProperty(const PacketProperty &p, const QString &where)
 {
     if (p.name.size() > 255)
         return failWith(QStringLiteral("Der Name einer Eigenschaft %1 ist zu lang.").arg(where));
+    // A value that does not match its type word would leave the packet
+    // unreadable from there on.
+    BinaryReader probe(p.value);
+    qsizetype length = -1;
+    if (!probe.measureOne(p.typeWord, &length) || length != p.value.size()) {
+        return failWith(QStringLiteral("Die Eigenschaft %1 %2 passt nicht zu ihrem Typ.")
+                            .arg(QString::fromLatin1(p.name), where));
+    }
     m_sink.put(char(p.name.size()));
     m_sink.put(p.name);
     m_sink.putLE<quint32>(p.typeWord);

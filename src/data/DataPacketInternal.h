@@ -6,8 +6,11 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QTime>
+#include <QVariant>
 
 #include <array>
 #include <cstring>
@@ -163,6 +166,23 @@ bool applyChangeLog(QList<Record> &rows, const QList<quint8> &status,
 // The properties a field is written with: those it was read with, or for a
 // field built by the program WIDTH on text columns and SUBTYPE on memos.
 QList<PacketProperty> writtenProperties(const FieldDef &field);
+
+// An empty field: an invalid value, or a date or time that is none.
+inline bool isNullValue(const QVariant &v)
+{
+    if (!v.isValid() || v.isNull())
+        return true;
+    switch (v.metaType().id()) {
+    case QMetaType::QDate:
+        return !v.toDate().isValid();
+    case QMetaType::QTime:
+        return !v.toTime().isValid();
+    case QMetaType::QDateTime:
+        return !v.toDateTime().isValid();
+    default:
+        return false;
+    }
+}
 
 // Readers for a file read in chunks. `deviceFailed` tells a failing read
 // from a packet that does not hold together.

@@ -263,22 +263,6 @@ QList<QString> attributeNames(const QList<FieldDef> &fields)
     return names;
 }
 
-bool isNullValue(const QVariant &v)
-{
-    if (!v.isValid() || v.isNull())
-        return true;
-    switch (v.metaType().id()) {
-    case QMetaType::QDate:
-        return !v.toDate().isValid();
-    case QMetaType::QTime:
-        return !v.toTime().isValid();
-    case QMetaType::QDateTime:
-        return !v.toDateTime().isValid();
-    default:
-        return false;
-    }
-}
-
 bool putValue(ByteSink &sink, const FieldDef &f, const QVariant &v, QString *error)
 {
     switch (f.kind) {

@@ -53,10 +53,11 @@ QJsonValue jsonValue(const FieldDef &field, const QVariant &v)
     case FieldKind::Bytes:
         return QString::fromLatin1(v.toByteArray().toBase64());
     case FieldKind::Other:
-        // Values of types this program does not interpret: their bytes.
-        if (v.metaType().id() == QMetaType::QByteArray)
+        // Values of types this program does not interpret: the bytes of a
+        // binary packet in Base64, the text of an XML packet as it stands.
+        if (field.typeWord && v.metaType().id() == QMetaType::QByteArray)
             return QString::fromLatin1(v.toByteArray().toBase64());
-        return v.toString();
+        return QString::fromUtf8(v.toByteArray());
     case FieldKind::Text:
     case FieldKind::WideText:
     case FieldKind::Memo:
