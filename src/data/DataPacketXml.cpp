@@ -1,0 +1,1226 @@
+#include "DataPacket.h"
+#include "DataPacketInternal.h"
+
+#include "util/Codec1252.h"
+
+#include <QDateTime>
+#include <QIODevice>
+#include <QSet>
+#include <QStringList>
+#include <QXmlStreamReader>
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace DataPacket {
+
+using namespace Internal;
+
+namespace {
+
+constexpr char kDeclaration[] = "<?xml version=\"1.0\" standalone=\"yes\"?>";
+
+QString columnName(const QString &name) { return QStringLiteral("„%1“").arg(name); }
+
+// --- writing ------------------------------------------------------------------
+
+// What an attribute value may hold literally; everything else is written as
+// an entity or a numeric character reference, so the file is plain ASCII.
+const std::array<bool, 128> &plainAscii()
+{
+    static const std::array<bool, 128> table = [] {
+        std::array<bool, 128> t {};
+        for (int c = 0x20; c < 0x7F; ++c)
+            t[c] = true;
+        for (char c : { '<', '>', '&', '\'', '"', '\\' })
+            t[uchar(c)] = false;
+        return t;
+    }();
+    return table;
+}
+
+void putNumber(ByteSink &sink, quint64 value)
+{
+    char buf[24];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value);
+    sink.put(buf, res.ptr - buf);
+}
+
+void putCharRef(ByteSink &sink, uint codePoint)
+{
+    // Three digits at least: "&#013;", as these files have always had it.
+    char buf[16];
+    buf[0] = '&';
+    buf[1] = '#';
+    char *p = buf + 2;
+    if (codePoint < 100)
+        *p++ = '0';
+    if (codePoint < 10)
+        *p++ = '0';
+    p = std::to_chars(p, buf + sizeof buf, codePoint).ptr;
+    *p++ = ';';
+    sink.put(buf, p - buf);
+}
+
+void putEscaped(ByteSink &sink, QStringView text)
+{
+    const std::array<bool, 128> &plain = plainAscii();
+    const QChar *s = text.data();
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        // Copy the run of characters that need no escaping in one go.
+        qsizetype j = i;
+        while (j < n && s[j].unicode() < 128 && plain[s[j].unicode()])
+            ++j;
+        if (j > i) {
+            sink.reserveMore(j - i);
+            char *out = sink.cursor();
+            for (qsizetype k = i; k < j; ++k)
+                out[k - i] = char(s[k].unicode());
+            sink.advance(j - i);
+            i = j;
+            if (i == n)
+                break;
+        }
+        const char16_t c = s[i].unicode();
+        switch (c) {
+        case '<':
+            sink.put("&lt;", 4);
+            break;
+        case '>':
+            sink.put("&gt;", 4);
+            break;
+        case '&':
+            sink.put("&amp;", 5);
+            break;
+        case '\'':
+            sink.put("&apos;", 6);
+            break;
+        case '"':
+            sink.put("&quot;", 6);
+            break;
+        case '\t':
+        case '\n':
+        case '\r':
+        case '\\':
+            putCharRef(sink, c);
+            break;
+        default:
+            if (QChar::isHighSurrogate(c) && i + 1 < n && s[i + 1].isLowSurrogate()) {
+                putCharRef(sink, QChar::surrogateToUcs4(c, s[i + 1].unicode()));
+                ++i;
+            } else if (c >= 0x80 && !QChar::isSurrogate(c) && c != 0xFFFE && c != 0xFFFF) {
+                putCharRef(sink, c);
+            } else if (c == 0x7F) {
+                sink.put(char(c));
+            }
+            // Other control characters and broken surrogates cannot appear in
+            // XML 1.0 at all, not even as references; they are left out so the
+            // file stays readable.
+            break;
+        }
+        ++i;
+    }
+}
+
+void putAttribute(ByteSink &sink, QByteArrayView name, QStringView value)
+{
+    sink.put(' ');
+    sink.put(name);
+    sink.put("=\"", 2);
+    putEscaped(sink, value);
+    sink.put('"');
+}
+
+void putAttributeAscii(ByteSink &sink, QByteArrayView name, QByteArrayView value)
+{
+    sink.put(' ');
+    sink.put(name);
+    sink.put("=\"", 2);
+    sink.put(value);
+    sink.put('"');
+}
+
+void putDigits(char *&p, int value, int width)
+{
+    for (int i = width - 1; i >= 0; --i) {
+        p[i] = char('0' + value % 10);
+        value /= 10;
+    }
+    p += width;
+}
+
+// "19950202", "10:00:00000", "19950202T01:05:03000" (years 1 to 9999); a
+// date-time at midnight is written as its date alone.
+QByteArray dateText(QDate d)
+{
+    char buf[8];
+    char *p = buf;
+    putDigits(p, d.year(), 4);
+    putDigits(p, d.month(), 2);
+    putDigits(p, d.day(), 2);
+    return QByteArray(buf, 8);
+}
+
+QByteArray timeText(QTime t)
+{
+    char buf[11];
+    char *p = buf;
+    putDigits(p, t.hour(), 2);
+    *p++ = ':';
+    putDigits(p, t.minute(), 2);
+    *p++ = ':';
+    putDigits(p, t.second(), 2);
+    putDigits(p, t.msec(), 3);
+    return QByteArray(buf, 11);
+}
+
+// Shortest text that reads back as the same double, with "." as point;
+// plain digits for the magnitudes prices and counts have ("33000000", not
+// "3.3e+07"), exponent notation only far outside them.
+QByteArray doubleText(double d)
+{
+    char buf[400];
+    const double magnitude = std::fabs(d);
+    const bool plain = magnitude == 0 || (magnitude >= 1e-5 && magnitude < 1e15);
+    const auto res = plain ? std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed)
+                           : std::to_chars(buf, buf + sizeof buf, d);
+    return QByteArray(buf, res.ptr - buf);
+}
+
+// The text a property has as an attribute; false for properties without one.
+bool propertyAttributeText(const PacketProperty &p, QString *text)
+{
+    qint64 number = 0;
+    QList<quint32> values;
+    if (propertyInteger(p, &number)) {
+        *text = QString::number(number);
+        return true;
+    }
+    if (propertyArray(p, &values)) {
+        if (values.isEmpty())
+            return false;
+        QStringList parts;
+        for (quint32 v : values)
+            parts.append(QString::number(v));
+        *text = parts.join(u' ');
+        return true;
+    }
+    const int lt = TypeWord::logicalType(p.typeWord);
+    if ((p.typeWord & TypeWord::Varying) && (lt == ltText || lt == ltWideText)) {
+        *text = propertyText(p);
+        return true;
+    }
+    return false;
+}
+
+bool isNameStart(char16_t c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+
+bool isNameChar(char16_t c) { return isNameStart(c) || (c >= '0' && c <= '9'); }
+
+bool isXmlName(QByteArrayView name)
+{
+    if (name.isEmpty() || !isNameStart(uchar(name[0])))
+        return false;
+    for (char c : name) {
+        if (!isNameChar(uchar(c)) && c != '.' && c != '-')
+            return false;
+    }
+    return true;
+}
+
+// Column names become attribute names; characters outside a safe set are
+// replaced with "_" and the real name goes into `fieldname`.
+QList<QString> attributeNames(const QList<FieldDef> &fields)
+{
+    QList<QString> names;
+    QSet<QString> used;
+    used.insert(QStringLiteral("RowState"));
+    for (const FieldDef &f : fields) {
+        QString name = f.name;
+        for (qsizetype i = 0; i < name.size(); ++i) {
+            const char16_t c = name[i].unicode();
+            if (i == 0 ? !isNameStart(c) : !isNameChar(c))
+                name[i] = u'_';
+        }
+        if (name.isEmpty())
+            name = QStringLiteral("_");
+        const QString base = name;
+        for (int k = 2; used.contains(name); ++k)
+            name = base + QString::number(k);
+        used.insert(name);
+        names.append(name);
+    }
+    return names;
+}
+
+bool putValue(ByteSink &sink, const FieldDef &f, const QVariant &v, QString *error)
+{
+    switch (f.kind) {
+    case FieldKind::Integer: {
+        // Only what the column's integer type holds, so the file reads back.
+        const quint32 word = effectiveTypeWord(f);
+        const int bits = 8 * qBound(1, TypeWord::size(word), 8);
+        const bool isUnsigned = TypeWord::logicalType(word) == ltUnsigned;
+        bool ok = false;
+        if (v.metaType().id() == QMetaType::ULongLong) {
+            const quint64 x = v.toULongLong();
+            if (bits < 64 && (isUnsigned ? x >> bits : x >> (bits - 1)))
+                break;
+            if (!isUnsigned && bits == 64 && x >> 63)
+                break;
+            putNumber(sink, x);
+            return true;
+        }
+        const qint64 x = v.toLongLong(&ok);
+        if (!ok)
+            break;
+        if (isUnsigned
+                ? (x < 0 || (bits < 64 && quint64(x) >> bits))
+                : (bits < 64 && (x < -(qint64(1) << (bits - 1)) || x >= (qint64(1) << (bits - 1)))))
+            break;
+        if (x < 0) {
+            sink.put('-');
+            putNumber(sink, quint64(0) - quint64(x));
+        } else {
+            putNumber(sink, quint64(x));
+        }
+        return true;
+    }
+    case FieldKind::Float: {
+        bool ok = false;
+        const double d = v.toDouble(&ok);
+        if (!ok)
+            break;
+        sink.put(doubleText(d));
+        return true;
+    }
+    case FieldKind::Boolean:
+        sink.putLiteral(v.toBool() ? "TRUE" : "FALSE");
+        return true;
+    case FieldKind::Date: {
+        const QDate d = v.toDate();
+        if (!d.isValid() || d.year() < 1 || d.year() > 9999)
+            break;
+        sink.put(dateText(d));
+        return true;
+    }
+    case FieldKind::Time: {
+        const QTime t = v.toTime();
+        if (!t.isValid())
+            break;
+        sink.put(timeText(t));
+        return true;
+    }
+    case FieldKind::DateTime: {
+        const QDateTime dt = v.toDateTime();
+        if (!dt.isValid() || dt.date().year() < 1 || dt.date().year() > 9999)
+            break;
+        sink.put(dateText(dt.date()));
+        if (dt.time().msecsSinceStartOfDay() != 0) {
+            sink.put('T');
+            sink.put(timeText(dt.time()));
+        }
+        return true;
+    }
+    case FieldKind::Bytes:
+        sink.put(v.toByteArray().toBase64());
+        return true;
+    case FieldKind::Text:
+    case FieldKind::WideText:
+    case FieldKind::Memo:
+    case FieldKind::Bcd:
+    case FieldKind::Other:
+        if (v.metaType().id() == QMetaType::QString)
+            putEscaped(sink, *static_cast<const QString *>(v.constData()));
+        else
+            putEscaped(sink, v.toString());
+        return true;
+    }
+    return fail(error,
+        QStringLiteral("Der Wert „%1“ passt nicht in die Spalte %2.")
+            .arg(v.toString(), columnName(f.name)));
+}
+
+// --- reading ------------------------------------------------------------------
+
+// Windows-1252 bytes as UTF-8, leaving out the bytes [skipFrom, skipTo) (an
+// encoding named in the declaration: the reader would otherwise apply it to
+// the converted bytes).
+QByteArray ansiToUtf8(QByteArrayView in, qsizetype skipFrom = -1, qsizetype skipTo = -1)
+{
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t {};
+        QByteArray all(256, Qt::Uninitialized);
+        for (int b = 0; b < 256; ++b)
+            all[b] = char(b);
+        const QString text = Codec1252::decode(all);
+        for (int b = 0; b < 256; ++b)
+            t[b] = text.at(b).unicode();
+        return t;
+    }();
+    const auto *bytes = reinterpret_cast<const uchar *>(in.data());
+    qsizetype extra = 0;
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (bytes[i] >= 0x80)
+            extra += table[bytes[i]] < 0x800 ? 1 : 2;
+    }
+    QByteArray out(in.size() + extra, Qt::Uninitialized);
+    char *o = out.data();
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (i == skipFrom) {
+            i = skipTo - 1;
+            continue;
+        }
+        const uchar b = bytes[i];
+        if (b < 0x80) {
+            *o++ = char(b);
+            continue;
+        }
+        const char16_t u = table[b];
+        if (u < 0x800) {
+            *o++ = char(0xC0 | (u >> 6));
+            *o++ = char(0x80 | (u & 0x3F));
+        } else {
+            *o++ = char(0xE0 | (u >> 12));
+            *o++ = char(0x80 | ((u >> 6) & 0x3F));
+            *o++ = char(0x80 | (u & 0x3F));
+        }
+    }
+    out.resize(o - out.constData());
+    return out;
+}
+
+bool hasHighBytes(QByteArrayView in)
+{
+    unsigned high = 0;
+    const auto *bytes = reinterpret_cast<const uchar *>(in.data());
+    for (qsizetype i = 0; i < in.size(); ++i)
+        high |= bytes[i];
+    return high >= 0x80;
+}
+
+// How the bytes reach the XML reader: unchanged when they are UTF-8 or
+// UTF-16 (by byte-order mark or declaration), otherwise converted from the
+// ANSI code page, which is what a declaration without an encoding means in
+// these files. Looks at the start of the document only.
+struct InputForm
+{
+    bool ansi = true;
+    // The encoding pseudo-attribute of the declaration, to be left out when
+    // converting.
+    qsizetype encodingFrom = -1;
+    qsizetype encodingTo = -1;
+};
+
+InputForm inspectInput(QByteArrayView head)
+{
+    InputForm form;
+    if (head.size() >= 2
+        && ((uchar(head[0]) == 0xFF && uchar(head[1]) == 0xFE)
+            || (uchar(head[0]) == 0xFE && uchar(head[1]) == 0xFF))) {
+        form.ansi = false;
+        return form;
+    }
+    if (head.size() >= 3 && uchar(head[0]) == 0xEF && uchar(head[1]) == 0xBB
+        && uchar(head[2]) == 0xBF) {
+        form.ansi = false;
+        return form;
+    }
+    if (!head.startsWith("<?xml"))
+        return form;
+    const qsizetype declEnd = head.first(qMin<qsizetype>(head.size(), 1024)).indexOf("?>");
+    if (declEnd < 0)
+        return form;
+    const QByteArrayView decl = head.first(declEnd);
+    const qsizetype e = decl.indexOf("encoding");
+    if (e < 0)
+        return form;
+    qsizetype q = e + 8;
+    while (q < decl.size() && (decl[q] == ' ' || decl[q] == '='))
+        ++q;
+    if (q >= decl.size() || (decl[q] != '"' && decl[q] != '\''))
+        return form;
+    const qsizetype close = decl.indexOf(decl[q], q + 1);
+    if (close < 0)
+        return form;
+    const QByteArray encoding = decl.sliced(q + 1, close - q - 1).toByteArray().toLower();
+    if (encoding == "utf-8" || encoding == "utf8" || encoding.startsWith("utf-16")) {
+        form.ansi = false;
+        return form;
+    }
+    form.encodingFrom = e;
+    form.encodingTo = close + 1;
+    return form;
+}
+
+QByteArray prepareInput(QByteArrayView in)
+{
+    const InputForm form = inspectInput(in);
+    if (!form.ansi || (form.encodingFrom < 0 && !hasHighBytes(in)))
+        return QByteArray::fromRawData(in.data(), in.size());
+    return ansiToUtf8(in, form.encodingFrom, form.encodingTo);
+}
+
+// The same conversion for a file read in chunks, so that a big file is never
+// held in memory whole.
+class XmlInputDevice : public QIODevice
+{
+public:
+    explicit XmlInputDevice(QIODevice *source)
+        : m_source(source)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+    bool sourceFailed() const { return m_failed; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        if (m_pos == m_pending.size() && !fill())
+            return m_failed ? -1 : 0;
+        const qint64 n = qMin<qint64>(maxSize, m_pending.size() - m_pos);
+        std::memcpy(data, m_pending.constData() + m_pos, size_t(n));
+        m_pos += n;
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    static constexpr qint64 kChunk = 1 << 16;
+
+    bool fill()
+    {
+        QByteArray chunk(kChunk, Qt::Uninitialized);
+        const qint64 got = m_source->read(chunk.data(), kChunk);
+        if (got <= 0) {
+            m_failed = got < 0;
+            return false;
+        }
+        chunk.resize(got);
+        qsizetype skipFrom = -1, skipTo = -1;
+        if (!m_started) {
+            m_started = true;
+            const InputForm form = inspectInput(chunk);
+            m_ansi = form.ansi;
+            skipFrom = form.encodingFrom;
+            skipTo = form.encodingTo;
+        }
+        if (m_ansi && (skipFrom >= 0 || hasHighBytes(chunk)))
+            m_pending = ansiToUtf8(chunk, skipFrom, skipTo);
+        else
+            m_pending = std::move(chunk);
+        m_pos = 0;
+        return true;
+    }
+
+    QIODevice *m_source;
+    QByteArray m_pending;
+    qsizetype m_pos = 0;
+    bool m_started = false;
+    bool m_ansi = true;
+    bool m_failed = false;
+};
+
+std::optional<qint64> parseInt(QStringView s)
+{
+    s = s.trimmed();
+    if (s.startsWith(u'+'))
+        s = s.mid(1);
+    char buf[32];
+    if (s.isEmpty() || s.size() >= qsizetype(sizeof buf))
+        return std::nullopt;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i].unicode() >= 128)
+            return std::nullopt;
+        buf[i] = char(s[i].unicode());
+    }
+    qint64 v = 0;
+    const auto res = std::from_chars(buf, buf + s.size(), v);
+    if (res.ec != std::errc() || res.ptr != buf + s.size())
+        return std::nullopt;
+    return v;
+}
+
+std::optional<quint64> parseUInt(QStringView s)
+{
+    s = s.trimmed();
+    if (s.startsWith(u'+'))
+        s = s.mid(1);
+    char buf[32];
+    if (s.isEmpty() || s.size() >= qsizetype(sizeof buf))
+        return std::nullopt;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i].unicode() >= 128)
+            return std::nullopt;
+        buf[i] = char(s[i].unicode());
+    }
+    quint64 v = 0;
+    const auto res = std::from_chars(buf, buf + s.size(), v);
+    if (res.ec != std::errc() || res.ptr != buf + s.size())
+        return std::nullopt;
+    return v;
+}
+
+std::optional<double> parseDouble(QStringView s)
+{
+    s = s.trimmed();
+    if (s.startsWith(u'+'))
+        s = s.mid(1);
+    char buf[64];
+    if (s.isEmpty() || s.size() >= qsizetype(sizeof buf))
+        return std::nullopt;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i].unicode() >= 128)
+            return std::nullopt;
+        buf[i] = char(s[i].unicode());
+    }
+    double v = 0;
+    const auto res = std::from_chars(buf, buf + s.size(), v);
+    if (res.ec != std::errc() || res.ptr != buf + s.size())
+        return std::nullopt;
+    return v;
+}
+
+int digitsAt(QStringView s, qsizetype at, int count)
+{
+    if (at + count > s.size())
+        return -1;
+    int v = 0;
+    for (int i = 0; i < count; ++i) {
+        const char16_t c = s[at + i].unicode();
+        if (c < '0' || c > '9')
+            return -1;
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
+// "19881228", also "1988-12-28".
+QDate parseDate(QStringView s, qsizetype *used)
+{
+    if (digitsAt(s, 4, 1) < 0 && s.size() >= 10 && s[4] == u'-' && s[7] == u'-') {
+        *used = 10;
+        return QDate(digitsAt(s, 0, 4), digitsAt(s, 5, 2), digitsAt(s, 8, 2));
+    }
+    *used = 8;
+    return QDate(digitsAt(s, 0, 4), digitsAt(s, 4, 2), digitsAt(s, 6, 2));
+}
+
+// "10:00:00000" (milliseconds right after the seconds), also "10:00:00" and
+// "10:00:00.000".
+QTime parseTime(QStringView s)
+{
+    if (s.size() < 8 || s[2] != u':' || s[5] != u':')
+        return {};
+    int ms = 0;
+    QStringView rest = s.mid(8);
+    if (rest.startsWith(u'.') || rest.startsWith(u','))
+        rest = rest.mid(1);
+    if (!rest.isEmpty()) {
+        if (rest.size() > 3)
+            rest = rest.first(3);
+        ms = digitsAt(rest, 0, int(rest.size()));
+        for (qsizetype k = rest.size(); k < 3; ++k)
+            ms *= 10;
+    }
+    const int h = digitsAt(s, 0, 2), m = digitsAt(s, 3, 2), sec = digitsAt(s, 6, 2);
+    if (h < 0 || m < 0 || sec < 0 || ms < 0)
+        return {};
+    return QTime(h, m, sec, ms);
+}
+
+struct XmlType
+{
+    const char *name;
+    quint32 word;
+};
+
+constexpr XmlType kXmlTypes[] = {
+    { "i1", 0x00010001 },
+    { "i2", 0x00010002 },
+    { "i4", 0x00010004 },
+    { "i8", 0x00010008 },
+    { "ui1", 0x00020001 },
+    { "ui2", 0x00020002 },
+    { "ui4", 0x00020004 },
+    { "ui8", 0x00020008 },
+    { "boolean", 0x00030002 },
+    { "r8", 0x00040008 },
+    { "r4", 0x00040004 },
+    { "fixed", 0x00050022 },
+    { "fixedFMT", 0x00050022 },
+    { "date", 0x00060004 },
+    { "time", 0x00070004 },
+    { "dateTime", 0x00080008 },
+    { "SQLdateTime", 0x00110010 },
+    { "bin.hex", TypeWord::Blob },
+};
+
+quint32 typeWordForXml(const QString &type, int widthBytes)
+{
+    if (type == QLatin1String("string"))
+        return widthBytes > 0 && widthBytes <= 255 ? TypeWord::Text1 : TypeWord::Text2;
+    if (type == QLatin1String("string.uni"))
+        return widthBytes > 0 && widthBytes <= 255 ? 0x004A0001 : 0x004A0002;
+    for (const XmlType &t : kXmlTypes) {
+        if (type == QLatin1String(t.name))
+            return t.word;
+    }
+    // Date-time variants with a format suffix ("dateTime:...").
+    if (type.startsWith(QLatin1String("SQLdateTime")))
+        return 0x00110010;
+    if (type.startsWith(QLatin1String("dateTime")))
+        return 0x00080008;
+    return 0;
+}
+
+PacketProperty paramProperty(const QString &name, QStringView value)
+{
+    const QByteArray key = name.toLatin1();
+    const QList<QStringView> parts = value.split(u' ', Qt::SkipEmptyParts);
+    const bool isKeyList = key == "DEFAULT_ORDER" || key == "PRIMARY_KEY" || key == "UNIQUE_KEY";
+    const bool isLog = key == "CHANGE_LOG";
+    if (isKeyList || isLog) {
+        QList<quint32> values;
+        bool ok = true;
+        for (QStringView part : parts) {
+            const auto v = parseUInt(part);
+            ok = ok && v && *v <= (isLog ? 0xFFFFFFFFu : 0xFFFFu);
+            if (ok)
+                values.append(quint32(*v));
+        }
+        if (ok)
+            return arrayProperty(
+                key, isLog ? TypeWord::UInt32Array : TypeWord::UInt16Array, values);
+    }
+    const auto number = parseInt(value);
+    if (number && *number >= std::numeric_limits<qint32>::min()
+        && *number <= std::numeric_limits<qint32>::max())
+        return integerProperty(key, TypeWord::Int32, *number);
+    return textProperty(key, value.toString());
+}
+
+class XmlReader
+{
+public:
+    bool read(QByteArrayView bytes, PacketData &out);
+    bool read(QIODevice *device, PacketData &out);
+    const QString &error() const { return m_error; }
+    bool inputFailed() const { return m_inputFailed; }
+
+private:
+    bool failWith(const QString &message)
+    {
+        if (m_error.isEmpty())
+            m_error = message;
+        return false;
+    }
+    QString xmlError() const
+    {
+        QString why = m_xml.errorString();
+        if (!why.endsWith(u'.'))
+            why += u'.';
+        return QStringLiteral("Das XML ist fehlerhaft (Zeile %1, Spalte %2): %3")
+            .arg(m_xml.lineNumber())
+            .arg(m_xml.columnNumber())
+            .arg(why);
+    }
+    bool readMetadata();
+    bool readField();
+    bool readParams();
+    bool readRows();
+    bool convert(int column, QStringView text, QVariant &value, qsizetype row);
+
+    bool parse(PacketData &out);
+
+    QXmlStreamReader m_xml;
+    QList<FieldDef> m_fields;
+    QList<QString> m_attrNames;
+    QList<quint32> m_words;
+    QList<PacketProperty> m_tableProps;
+    QList<Record> m_rows;
+    QList<quint8> m_status;
+    std::vector<std::unique_ptr<ShortTextCache<char16_t>>> m_caches;
+    bool m_changes = false;
+    bool m_inputFailed = false;
+    QString m_error;
+};
+
+bool XmlReader::readField()
+{
+    const QXmlStreamAttributes attrs = m_xml.attributes();
+    FieldDef f;
+    QString attrName, fieldName, type;
+    int widthBytes = 0;
+    for (const QXmlStreamAttribute &a : attrs) {
+        const QStringView name = a.name();
+        const QStringView value = a.value();
+        const bool yes = value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+        if (name == QLatin1String("attrname")) {
+            attrName = value.toString();
+        } else if (name == QLatin1String("fieldname")) {
+            fieldName = value.toString();
+        } else if (name == QLatin1String("fieldtype")) {
+            type = value.toString();
+        } else if (name == QLatin1String("hidden")) {
+            f.attributes |= yes ? 1 : 0;
+        } else if (name == QLatin1String("readonly")) {
+            f.attributes |= yes ? 2 : 0;
+        } else if (name == QLatin1String("required")) {
+            f.attributes |= yes ? 4 : 0;
+        } else if (name == QLatin1String("linkfield")) {
+            f.attributes |= yes ? 8 : 0;
+        } else if (name == QLatin1String("SUBTYPE")) {
+            f.xmlSubtype = value.toString();
+            f.properties.append(textProperty("SUBTYPE", f.xmlSubtype));
+        } else if (name == QLatin1String("WIDTH") || name == QLatin1String("DECIMALS")) {
+            const auto v = parseInt(value);
+            if (!v || *v < 0 || *v > 0xFFFF) {
+                return failWith(QStringLiteral("Die Angabe %1=\"%2\" einer Spalte ist ungültig.")
+                                    .arg(name.toString(), value.toString()));
+            }
+            if (name == QLatin1String("WIDTH"))
+                widthBytes = int(*v);
+            f.properties.append(integerProperty(name.toLatin1(), TypeWord::UInt16, *v));
+        } else {
+            f.properties.append(paramProperty(name.toString(), value));
+        }
+    }
+    if (attrName.isEmpty())
+        return failWith(QStringLiteral("Eine Spalte hat keinen Namen (attrname fehlt)."));
+    if (type.isEmpty()) {
+        return failWith(QStringLiteral("Die Spalte %1 hat keinen Typ (fieldtype fehlt).")
+                            .arg(columnName(attrName)));
+    }
+    f.name = fieldName.isEmpty() ? attrName : fieldName;
+    f.xmlFieldType = type;
+    f.typeWord = typeWordForXml(type, widthBytes);
+    f.kind = f.typeWord ? kindForTypeWord(f.typeWord, f.properties) : FieldKind::Other;
+    if (f.kind == FieldKind::Text || f.kind == FieldKind::WideText) {
+        f.width = f.kind == FieldKind::WideText ? widthBytes / 2 : widthBytes;
+        f.entryLength = f.width;
+    } else {
+        f.width = widthBytes;
+    }
+
+    // A nested table declares its own columns inside its FIELD; its values
+    // are not taken over.
+    bool nested = false;
+    while (m_xml.readNextStartElement()) {
+        nested = true;
+        m_xml.skipCurrentElement();
+    }
+    if (nested || type == QLatin1String("nested")) {
+        f.kind = FieldKind::Other;
+        f.typeWord = 0;
+    }
+    m_fields.append(f);
+    m_attrNames.append(attrName);
+    m_words.append(f.typeWord);
+    return true;
+}
+
+bool XmlReader::readParams()
+{
+    for (const QXmlStreamAttribute &a : m_xml.attributes())
+        m_tableProps.append(paramProperty(a.name().toString(), a.value()));
+    m_xml.skipCurrentElement();
+    return true;
+}
+
+bool XmlReader::readMetadata()
+{
+    while (m_xml.readNextStartElement()) {
+        if (m_xml.name() == QLatin1String("FIELDS")) {
+            while (m_xml.readNextStartElement()) {
+                if (m_xml.name() == QLatin1String("FIELD")) {
+                    if (!readField())
+                        return false;
+                } else {
+                    m_xml.skipCurrentElement();
+                }
+            }
+        } else if (m_xml.name() == QLatin1String("PARAMS")) {
+            readParams();
+        } else {
+            m_xml.skipCurrentElement();
+        }
+    }
+    return !m_xml.hasError();
+}
+
+bool XmlReader::convert(int column, QStringView text, QVariant &value, qsizetype row)
+{
+    const FieldDef &f = m_fields[column];
+    auto bad = [&] {
+        return failWith(QStringLiteral("Der Wert „%1“ in Zeile %2, Spalte %3 passt nicht zum "
+                                       "Typ %4.")
+                            .arg(text.left(40).toString())
+                            .arg(row + 1)
+                            .arg(columnName(f.name), f.xmlFieldType));
+    };
+    switch (f.kind) {
+    case FieldKind::Text:
+    case FieldKind::WideText:
+        value = m_caches[size_t(column)]->lookup(
+            text.utf16(), text.size(), [&] { return text.toString(); });
+        return true;
+    case FieldKind::Memo:
+        value = text.toString();
+        return true;
+    case FieldKind::Integer: {
+        const quint32 word = m_words[column];
+        const int size = TypeWord::size(word);
+        if (TypeWord::logicalType(word) == ltUnsigned) {
+            const auto v = parseUInt(text);
+            if (!v || (size < 8 && *v >> (8 * size)))
+                return bad();
+            if (size <= 2)
+                value = int(*v);
+            else if (size == 4)
+                value = qint64(*v);
+            else
+                value = *v;
+        } else {
+            const auto v = parseInt(text);
+            if (!v)
+                return bad();
+            if (size < 8) {
+                const qint64 lo = -(qint64(1) << (8 * size - 1));
+                const qint64 hi = (qint64(1) << (8 * size - 1)) - 1;
+                if (*v < lo || *v > hi)
+                    return bad();
+            }
+            if (size <= 4)
+                value = int(*v);
+            else
+                value = *v;
+        }
+        return true;
+    }
+    case FieldKind::Float: {
+        const auto v = parseDouble(text);
+        if (!v)
+            return bad();
+        value = *v;
+        return true;
+    }
+    case FieldKind::Bcd: {
+        const QStringView t = text.trimmed();
+        for (QChar c : t) {
+            if (!(c.isDigit() || c == u'.' || c == u'-' || c == u'+'))
+                return bad();
+        }
+        value = t.toString();
+        return true;
+    }
+    case FieldKind::Boolean: {
+        const QStringView t = text.trimmed();
+        if (t.compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0 || t == u"1")
+            value = true;
+        else if (t.compare(QLatin1String("FALSE"), Qt::CaseInsensitive) == 0 || t == u"0")
+            value = false;
+        else
+            return bad();
+        return true;
+    }
+    case FieldKind::Date: {
+        qsizetype used = 0;
+        const QDate d = parseDate(text, &used);
+        if (!d.isValid())
+            return bad();
+        value = d;
+        return true;
+    }
+    case FieldKind::Time: {
+        const QTime t = parseTime(text);
+        if (!t.isValid())
+            return bad();
+        value = t;
+        return true;
+    }
+    case FieldKind::DateTime: {
+        qsizetype used = 0;
+        const QDate d = parseDate(text, &used);
+        if (!d.isValid())
+            return bad();
+        QTime t(0, 0);
+        if (text.size() > used) {
+            if (text[used] != u'T' && text[used] != u' ')
+                return bad();
+            t = parseTime(text.mid(used + 1));
+            if (!t.isValid())
+                return bad();
+        }
+        value = QDateTime(d, t, Qt::UTC);
+        return true;
+    }
+    case FieldKind::Bytes: {
+        const QByteArray latin = text.toLatin1();
+        auto decoded
+            = QByteArray::fromBase64Encoding(latin, QByteArray::AbortOnBase64DecodingErrors);
+        if (!decoded)
+            return bad();
+        value = *decoded;
+        return true;
+    }
+    case FieldKind::Other:
+        value = text.toUtf8();
+        return true;
+    }
+    return bad();
+}
+
+bool XmlReader::readRows()
+{
+    const int n = int(m_fields.size());
+    m_caches.resize(size_t(n));
+    for (int c = 0; c < n; ++c) {
+        if (m_fields[c].kind == FieldKind::Text || m_fields[c].kind == FieldKind::WideText)
+            m_caches[size_t(c)] = std::make_unique<ShortTextCache<char16_t>>();
+    }
+    int last = -1;
+    while (m_xml.readNextStartElement()) {
+        if (m_xml.name() != QLatin1String("ROW")) {
+            m_xml.skipCurrentElement();
+            continue;
+        }
+        const qsizetype row = m_rows.size();
+        Record rec(n);
+        quint8 status = 0;
+        const QXmlStreamAttributes attrs = m_xml.attributes();
+        for (const QXmlStreamAttribute &a : attrs) {
+            const QStringView name = a.name();
+            // Attributes come in column order; look there first.
+            int column = -1;
+            for (int k = 1; k <= n; ++k) {
+                const int i = (last + k) % n;
+                if (m_attrNames[i] == name) {
+                    column = i;
+                    break;
+                }
+            }
+            if (column < 0) {
+                if (name == QLatin1String("RowState")) {
+                    const auto v = parseUInt(a.value());
+                    if (!v || *v > 0xFF) {
+                        return failWith(
+                            QStringLiteral("Ungültiger Zeilenstatus in Zeile %1.").arg(row + 1));
+                    }
+                    status = quint8(*v);
+                }
+                continue;
+            }
+            last = column;
+            if (!convert(column, a.value(), rec[column], row))
+                return false;
+        }
+        if (status && !m_changes) {
+            m_changes = true;
+            m_status.resize(m_rows.size());
+        }
+        if (m_changes)
+            m_status.append(status);
+        m_rows.append(std::move(rec));
+        // Nested rows of nested tables are not taken over.
+        m_xml.skipCurrentElement();
+    }
+    return !m_xml.hasError();
+}
+
+bool XmlReader::read(QByteArrayView bytes, PacketData &out)
+{
+    const QByteArray input = prepareInput(bytes);
+    m_xml.addData(input);
+    return parse(out);
+}
+
+bool XmlReader::read(QIODevice *device, PacketData &out)
+{
+    XmlInputDevice input(device);
+    m_xml.setDevice(&input);
+    const bool ok = parse(out);
+    m_xml.setDevice(nullptr);
+    m_inputFailed = input.sourceFailed();
+    return ok;
+}
+
+bool XmlReader::parse(PacketData &out)
+{
+    if (!m_xml.readNextStartElement() || m_xml.name() != QLatin1String("DATAPACKET")) {
+        if (m_xml.hasError())
+            return failWith(xmlError());
+        return failWith(QStringLiteral("Das XML-Dokument ist kein Datenpaket "
+                                       "(das Element DATAPACKET fehlt)."));
+    }
+    bool haveMetadata = false;
+    while (m_xml.readNextStartElement()) {
+        if (m_xml.name() == QLatin1String("METADATA")) {
+            haveMetadata = true;
+            if (!readMetadata())
+                break;
+        } else if (m_xml.name() == QLatin1String("ROWDATA")) {
+            if (!readRows())
+                break;
+        } else {
+            m_xml.skipCurrentElement();
+        }
+    }
+    if (!m_error.isEmpty())
+        return false;
+    // Anything after the root element must still be well-formed.
+    while (!m_xml.atEnd() && !m_xml.hasError())
+        m_xml.readNext();
+    if (m_xml.hasError() && m_xml.error() != QXmlStreamReader::PrematureEndOfDocumentError) {
+        return failWith(xmlError());
+    }
+    if (m_xml.hasError()) {
+        return failWith(
+            QStringLiteral("Das XML endet vorzeitig (Zeile %1).").arg(m_xml.lineNumber()));
+    }
+    if (!haveMetadata)
+        return failWith(
+            QStringLiteral("Dem Datenpaket fehlen die Spaltenbeschreibungen (METADATA)."));
+
+    QList<quint32> changeLog;
+    for (qsizetype i = 0; i < m_tableProps.size(); ++i) {
+        if (m_tableProps[i].name == "CHANGE_LOG") {
+            if (!propertyArray(m_tableProps[i], &changeLog))
+                return failWith(QStringLiteral("Das Änderungsprotokoll ist ungültig."));
+            m_tableProps.removeAt(i);
+            break;
+        }
+    }
+    if (m_changes && !applyChangeLog(m_rows, m_status, {}, changeLog, &m_error))
+        return false;
+
+    out.fields = std::move(m_fields);
+    out.tableProperties = std::move(m_tableProps);
+    out.rows = std::move(m_rows);
+    return true;
+}
+
+} // namespace
+
+bool readXml(QByteArrayView bytes, PacketData &out, QString *error)
+{
+    out = PacketData();
+    XmlReader reader;
+    PacketData packet;
+    if (!reader.read(bytes, packet))
+        return fail(error, reader.error());
+    out = std::move(packet);
+    return true;
+}
+
+namespace Internal {
+
+bool readXmlDevice(QIODevice *device, PacketData &out, QString *error, bool *deviceFailed)
+{
+    out = PacketData();
+    XmlReader reader;
+    PacketData packet;
+    if (!reader.read(device, packet)) {
+        *deviceFailed = reader.inputFailed();
+        return fail(error, reader.error());
+    }
+    out = std::move(packet);
+    return true;
+}
+
+} // namespace Internal
+
+QByteArray writeXml(const PacketData &packet, QString *error)
+{
+    const QList<FieldDef> &fields = packet.fields;
+    QList<QByteArray> types;
+    types.reserve(fields.size());
+    for (const FieldDef &f : fields) {
+        const QString type = xmlTypeName(f);
+        const bool rawBinary = f.kind == FieldKind::Other && f.xmlFieldType.isEmpty();
+        if (type.isEmpty() || type == QLatin1String("nested") || rawBinary) {
+            fail(error,
+                QStringLiteral("Die Spalte %1 hat einen Typ, der im XML-Datenpaket nicht "
+                               "geschrieben werden kann.")
+                    .arg(columnName(f.name)));
+            return {};
+        }
+        types.append(type.toLatin1());
+    }
+    const QList<QString> attrNames = attributeNames(fields);
+    QList<QByteArray> attrNameBytes;
+    for (const QString &a : attrNames)
+        attrNameBytes.append(a.toLatin1());
+
+    qsizetype expected = 256 + fields.size() * 64;
+    for (const Record &r : packet.rows) {
+        for (const QVariant &v : r) {
+            expected += 8;
+            if (v.metaType().id() == QMetaType::QString)
+                expected += static_cast<const QString *>(v.constData())->size() * 11 / 10;
+        }
+        expected += fields.size() * 16;
+    }
+    ByteSink sink(expected);
+    sink.putLiteral(kDeclaration);
+    sink.putLiteral("  <DATAPACKET Version=\"2.0\"><METADATA><FIELDS>");
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const FieldDef &f = fields[i];
+        sink.putLiteral("<FIELD");
+        putAttribute(sink, "attrname", attrNames[i]);
+        if (attrNames[i] != f.name)
+            putAttribute(sink, "fieldname", f.name);
+        putAttributeAscii(sink, "fieldtype", types[i]);
+        if (f.attributes & 2)
+            putAttributeAscii(sink, "readonly", "true");
+        if (f.attributes & 4)
+            putAttributeAscii(sink, "required", "true");
+        if (f.attributes & 1)
+            putAttributeAscii(sink, "hidden", "true");
+        if (f.attributes & 8)
+            putAttributeAscii(sink, "linkfield", "true");
+        for (const PacketProperty &p : writtenProperties(f)) {
+            QString text;
+            if (isXmlName(p.name) && propertyAttributeText(p, &text))
+                putAttribute(sink, p.name, text);
+        }
+        sink.putLiteral("/>");
+    }
+    sink.putLiteral("</FIELDS><PARAMS");
+    for (const PacketProperty &p : packet.tableProperties) {
+        QString text;
+        if (p.name != "CHANGE_LOG" && isXmlName(p.name) && propertyAttributeText(p, &text))
+            putAttribute(sink, p.name, text);
+    }
+    sink.putLiteral("/></METADATA><ROWDATA>");
+    for (const Record &rec : packet.rows) {
+        sink.put("<ROW", 4);
+        const qsizetype n = qMin(rec.size(), fields.size());
+        for (qsizetype c = 0; c < n; ++c) {
+            if (isNullValue(rec[c]))
+                continue;
+            sink.put(' ');
+            sink.put(attrNameBytes[c]);
+            sink.put("=\"", 2);
+            if (!putValue(sink, fields[c], rec[c], error))
+                return {};
+            sink.put('"');
+        }
+        sink.put("/>", 2);
+    }
+    sink.putLiteral("</ROWDATA></DATAPACKET>");
+    return sink.take();
+}
+
+} // namespace DataPacket
