@@ -119,9 +119,18 @@ void writeArchive(const QString &folder, int files, int books, int firstNumber)
     }
 }
 
+long peakKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
 struct LoadResult {
     double loadMs = 0;
     double readMs = 0;
+    double keptReadMs = 0;
+    long peakKb = 0;
     double saveMs = 0;
     int books = 0;
 };
@@ -147,9 +156,18 @@ LoadResult loadArchive(const QString &programFolder, bool timeSave)
     r.loadMs = double(timer.nsecsElapsed()) / 1e6;
     r.books = program->dataAccess->DSetReview->recordCount();
 
-    // The same files through the packet reader alone.
     const QString db = w.folders().dbFolder;
     const QStringList files = QDir(db + QStringLiteral("Archiv")).entryList(QDir::Files, QDir::Name);
+    if (timeSave) {
+        tree->setCurrentItem(FindNodeByPath(tree, QStringLiteral("DB/Archiv/")));
+        w.TreeView1Enter();
+        timer.restart();
+        w.reviewFiles()->ActionSaveExecute();
+        r.saveMs = double(timer.nsecsElapsed()) / 1e6;
+    }
+    r.peakKb = peakKilobytes();
+
+    // The same files through the packet reader alone.
     timer.restart();
     int rows = 0;
     for (const QString &name : files) {
@@ -158,24 +176,23 @@ LoadResult loadArchive(const QString &programFolder, bool timeSave)
         rows += int(packet.rows.size());
     }
     r.readMs = double(timer.nsecsElapsed()) / 1e6;
+    // The same again, keeping what was read as loading must: the memory it
+    // fills is a large part of the cost, and the plain read above reuses
+    // the same few megabytes for every file.
+    {
+        timer.restart();
+        QList<PacketData> kept;
+        for (const QString &name : files) {
+            PacketData packet;
+            DataPacket::loadFromFile(db + QStringLiteral("Archiv/") + name, packet);
+            kept.append(std::move(packet));
+        }
+        r.keptReadMs = double(timer.nsecsElapsed()) / 1e6;
+    }
     if (rows != r.books)
         std::fprintf(stderr, "books read %d, loaded %d\n", rows, r.books);
 
-    if (timeSave) {
-        tree->setCurrentItem(FindNodeByPath(tree, QStringLiteral("DB/Archiv/")));
-        w.TreeView1Enter();
-        timer.restart();
-        w.reviewFiles()->ActionSaveExecute();
-        r.saveMs = double(timer.nsecsElapsed()) / 1e6;
-    }
     return r;
-}
-
-long peakKilobytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
 }
 
 } // namespace
@@ -198,9 +215,11 @@ int main(int argc, char *argv[])
     std::printf("load_100_files %.1f ms (%d books)\n", s.loadMs, s.books);
     std::printf("load_1000_files %.1f ms (%d books)\n", l.loadMs, l.books);
     std::printf("read_1000_files_packet_reader %.1f ms\n", l.readMs);
+    std::printf("read_1000_files_packet_reader_kept %.1f ms\n", l.keptReadMs);
     std::printf("save_40000_records %.1f ms\n", l.saveMs);
-    std::printf("peak_memory %.1f MB\n", peakKilobytes() / 1024.0);
+    std::printf("peak_memory_after_load_and_save %.1f MB\n", l.peakKb / 1024.0);
     std::printf("load_scaling_ratio %.2f\n", l.loadMs / s.loadMs);
     std::printf("load_overhead_ratio %.2f\n", l.loadMs / l.readMs);
+    std::printf("load_overhead_vs_kept_read_ratio %.2f\n", l.loadMs / l.keptReadMs);
     return 0;
 }

@@ -107,7 +107,9 @@ void TDataAccess::DSetReviewAfterInsert()
 
 void TDataAccess::refreshStatusFields()
 {
-    if (!m_host)
+    // While the controls are held back (loading many files) the status bar
+    // waits as well; the loading writes its fields when it is done.
+    if (!m_host || DSetReview->controlsDisabled())
         return;
     m_host->StatusMsg(kPanelLoadedFiles, QString::number(m_host->CountLoadedFiles()));
     m_host->StatusMsg(kPanelFile, m_host->CurrentFileName());

@@ -1,9 +1,8 @@
 #include "DataPacket.h"
-
-#include "util/SafeWrite.h"
 #include "DataPacketInternal.h"
 
 #include "util/Codec1252.h"
+#include "util/SafeWrite.h"
 
 #include <QFile>
 #include <QFileInfo>
