@@ -32,30 +32,35 @@ namespace {
 class QuietDesktop : public IDesktop
 {
 public:
-    int ShowMessageDialog(const QString &, const QString &, Msg::Kind, int buttonSet, const QStringList &) override
+    int ShowMessageDialog(
+        const QString &, const QString &, Msg::Kind, int buttonSet, const QStringList &) override
     {
         ++dialogs;
         return Msg::resultOf(Msg::defaultButton(buttonSet));
     }
-    void ShowSystemMessage(const QString &, Msg::Kind) override {}
+    void ShowSystemMessage(const QString &, Msg::Kind) override { }
     int ShellOpen(const QString &) override { return 42; }
-    QString GetOpenFileName(const QString &, const QString &, const QString &, const QString &) override { return {}; }
+    QString GetOpenFileName(
+        const QString &, const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
     QString DocumentsFolder() override { return {}; }
     QDate Today() override { return QDate(2010, 5, 7); }
-    void Pause(int) override {}
+    void Pause(int) override { }
     bool MoveToTrash(const QString &) override { return true; }
     int dialogs = 0;
 };
 
-const char *const kWords[] = {"Abenteuer", "Freundschaft", "Reise", "Geheimnis", "Sommer", "Wald", "Stadt",
-                              "Meer", "Drache", "Schule", "Familie", "Zeit", "Licht", "Nacht", "Großvater",
-                              "Mädchen", "Hund", "Insel", "Brücke", "Märchen", "Stern", "Traum", "Wörter"};
-const char *const kNames[] = {"Müller", "Schneider", "Lindgren", "Preußler", "Funke", "Ende", "Nöstlinger",
-                              "Härtling", "Steinhöfel", "Kästner", "Boie", "Pressler", "Janisch", "Scheffler"};
-const char *const kFirst[] = {"Astrid", "Otfried", "Cornelia", "Michael", "Christine", "Peter", "Kirsten",
-                              "Andreas", "Erich", "Mirjam", "Heinz", "Axel", "Jutta"};
-const char *const kPublishers[] = {"Oetinger", "Carlsen", "Hanser", "Beltz+Gelberg", "Thienemann", "dtv junior",
-                                   "Ravensburger", "Dressler", "NordSüd", "Sauerländer"};
+const char *const kWords[] = { "Abenteuer", "Freundschaft", "Reise", "Geheimnis", "Sommer", "Wald",
+    "Stadt", "Meer", "Drache", "Schule", "Familie", "Zeit", "Licht", "Nacht", "Großvater",
+    "Mädchen", "Hund", "Insel", "Brücke", "Märchen", "Stern", "Traum", "Wörter" };
+const char *const kNames[] = { "Müller", "Schneider", "Lindgren", "Preußler", "Funke", "Ende",
+    "Nöstlinger", "Härtling", "Steinhöfel", "Kästner", "Boie", "Pressler", "Janisch", "Scheffler" };
+const char *const kFirst[] = { "Astrid", "Otfried", "Cornelia", "Michael", "Christine", "Peter",
+    "Kirsten", "Andreas", "Erich", "Mirjam", "Heinz", "Axel", "Jutta" };
+const char *const kPublishers[] = { "Oetinger", "Carlsen", "Hanser", "Beltz+Gelberg", "Thienemann",
+    "dtv junior", "Ravensburger", "Dressler", "NordSüd", "Sauerländer" };
 
 QString pick(const char *const *list, int n, QRandomGenerator &rng)
 {
@@ -92,7 +97,8 @@ void writeArchive(const QString &folder, int files, int books, int firstNumber)
             const double nbr = number + (year % 100) / (year % 100 >= 10 ? 100.0 : 10.0);
             t.setValue(fBookNbr, nbr);
             t.setValue(fBookTitle, words(rng, 8, 60));
-            t.setValue(fBookSerie, QStringLiteral("978-3-7891-%1-0").arg(number % 10000, 4, 10, QLatin1Char('0')));
+            t.setValue(fBookSerie,
+                QStringLiteral("978-3-7891-%1-0").arg(number % 10000, 4, 10, QLatin1Char('0')));
             t.setValue(fPublisher, pick(kPublishers, int(std::size(kPublishers)), rng));
             t.setValue(fPublisherLocation, QStringLiteral("Hamburg"));
             t.setValue(fYearPublished, year);
@@ -121,12 +127,13 @@ void writeArchive(const QString &folder, int files, int books, int firstNumber)
 
 long peakKilobytes()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
 
-struct LoadResult {
+struct LoadResult
+{
     double loadMs = 0;
     double readMs = 0;
     double keptReadMs = 0;
@@ -140,10 +147,12 @@ LoadResult loadArchive(const QString &programFolder, bool timeSave)
     QuietDesktop desktop;
     IniFile ini(programFolder + QStringLiteral("Skribando.ini"));
     ini.writeBool(QStringLiteral("Folders"), QStringLiteral("AskYearFolder"), false);
-    ini.writeString(QStringLiteral("Reviewer"), QStringLiteral("Firstname"), QStringLiteral("Anna"));
+    ini.writeString(
+        QStringLiteral("Reviewer"), QStringLiteral("Firstname"), QStringLiteral("Anna"));
     ini.writeString(QStringLiteral("Reviewer"), QStringLiteral("Name"), QStringLiteral("Muster"));
     ini.UpdateFile();
-    std::unique_ptr<Program> program = StartProgram(desktop, programFolder + QStringLiteral("Skribando"));
+    std::unique_ptr<Program> program
+        = StartProgram(desktop, programFolder + QStringLiteral("Skribando"));
     TMainform &w = *program->mainform;
     QTreeWidget *tree = w.TreeView1;
     tree->setCurrentItem(RootNode(tree));
@@ -157,7 +166,8 @@ LoadResult loadArchive(const QString &programFolder, bool timeSave)
     r.books = program->dataAccess->DSetReview->recordCount();
 
     const QString db = w.folders().dbFolder;
-    const QStringList files = QDir(db + QStringLiteral("Archiv")).entryList(QDir::Files, QDir::Name);
+    const QStringList files
+        = QDir(db + QStringLiteral("Archiv")).entryList(QDir::Files, QDir::Name);
     if (timeSave) {
         tree->setCurrentItem(FindNodeByPath(tree, QStringLiteral("DB/Archiv/")));
         w.TreeView1Enter();

@@ -220,6 +220,7 @@ void TMainform::buildFrame()
     auto *navigator = new DBNavigator(m_data.DSetReview, Panel2);
     navigator->setObjectName(QStringLiteral("DBNavigator1"));
     DBNavigator1 = navigator;
+    connect(navigator, &DBNavigator::clicked, this, &TMainform::DBNavigator1Click);
     formLayout->addWidget(DBNavigator1, 0, Qt::AlignLeft);
     buildPages();
     ScrollBox1->setWidget(Panel2);
@@ -810,6 +811,18 @@ void TMainform::TabSheetWebPageShow() { EnableActions((1 << baNew) | (1 << baSav
 void TMainform::TabSheetDbOverviewShow()
 {
     static_cast<DBNavigator *>(DBNavigator1)->setVisibleButtons(DBNavigator::MoveButtons);
+}
+
+void TMainform::DBNavigator1Click(int button)
+{
+    if (CurrentState == &StateEdit())
+        SetAllowedFormActions();
+    if (ActivePage() == pgPreview && button <= DBNavigator::nbDelete)
+        ShowPreviewInRichEdit(false);
+    DataSet &t = *m_data.DSetReview;
+    if (button == DBNavigator::nbDelete && t.recordCount() == 0 && t.state() != DataSet::dsInsert)
+        m_data.IniReviewRecord();
+    StatusMsg(StatusPanels::Books, QString::number(t.recordCount()));
 }
 
 void TMainform::ShowPreviewInRichEdit(bool)

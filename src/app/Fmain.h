@@ -142,6 +142,8 @@ public:
     void TabSheetPreviewShow();
     void TabSheetWebPageShow();
     void TabSheetDbOverviewShow();
+    // After a navigator button has done its work.
+    void DBNavigator1Click(int button);
 
     // The controls, by their names.
     QWidget *Panel1 = nullptr;

@@ -375,7 +375,7 @@ void sortBelow(QTreeWidgetItem *node, const QCollator &collator)
     QList<QPair<QCollatorSortKey, QTreeWidgetItem *>> keyed;
     keyed.reserve(children.size());
     for (QTreeWidgetItem *c : children)
-        keyed.append({collator.sortKey(c->text(0)), c});
+        keyed.append({ collator.sortKey(c->text(0)), c });
     std::stable_sort(keyed.begin(), keyed.end(),
         [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
     for (qsizetype i = 0; i < keyed.size(); ++i)

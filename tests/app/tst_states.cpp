@@ -3,9 +3,11 @@
 #include "app/ActionList.h"
 #include "app/Fmain.h"
 #include "app/PageControl.h"
+#include "app/StatusPanels.h"
 #include "app/UState.h"
 #include "data/DBNavigator.h"
 #include "data/DDataAccess.h"
+#include "data/ReviewSchema.h"
 #include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
 
@@ -135,6 +137,56 @@ private slots:
         QVERIFY(w.PageControl1->isTabVisible(TMainform::pgBookData));
         QVERIFY(!w.PageControl1->isTabVisible(TMainform::pgSettingsWeb));
         QVERIFY(w.actions()->reviewAction(baNew)->isEnabled());
+    }
+
+    void navigatorPostRunsTheChecksOfThePageLastShown()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        auto *nav = static_cast<DBNavigator *>(w.DBNavigator1);
+        SetState(StateEdit());
+        f.data().IniReviewRecord();
+        // Book-data checks from the book page: the number check comes first.
+        f.desktop.answer(Msg::mrCancel, QStringLiteral("Konsistenzprüfung..."));
+        nav->press(DBNavigator::nbPost);
+        QCOMPARE(f.desktop.lastDialog().message.left(16), QStringLiteral("Die Buchnummer e"));
+        QCOMPARE(f.table().state(), DataSet::dsInsert);
+
+        // The review page's checks, also when posting from the overview.
+        f.table().setValue(fBookNbr, 5.7);
+        f.table().setValue(fYearPublished, 2007);
+        f.table().setTag(TDataAccess::tagNone);
+        nav->press(DBNavigator::nbPost);
+        QVERIFY(w.PageControl1->userSwitchTo(TMainform::pgReview));
+        QVERIFY(w.PageControl1->userSwitchTo(TMainform::pgDbOverview));
+        f.table().edit();
+        f.table().setValue(fReview, QStringLiteral("Gut."));
+        f.desktop.answer(Msg::mrOk, QStringLiteral("Konsistenzprüfung..."));
+        nav->press(DBNavigator::nbPost);
+        QCOMPARE(f.desktop.lastDialog().message,
+            QStringLiteral("Sie haben noch keinen Stoffkreis angegeben."));
+        QCOMPARE(f.table().state(), DataSet::dsEdit);
+        nav->press(DBNavigator::nbCancel);
+    }
+
+    void deletingTheOnlyRecordLeavesAFreshOne()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        auto *nav = static_cast<DBNavigator *>(w.DBNavigator1);
+        f.table().setTag(TDataAccess::tagNone);
+        f.table().append();
+        f.table().setValue(fBookNbr, 5.7);
+        f.table().setValue(fBinding, QStringLiteral("brosch"));
+        QVERIFY(f.table().post());
+        f.desktop.answer(Msg::mrOk, QStringLiteral("Datensatz löschen..."));
+        nav->press(DBNavigator::nbDelete);
+        QCOMPARE(f.table().recordCount(), 0);
+        QCOMPARE(f.table().state(), DataSet::dsInsert);
+        QCOMPARE(f.table().asText(fBinding), QStringLiteral("geb"));
+        QCOMPARE(w.statusText(StatusPanels::Books), QStringLiteral("0"));
     }
 
     void pageControlFocusEntersEdit()
