@@ -135,6 +135,7 @@ TMainform::~TMainform()
     // The focus moves while the window is taken apart; that is no entering
     // of the tree or the pages any more.
     disconnect(qApp, &QApplication::focusChanged, this, &TMainform::focusChanged);
+    disconnect(TreeView1->model(), nullptr, this, nullptr);
     m_data.setHost(nullptr);
     SetMainWindowExists(false);
     ResetStates();
