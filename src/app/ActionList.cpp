@@ -157,8 +157,15 @@ ActionList::ActionList(QWidget *owner)
         a->setToolTip(tip.trimmed());
         a->setStatusTip(oneLine(GetLongHint(hint)));
         a->setProperty("hint", hint);
-        if (spec.toolCaption)
-            a->setIconText(QString::fromUtf8(spec.toolCaption));
+        if (spec.toolCaption) {
+            // Two-word captions stand in two lines under their picture, so
+            // the whole bar fits the window's standard width.
+            QString caption = QString::fromUtf8(spec.toolCaption);
+            const qsizetype blank = caption.indexOf(u' ');
+            if (blank > 0)
+                caption[blank] = u'\n';
+            a->setIconText(caption);
+        }
         a->setIcon(ImageList1::icon(imageFor(name)));
         a->setCheckable(spec.checkable);
         if (spec.shortcut)

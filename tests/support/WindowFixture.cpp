@@ -1,5 +1,6 @@
 #include "WindowFixture.h"
 
+#include "app/DefaultSettings.h"
 #include "app/Fmain.h"
 #include "app/IniFile.h"
 #include "util/Codec1252.h"
@@ -12,11 +13,18 @@ WindowFixture::WindowFixture(const QByteArray &extraSettings)
 {
     // Sorting and comparisons follow the German locale in every window test.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Switzerland));
+    // The three lists as a first start writes them; every other key is
+    // left to the readers' defaults or the test's own values.
     IniFile ini(env.path(QStringLiteral("Skribando.ini")));
+    WriteDefaultLanguages(ini);
+    WriteDefaultPublishers(ini);
+    WriteDefaultTopics(ini);
     ini.writeBool(QStringLiteral("Folders"), QStringLiteral("AskYearFolder"), false);
-    // A test that gives its own reviewer section gets only that one, so the
-    // readers' defaults apply to what it leaves out.
-    if (!extraSettings.contains("[Reviewer]")) {
+    if (extraSettings.contains("[Reviewer]")) {
+        // Its own reviewer section only: the readers' defaults apply to
+        // what it leaves out.
+        ini.eraseSection(QStringLiteral("Reviewer"));
+    } else {
         const QString reviewer = QStringLiteral("Reviewer");
         ini.writeString(reviewer, QStringLiteral("Firstname"), QStringLiteral("Erika"));
         ini.writeString(reviewer, QStringLiteral("Name"), QStringLiteral("Muster"));
