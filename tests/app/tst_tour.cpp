@@ -53,7 +53,8 @@ void type(QWidget *edit, const QString &text)
 {
     edit->setFocus();
     for (QChar c : text)
-        QTest::sendKeyEvent(QTest::KeyAction::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(
+            QTest::KeyAction::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
 } // namespace
@@ -89,9 +90,9 @@ private slots:
         QCOMPARE(w.context().CurrentFileName, QStringLiteral("EM_2007_05_12.cds"));
         BookDataPage &book = *w.bookDataPage();
         ReviewPage &review = *w.reviewPage();
-        const QList<QStringList> books{
-            {"5.7", "Krabat", "Thienemann", "3-522-17610-3", "19.9", "Abenteuer", "12"},
-            {"6.7", "Die Brücke", "Hanser", "3-446-20917-4", "24.8", "Freundschaft", "10"},
+        const QList<QStringList> books {
+            { "5.7", "Krabat", "Thienemann", "3-522-17610-3", "19.9", "Abenteuer", "12" },
+            { "6.7", "Die Brücke", "Hanser", "3-446-20917-4", "24.8", "Freundschaft", "10" },
         };
         for (const QStringList &b : books) {
             if (f.table().state() != DataSet::dsInsert)
@@ -121,7 +122,8 @@ private slots:
         w.actions()->reviewAction(baSave)->trigger();
         const QString saved = f.dbFolder() + QStringLiteral("2007/EM_2007_05_12.cds");
         QVERIFY(QFileInfo::exists(saved));
-        QTreeWidgetItem *file = FindNodeByPath(w.TreeView1, QStringLiteral("DB/2007/EM_2007_05_12.cds"));
+        QTreeWidgetItem *file
+            = FindNodeByPath(w.TreeView1, QStringLiteral("DB/2007/EM_2007_05_12.cds"));
         QCOMPARE(file->childCount(), 2);
         shot(w, QStringLiteral("gespeichert"));
 
@@ -137,7 +139,8 @@ private slots:
         QVERIFY(QFileInfo(f.dbFolder() + QStringLiteral("2007/Bilderbücher")).isDir());
         w.TreeView1->setCurrentItem(file);
         w.treeEditing()->TreeView1DragDrop(w.TreeView1, folder);
-        QVERIFY(QFileInfo::exists(f.dbFolder() + QStringLiteral("2007/Bilderbücher/EM_2007_05_12.cds")));
+        QVERIFY(QFileInfo::exists(
+            f.dbFolder() + QStringLiteral("2007/Bilderbücher/EM_2007_05_12.cds")));
 
         // Remove, then load the folder: both books are back.
         clickInto(w, QStringLiteral("DB/2007/Bilderbücher/EM_2007_05_12.cds"));
@@ -147,7 +150,8 @@ private slots:
         clickInto(w, QStringLiteral("DB/2007/Bilderbücher/"));
         w.actions()->reviewAction(baLoad)->trigger();
         QCOMPARE(f.table().recordCount(), 2);
-        QTreeWidgetItem *brucke = FindNodeByPath(w.TreeView1, QStringLiteral("DB/2007/Bilderbücher/EM_2007_05_12.cds/Die Brücke"));
+        QTreeWidgetItem *brucke = FindNodeByPath(
+            w.TreeView1, QStringLiteral("DB/2007/Bilderbücher/EM_2007_05_12.cds/Die Brücke"));
         QVERIFY(brucke);
         w.TreeView1->setCurrentItem(brucke);
         QCOMPARE(book.DBEditBookTitle->text(), QStringLiteral("Die Brücke"));
@@ -165,24 +169,31 @@ private slots:
         // The fixture file of three reviews, as another reviewer sends it.
         WindowFixture f;
         PacketData packet;
-        QVERIFY(DataPacket::loadFromFile(TestEnv::fixtures() + QStringLiteral("/EM_2007_05_12.xml"), packet));
-        QVERIFY(DataPacket::saveToFile(f.dbFolder() + QStringLiteral("2007/EM_2007_05_12.cds"), packet)
-                || (QDir().mkpath(f.dbFolder() + QStringLiteral("2007"))
-                    && DataPacket::saveToFile(f.dbFolder() + QStringLiteral("2007/EM_2007_05_12.cds"), packet)));
+        QVERIFY(DataPacket::loadFromFile(
+            TestEnv::fixtures() + QStringLiteral("/EM_2007_05_12.xml"), packet));
+        QVERIFY(
+            DataPacket::saveToFile(f.dbFolder() + QStringLiteral("2007/EM_2007_05_12.cds"), packet)
+            || (QDir().mkpath(f.dbFolder() + QStringLiteral("2007"))
+                && DataPacket::saveToFile(
+                    f.dbFolder() + QStringLiteral("2007/EM_2007_05_12.cds"), packet)));
         QVERIFY(f.start());
         TMainform &w = f.window();
         w.resize(1000, 700);
         w.show();
         clickInto(w, QStringLiteral("DB/2007/EM_2007_05_12.cds"));
         w.actions()->reviewAction(baLoad)->trigger();
-        QTreeWidgetItem *file = FindNodeByPath(w.TreeView1, QStringLiteral("DB/2007/EM_2007_05_12.cds"));
+        QTreeWidgetItem *file
+            = FindNodeByPath(w.TreeView1, QStringLiteral("DB/2007/EM_2007_05_12.cds"));
         QCOMPARE(file->childCount(), 3);
-        QTreeWidgetItem *second = FindChildByText(file, QStringLiteral("Das Mädchen mit dem Drachen"));
+        QTreeWidgetItem *second
+            = FindChildByText(file, QStringLiteral("Das Mädchen mit dem Drachen"));
         QVERIFY(second);
         w.TreeView1->setCurrentItem(second);
-        QCOMPARE(w.bookDataPage()->DBEditBookTitle->text(), QStringLiteral("Das Mädchen mit dem Drachen"));
+        QCOMPARE(w.bookDataPage()->DBEditBookTitle->text(),
+            QStringLiteral("Das Mädchen mit dem Drachen"));
         QCOMPARE(w.bookDataPage()->DBEditPublisher->text(), QStringLiteral("Oetinger"));
-        w.TreeView1->setCurrentItem(FindChildByText(file, QStringLiteral("Die Reise zum Mittelpunkt der Welt")));
+        w.TreeView1->setCurrentItem(
+            FindChildByText(file, QStringLiteral("Die Reise zum Mittelpunkt der Welt")));
         w.SetActivePage(TMainform::pgBookData);
         shot(w, QStringLiteral("beispiel_buchdaten"));
         w.SetActivePage(TMainform::pgReview);

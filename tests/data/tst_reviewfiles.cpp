@@ -576,8 +576,9 @@ private slots:
 
     void wordFolderThatCannotBeMadeStopsBeforeTheHtmlPage()
     {
-        WindowFixture f("[Reviewer]\r\nFirstname=Erika\r\nName=Muster\r\nInitials=EM\r\nCreateWordDoc=1\r\n"
-                        "CreateWebPage=1\r\n");
+        WindowFixture f(
+            "[Reviewer]\r\nFirstname=Erika\r\nName=Muster\r\nInitials=EM\r\nCreateWordDoc=1\r\n"
+            "CreateWebPage=1\r\n");
         QVERIFY(f.start());
         QVERIFY(QDir(f.env.path(QStringLiteral("Zadizezerev/Word"))).removeRecursively());
         QVERIFY(f.env.writeFile(QStringLiteral("Zadizezerev/Word"), "a file in the way"));
@@ -626,6 +627,71 @@ private slots:
         QCOMPARE(f.desktop.lastDialog().message,
             QStringLiteral(
                 "Die Datenbank enthält keine Besprechungen.\n\rEs wird nichts gespeichert."));
+    }
+
+    // --- Closing the window ---------------------------------------------------
+
+    void closingWithUnsavedChanges_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("Ja: stay and save") << int(Msg::mrOk) << false;
+        QTest::newRow("Nein: discard") << int(Msg::mrCancel) << true;
+    }
+    void closingWithUnsavedChanges()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, closes);
+        WindowFixture f;
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB"));
+        trigger(f, baNew);
+        fillGoodBook(f, 5.7, QStringLiteral("Krabat"));
+        f.window().resize(1111, 777);
+        f.desktop.answer(answer, QStringLiteral("Ungesicherte Daten..."));
+        QCOMPARE(f.window().close(), closes);
+        QCOMPARE(f.desktop.lastDialog().message,
+            QStringLiteral(
+                "Sie haben die letzen Änderungen noch nicht mit \"Speichern\" gesichert.\r\n"
+                "Möchten Sie abbrechen und die Daten dann speichern?"));
+        QCOMPARE(f.desktop.lastDialog().captions, (QStringList { "Ja", "Nein" }));
+        // The window's place is written either way.
+        IniFile saved(f.env.path(QStringLiteral("Skribando.ini")));
+        QCOMPARE(saved.readInteger(QStringLiteral("Position"), QStringLiteral("Width"), 0), 1111);
+        QCOMPARE(f.table().recordCount(), 1);
+        QCOMPARE(f.table().fileName().isEmpty(), closes);
+        QVERIFY(!QFileInfo::exists(f.dbFolder() + QStringLiteral("EM_2007_05_12.cds")));
+    }
+
+    void closingWithAnEmptiedTableTrashesItsFile()
+    {
+        WindowFixture f;
+        writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 1));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB/A.cds"));
+        trigger(f, baLoad);
+        select(f, QStringLiteral("DB/A.cds"));
+        f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
+        trigger(f, baSave);
+        f.desktop.answer(Msg::mrOk, QStringLiteral("Datensatz löschen..."));
+        QVERIFY(f.table().deleteRecord());
+        QVERIFY(f.window().close());
+        // Nobody was asked, so the file goes where it can be fetched back.
+        QCOMPARE(f.desktop.trashed, QStringList { f.dbFolder() + QStringLiteral("A.cds") });
+        QVERIFY(f.table().fileName().isEmpty());
+    }
+
+    void closingAfterRemoveTouchesNothing()
+    {
+        WindowFixture f;
+        writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 1));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB/A.cds"));
+        trigger(f, baLoad);
+        f.window().reviewFiles()->ActionRemoveExecute();
+        QVERIFY(f.window().close());
+        QVERIFY(f.desktop.trashed.isEmpty());
+        QVERIFY(QFileInfo::exists(f.dbFolder() + QStringLiteral("A.cds")));
     }
 
     // --- Remove and import ----------------------------------------------------

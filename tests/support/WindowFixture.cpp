@@ -3,8 +3,8 @@
 #include "app/DefaultSettings.h"
 #include "app/Fmain.h"
 #include "app/IniFile.h"
-#include "util/Codec1252.h"
 #include "data/DDataAccess.h"
+#include "util/Codec1252.h"
 
 #include <QDir>
 #include <QLocale>

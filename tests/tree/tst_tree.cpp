@@ -9,7 +9,9 @@
 
 #include <QAbstractItemModelTester>
 #include <QFile>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTreeWidget>
 
 using namespace VexConst;
@@ -229,6 +231,35 @@ private slots:
         QVERIFY(!IsBookIncluded(momo));
     }
 
+    void clickingABookScrollsTheWebPageToIt()
+    {
+        WindowFixture f;
+        QVERIFY(f.writeDbFile(QStringLiteral("A.cds")));
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        QTreeWidgetItem *file = FindNodeByPath(w.TreeView1, QStringLiteral("DB/A.cds"));
+        addBooks(f, file, { { 5.7, QStringLiteral("Krabat") }, { 6.7, QStringLiteral("Momo") } });
+        QString html;
+        for (int i = 0; i < 200; ++i)
+            html += QStringLiteral("<p>Absatz %1</p>").arg(i);
+        html += QStringLiteral("<h2>Momo</h2><p>Ende</p>");
+        for (int i = 0; i < 50; ++i)
+            html += QStringLiteral("<p>Nachtrag %1</p>").arg(i);
+        w.WebBrowser->setHtml(html);
+        file->setExpanded(true);
+        w.resize(900, 600);
+        w.show();
+        w.SetActivePage(TMainform::pgWebPage);
+        QCoreApplication::processEvents();
+        QTreeWidgetItem *momo = file->child(1);
+        const QRect row = w.TreeView1->visualItemRect(momo);
+        QTest::mouseClick(
+            w.TreeView1->viewport(), Qt::LeftButton, {}, QPoint(row.right() - 5, row.center().y()));
+        QVERIFY(w.WebBrowser->verticalScrollBar()->value() > 0);
+        QVERIFY(qAbs(w.WebBrowser->cursorRect().top()) < 20);
+        w.hide();
+    }
+
     void doubleClickLoadsOnlyWhenLoadIsEnabled()
     {
         WindowFixture f;
@@ -239,7 +270,8 @@ private slots:
         connect(w.actions()->reviewAction(baLoad), &QAction::triggered, this, [&] { ++loads; });
         QTreeWidgetItem *file = FindNodeByPath(w.TreeView1, QStringLiteral("DB/A.cds"));
         w.TreeView1->setCurrentItem(file);
-        f.desktop.answer(Msg::mrOk, QStringLiteral("Besprechungsbericht laden")); // the file is empty
+        f.desktop.answer(
+            Msg::mrOk, QStringLiteral("Besprechungsbericht laden")); // the file is empty
         w.treeNavigation()->TreeView1DblClick();
         QCOMPARE(loads, 1);
         addBooks(f, file, { { 5.7, QStringLiteral("Krabat") } });
