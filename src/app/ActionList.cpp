@@ -147,31 +147,31 @@ ActionList::ActionList(QWidget *owner)
     , m_owner(owner)
 {
     m_review.resize(baCount);
-    for (const ActionSpec &spec : kActions) {
-        const QString name = QLatin1String(spec.name);
-        auto *a = new QAction(QString::fromUtf8(spec.caption), owner);
+    for (const ActionSpec &entry : kActions) {
+        const QString name = QLatin1String(entry.name);
+        auto *a = new QAction(QString::fromUtf8(entry.caption), owner);
         a->setObjectName(name);
-        const QString hint = QString::fromUtf8(spec.hint);
+        const QString hint = QString::fromUtf8(entry.hint);
         QString tip = GetShortHint(hint);
         tip.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         a->setToolTip(tip.trimmed());
         a->setStatusTip(oneLine(GetLongHint(hint)));
         a->setProperty("hint", hint);
-        if (spec.toolCaption) {
+        if (entry.toolCaption) {
             // Two-word captions stand in two lines under their picture, so
             // the whole bar fits the window's standard width.
-            QString caption = QString::fromUtf8(spec.toolCaption);
+            QString caption = QString::fromUtf8(entry.toolCaption);
             const qsizetype blank = caption.indexOf(u' ');
             if (blank > 0)
                 caption[blank] = u'\n';
             a->setIconText(caption);
         }
         a->setIcon(ImageList1::icon(imageFor(name)));
-        a->setCheckable(spec.checkable);
-        if (spec.shortcut)
-            a->setShortcut(QKeySequence(QLatin1String(spec.shortcut)));
-        if (spec.bit >= 0)
-            m_review[spec.bit] = a;
+        a->setCheckable(entry.checkable);
+        if (entry.shortcut)
+            a->setShortcut(QKeySequence(QLatin1String(entry.shortcut)));
+        if (entry.bit >= 0)
+            m_review[entry.bit] = a;
         m_byName.insert(name, a);
         m_all.append(a);
         owner->addAction(a); // shortcuts work wherever the focus is in the window
