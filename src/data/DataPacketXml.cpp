@@ -532,47 +532,10 @@ private:
     bool m_failed = false;
 };
 
-std::optional<qint64> parseInt(QStringView s)
-{
-    s = s.trimmed();
-    if (s.startsWith(u'+'))
-        s = s.mid(1);
-    char buf[32];
-    if (s.isEmpty() || s.size() >= qsizetype(sizeof buf))
-        return std::nullopt;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        if (s[i].unicode() >= 128)
-            return std::nullopt;
-        buf[i] = char(s[i].unicode());
-    }
-    qint64 v = 0;
-    const auto res = std::from_chars(buf, buf + s.size(), v);
-    if (res.ec != std::errc() || res.ptr != buf + s.size())
-        return std::nullopt;
-    return v;
-}
-
-std::optional<quint64> parseUInt(QStringView s)
-{
-    s = s.trimmed();
-    if (s.startsWith(u'+'))
-        s = s.mid(1);
-    char buf[32];
-    if (s.isEmpty() || s.size() >= qsizetype(sizeof buf))
-        return std::nullopt;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        if (s[i].unicode() >= 128)
-            return std::nullopt;
-        buf[i] = char(s[i].unicode());
-    }
-    quint64 v = 0;
-    const auto res = std::from_chars(buf, buf + s.size(), v);
-    if (res.ec != std::errc() || res.ptr != buf + s.size())
-        return std::nullopt;
-    return v;
-}
-
-std::optional<double> parseDouble(QStringView s)
+// A number in the plain form the XML form writes (an optional "+", no
+// blanks inside, ASCII digits), read without locale or allocation.
+template<typename T>
+std::optional<T> parseNumber(QStringView s)
 {
     s = s.trimmed();
     if (s.startsWith(u'+'))
@@ -585,12 +548,18 @@ std::optional<double> parseDouble(QStringView s)
             return std::nullopt;
         buf[i] = char(s[i].unicode());
     }
-    double v = 0;
+    T v = 0;
     const auto res = std::from_chars(buf, buf + s.size(), v);
     if (res.ec != std::errc() || res.ptr != buf + s.size())
         return std::nullopt;
     return v;
 }
+
+std::optional<qint64> parseInt(QStringView s) { return parseNumber<qint64>(s); }
+
+std::optional<quint64> parseUInt(QStringView s) { return parseNumber<quint64>(s); }
+
+std::optional<double> parseDouble(QStringView s) { return parseNumber<double>(s); }
 
 int digitsAt(QStringView s, qsizetype at, int count)
 {

@@ -930,29 +930,11 @@ bool DataSet::last()
     return true;
 }
 
-bool DataSet::next()
-{
-    if (!isActive() || !checkBrowseMode())
-        return false;
-    d->ensureSorted();
-    if (d->view.empty()) {
-        d->setEnds(true, true);
-        return false;
-    }
-    if (!d->current) {
-        d->go(d->view.front(), 0, false, false);
-        return true;
-    }
-    const int row = d->currentRow();
-    if (row + 1 < int(d->view.size())) {
-        d->go(d->view[size_t(row + 1)], row + 1, false, false);
-        return true;
-    }
-    d->setEnds(false, true);
-    return false;
-}
+bool DataSet::next() { return step(+1); }
 
-bool DataSet::prior()
+bool DataSet::prior() { return step(-1); }
+
+bool DataSet::step(int delta)
 {
     if (!isActive() || !checkBrowseMode())
         return false;
@@ -965,12 +947,13 @@ bool DataSet::prior()
         d->go(d->view.front(), 0, false, false);
         return true;
     }
-    const int row = d->currentRow();
-    if (row > 0) {
-        d->go(d->view[size_t(row - 1)], row - 1, false, false);
+    const int row = d->currentRow() + delta;
+    if (row >= 0 && row < int(d->view.size())) {
+        d->go(d->view[size_t(row)], row, false, false);
         return true;
     }
-    d->setEnds(true, false);
+    // Past either end the record stays; the end it met is marked.
+    d->setEnds(delta<0, delta> 0);
     return false;
 }
 

@@ -201,6 +201,9 @@ signals:
     void layoutChanged(); // rows added, removed or reordered, or fields replaced
 
 private:
+    // next() and prior(): one record forward or back.
+    bool step(int delta);
+
     struct Private;
     Private *d;
 };

@@ -1,6 +1,7 @@
 #include "TestEnv.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -49,3 +50,24 @@ QString TestEnv::sharedTestData()
 }
 
 QString TestEnv::fixtures() { return qEnvironmentVariable("SKRIBANDO_FIXTURES"); }
+
+QStringList TestEnv::listing(const QString &folder)
+{
+    QStringList out;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+        QDirIterator::Subdirectories);
+    const QDir base(folder);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString rel = base.relativeFilePath(path);
+        if (it.fileInfo().isDir()) {
+            out.append(rel + u'/');
+        } else {
+            QFile f(path);
+            f.open(QIODevice::ReadOnly);
+            out.append(rel + u'=' + QString::fromUtf8(f.readAll()));
+        }
+    }
+    out.sort();
+    return out;
+}

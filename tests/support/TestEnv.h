@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A temporary program folder for one test, with HOME and the XDG folders
@@ -22,6 +23,9 @@ public:
     static QString sharedTestData();
     // Folder of the fixtures we made.
     static QString fixtures();
+    // Every entry below folder, sorted: "relative/path/" for folders and
+    // "relative/path=content" for files.
+    static QStringList listing(const QString &folder);
 
 private:
     QTemporaryDir m_dir;

@@ -1,3 +1,4 @@
+#include "TestEnv.h"
 #include "WindowFixture.h"
 
 #include "app/ActionList.h"
@@ -25,29 +26,6 @@
 using namespace VexConst;
 
 namespace {
-
-// The database folder's contents: "path/" for folders, "path=content" for
-// files, sorted.
-QStringList diskListing(const QString &folder)
-{
-    QStringList out;
-    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-        QDirIterator::Subdirectories);
-    const QDir base(folder);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString rel = base.relativeFilePath(path);
-        if (it.fileInfo().isDir()) {
-            out.append(rel + u'/');
-        } else {
-            QFile f(path);
-            f.open(QIODevice::ReadOnly);
-            out.append(rel + u'=' + QString::fromUtf8(f.readAll()));
-        }
-    }
-    out.sort();
-    return out;
-}
 
 // Every node's path in tree order.
 QStringList treeDump(const QTreeWidget *tree)
@@ -209,7 +187,7 @@ private slots:
         QCOMPARE(NodeData(added), int(nkFolder));
         QCOMPARE(ImageIndex(added), int(imgFolderClosed));
         QCOMPARE(SelectedIndex(added), int(imgFolderOpen));
-        QCOMPARE(diskListing(f.dbFolder()), diskAfter);
+        QCOMPARE(TestEnv::listing(f.dbFolder()), diskAfter);
         if (created) {
             QCOMPARE(dialogLines(f.desktop),
                 QStringList { QStringLiteral("Neues Verzeichnis...|Geben Sie dem neuen Verzeichis "
@@ -416,7 +394,7 @@ private slots:
         QCOMPARE(w.context().CurrentFileName, current);
         QCOMPARE(w.statusText(StatusPanels::File), current);
         QCOMPARE(f.table().fileName(), f.dbFolder() + tablePath);
-        QCOMPARE(diskListing(f.dbFolder()), diskAfter);
+        QCOMPARE(TestEnv::listing(f.dbFolder()), diskAfter);
         // Whatever the disk now holds, the tree shows it where it is (except
         // what was made behind the tree's back).
         const QStringList nodes = treeDump(w.TreeView1);
@@ -447,7 +425,7 @@ private slots:
         QTest::keyClicks(editor, QStringLiteral("EM_neu.cds"));
         QTest::keyClick(editor, Qt::Key_Return);
         QTRY_COMPARE(em->text(0), QStringLiteral("EM_neu.cds"));
-        QCOMPARE(diskListing(f.dbFolder()),
+        QCOMPARE(TestEnv::listing(f.dbFolder()),
             (QStringList { "2007/", "2007/AB.cds=ab", "2007/EM_neu.cds=em" }));
         QCOMPARE(w.context().CurrentFileName, QStringLiteral("EM_neu.cds"));
         // Still the current file, with its extra actions.
@@ -479,7 +457,7 @@ private slots:
         QTRY_VERIFY(!openEditor(tree));
         QTest::qWait(20);
         QCOMPARE(em->text(0), QStringLiteral("EM_neu.cds"));
-        QCOMPARE(diskListing(f.dbFolder()),
+        QCOMPARE(TestEnv::listing(f.dbFolder()),
             (QStringList { "2007/", "2007/AB.cds=ab", "2007/EM_neu.cds=em" }));
     }
 
@@ -603,7 +581,7 @@ private slots:
         AddBookNode(node(f, QStringLiteral("DB/2007/A.cds")), QStringLiteral("Krabat"), 52007);
         f.table().setFileName(f.dbFolder() + QStringLiteral("2007/Sub/S.cds"));
         const QStringList treeBefore = treeDump(tree);
-        const QStringList diskBefore = diskListing(f.dbFolder());
+        const QStringList diskBefore = TestEnv::listing(f.dbFolder());
 
         QTreeWidgetItem *draggedNode = node(f, dragged);
         QTreeWidgetItem *targetNode = target.isEmpty() ? nullptr : node(f, target);
@@ -624,11 +602,11 @@ private slots:
         QCOMPARE(dialogLines(f.desktop), QStringList {});
         if (!allowed) {
             QCOMPARE(treeDump(tree), treeBefore);
-            QCOMPARE(diskListing(f.dbFolder()), diskBefore);
+            QCOMPARE(TestEnv::listing(f.dbFolder()), diskBefore);
             QCOMPARE(tree->currentItem(), draggedNode);
         } else {
             QCOMPARE(treeDump(tree), treeAfter);
-            QCOMPARE(diskListing(f.dbFolder()), diskAfter);
+            QCOMPARE(TestEnv::listing(f.dbFolder()), diskAfter);
             QCOMPARE(targetNode->child(0), draggedNode);
             QVERIFY(targetNode->isExpanded());
             QCOMPARE(tree->currentItem(), targetNode);
@@ -671,7 +649,7 @@ private slots:
         f.desktop.answer(answer, QStringLiteral("Verschieben..."));
         f.window().treeEditing()->TreeView1DragDrop(tree, node(f, QStringLiteral("DB/2008/")));
         QCOMPARE(treeDump(tree), treeAfter);
-        QCOMPARE(diskListing(f.dbFolder()), diskAfter);
+        QCOMPARE(TestEnv::listing(f.dbFolder()), diskAfter);
         QStringList expectedTrash;
         for (const QString &t : trashed)
             expectedTrash.append(f.dbFolder() + t);
@@ -708,7 +686,8 @@ private slots:
         QApplication::sendEvent(tree->viewport(), &dropped);
         QVERIFY(!dropped.isAccepted());
         QCOMPARE(treeDump(tree), before);
-        QCOMPARE(diskListing(f.dbFolder()), (QStringList { "2007/", "2007/A.cds=a", "2008/" }));
+        QCOMPARE(
+            TestEnv::listing(f.dbFolder()), (QStringList { "2007/", "2007/A.cds=a", "2008/" }));
     }
 
     // --- delete --------------------------------------------------------------
@@ -764,7 +743,7 @@ private slots:
         QVERIFY(f.start());
         QTreeWidget *tree = f.window().TreeView1;
         const QStringList treeBefore = treeDump(tree);
-        const QStringList diskBefore = diskListing(f.dbFolder());
+        const QStringList diskBefore = TestEnv::listing(f.dbFolder());
         select(f, node(f, path));
         for (int a : answers)
             f.desktop.answer(a);
@@ -778,7 +757,7 @@ private slots:
         QCOMPARE(f.desktop.trashed, expectedTrash);
         if (trashed.isEmpty()) {
             QCOMPARE(treeDump(tree), treeBefore);
-            QCOMPARE(diskListing(f.dbFolder()), diskBefore);
+            QCOMPARE(TestEnv::listing(f.dbFolder()), diskBefore);
         } else {
             QVERIFY(!node(f, path));
             QVERIFY(!QFileInfo::exists(f.dbFolder() + trashed.first()));
@@ -821,7 +800,7 @@ private slots:
         QCOMPARE(f.desktop.lastDialog().message, QStringLiteral("Löschen fehlgeschlagen"));
         QCOMPARE(f.desktop.lastDialog().kind, int(Msg::mtInformation));
         QCOMPARE(treeDump(f.window().TreeView1), (QStringList { "DB/", "DB/B.cds" }));
-        QCOMPARE(diskListing(f.dbFolder()), (QStringList { "A.cds=a", "B.cds=b" }));
+        QCOMPARE(TestEnv::listing(f.dbFolder()), (QStringList { "A.cds=a", "B.cds=b" }));
     }
 
     void deletionClearsTheCurrentFileOnlyWithAnEmptyTable_data()

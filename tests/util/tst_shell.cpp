@@ -12,29 +12,6 @@
 
 namespace {
 
-// Every entry below folder as "relative path" (folders end with "/") or
-// "relative path=content" for files, sorted.
-QStringList listing(const QString &folder)
-{
-    QStringList out;
-    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-        QDirIterator::Subdirectories);
-    const QDir base(folder);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString rel = base.relativeFilePath(path);
-        if (it.fileInfo().isDir()) {
-            out.append(rel + u'/');
-        } else {
-            QFile f(path);
-            f.open(QIODevice::ReadOnly);
-            out.append(rel + u'=' + QString::fromUtf8(f.readAll()));
-        }
-    }
-    out.sort();
-    return out;
-}
-
 // Builds files from "path=content" and folders from "path/" below folder.
 void build(const QString &folder, const QStringList &entries)
 {
@@ -94,7 +71,7 @@ private slots:
         for (const QString &a : asked)
             expectedAsked.append(top + a);
         QCOMPARE(desktop.trashed, expectedAsked);
-        QCOMPARE(listing(top), after);
+        QCOMPARE(TestEnv::listing(top), after);
         QVERIFY(desktop.dialogs().isEmpty());
     }
 
@@ -106,11 +83,11 @@ private slots:
         DesktopServices desktop;
         QVERIFY(DeleteToRecycleBin(desktop, top + QStringLiteral("XY_2010_05_07.cds")));
         QVERIFY(DeleteToRecycleBin(desktop, top + QStringLiteral("Alt/")));
-        QCOMPARE(listing(top), QStringList {});
+        QCOMPARE(TestEnv::listing(top), QStringList {});
 
         // The trash of the user's data folder, as the file managers read it.
         const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash/");
-        QCOMPARE(listing(trash + QStringLiteral("files")),
+        QCOMPARE(TestEnv::listing(trash + QStringLiteral("files")),
             (QStringList { "Alt/", "Alt/Tief/", "Alt/Tief/b.cds=b", "Alt/a.cds=a",
                 "XY_2010_05_07.cds=bericht" }));
         for (const char *name : { "XY_2010_05_07.cds", "Alt" }) {
@@ -200,7 +177,7 @@ private slots:
         if (answer >= 0)
             desktop.answer(answer, QStringLiteral("Verschieben..."));
         QCOMPARE(ShellMove(desktop, top + source, top + destination), expected);
-        QCOMPARE(listing(top), after);
+        QCOMPARE(TestEnv::listing(top), after);
         QStringList expectedTrash;
         for (const QString &t : trashed)
             expectedTrash.append(top + t);
@@ -243,7 +220,7 @@ private slots:
         const QString top = env.path(QStringLiteral("t/"));
         build(top, { "Alt/a.cds=a", "Andere/b.cds=b", "datei.cds=d" });
         QCOMPARE(ShellRenameFolder(top + from, top + to), expected);
-        QCOMPARE(listing(top), after);
+        QCOMPARE(TestEnv::listing(top), after);
     }
 
     void copyFileIntoFindsAFreeName()
@@ -270,12 +247,12 @@ private slots:
         const QStringList copies { "F/", "F/XY_2010_05_07 - Kopie (2).cds=original",
             "F/XY_2010_05_07 - Kopie (3).cds=original", "F/XY_2010_05_07 - Kopie.cds=bearbeitet",
             "F/XY_2010_05_07.cds=original", "G/", "G/XY_2010_05_07.cds=original" };
-        QCOMPARE(listing(top), copies);
+        QCOMPARE(TestEnv::listing(top), copies);
 
         QVERIFY(!CopyFileInto(file, top + QStringLiteral("H/")));
         QVERIFY(!CopyFileInto(top + QStringLiteral("F/fehlt.cds"), top + QStringLiteral("G/")));
         QVERIFY(!CopyFileInto(top + QStringLiteral("F"), top + QStringLiteral("G/")));
-        QCOMPARE(listing(top), copies);
+        QCOMPARE(TestEnv::listing(top), copies);
     }
 };
 
