@@ -11,6 +11,7 @@
 #include "app/UState.h"
 #include "app/WorkingFolders.h"
 #include "documents/IDocumentWriter.h"
+#include "settings_pages/PersonData.h"
 #include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
 #include "util/VexUtils.h"
@@ -31,14 +32,6 @@ constexpr int kPanelFile = 5;
 constexpr int kPanelBooks = 7;
 
 const QString kSave = QStringLiteral("Speichern...");
-
-bool personDataGiven(const IniFile &settings)
-{
-    const QString reviewer = QStringLiteral("Reviewer");
-    return settings.readString(reviewer, QStringLiteral("Firstname"), QStringLiteral("X"))
-        + settings.readString(reviewer, QStringLiteral("Name"), QStringLiteral("Y"))
-        != QLatin1String("XY");
-}
 
 } // namespace
 
@@ -73,7 +66,7 @@ void ReviewFileActions::showFileError(const QString &caption, const QString &mes
 
 bool ReviewFileActions::PersonDataGate()
 {
-    if (personDataGiven(*m_ctx.settings))
+    if (IsPersonDataGiven(*m_ctx.settings))
         return false;
     const int answer = m_ctx.desktop->ShowMessageDialog(QStringLiteral("Personendaten prüfen..."),
         QStringLiteral("Geben Sie zuerst Ihre Personendaten ein."), Msg::mtInformation, Msg::mbOK,
