@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StatusPanel.h"
+
 #include <QStatusBar>
 
 class QLabel;
@@ -12,16 +14,17 @@ class StatusPanels : public QStatusBar
     Q_OBJECT
 
 public:
+    // The panel indexes, as the core code names them too.
     enum Panel {
-        HintLabel = 0,
-        Hint = 1,
-        LoadedLabel = 2,
-        LoadedFiles = 3,
-        FileLabel = 4,
-        File = 5,
-        BooksLabel = 6,
-        Books = 7,
-        Count = 8
+        HintLabel = StatusPanel::HintLabel,
+        Hint = StatusPanel::Hint,
+        LoadedLabel = StatusPanel::LoadedLabel,
+        LoadedFiles = StatusPanel::LoadedFiles,
+        FileLabel = StatusPanel::FileLabel,
+        File = StatusPanel::File,
+        BooksLabel = StatusPanel::BooksLabel,
+        Books = StatusPanel::Books,
+        Count = StatusPanel::Count
     };
 
     explicit StatusPanels(QWidget *parent = nullptr);

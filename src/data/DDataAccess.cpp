@@ -4,16 +4,12 @@
 #include "ISBN.h"
 #include "ReviewSchema.h"
 #include "app/IDesktop.h"
+#include "app/StatusPanel.h"
 #include "util/VexUtils.h"
 
 #include <QLocale>
 
 namespace {
-
-// Status-bar panels the review table keeps current.
-constexpr int kPanelLoadedFiles = 3;
-constexpr int kPanelFile = 5;
-constexpr int kPanelBooks = 7;
 
 const QString kConsistency = QStringLiteral("Konsistenzprüfung...");
 
@@ -111,9 +107,9 @@ void TDataAccess::refreshStatusFields()
     // waits as well; the loading writes its fields when it is done.
     if (!m_host || DSetReview->controlsDisabled())
         return;
-    m_host->StatusMsg(kPanelLoadedFiles, QString::number(m_host->CountLoadedFiles()));
-    m_host->StatusMsg(kPanelFile, m_host->CurrentFileName());
-    m_host->StatusMsg(kPanelBooks, QString::number(DSetReview->recordCount()));
+    m_host->StatusMsg(StatusPanel::LoadedFiles, QString::number(m_host->CountLoadedFiles()));
+    m_host->StatusMsg(StatusPanel::File, m_host->CurrentFileName());
+    m_host->StatusMsg(StatusPanel::Books, QString::number(DSetReview->recordCount()));
 }
 
 void TDataAccess::SetBookNumberFormat(int year)

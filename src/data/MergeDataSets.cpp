@@ -5,14 +5,13 @@
 #include "ReviewSchema.h"
 #include "app/IDesktop.h"
 #include "app/MainContext.h"
+#include "app/StatusPanel.h"
 #include "tree/TreeProcedures.h"
 #include "util/VexUtils.h"
 
 #include <QTreeWidget>
 
 namespace {
-
-constexpr int kPanelHint = 1;
 
 QString duplicatesMessage(const QStringList &duplicates)
 {
@@ -66,7 +65,7 @@ bool MergeDataSets(
         const std::optional<double> number = ParseNumber(text);
         if (!number || !text.contains(u'.')) {
             ctx.window->StatusMsg(
-                kPanelHint, QStringLiteral("Ungültige Buchnummer: <%1>").arg(text));
+                StatusPanel::Hint, QStringLiteral("Ungültige Buchnummer: <%1>").arg(text));
             source.next();
             continue;
         }

@@ -8,6 +8,7 @@
 #include "app/IDesktop.h"
 #include "app/IniFile.h"
 #include "app/MainContext.h"
+#include "app/StatusPanel.h"
 #include "app/UState.h"
 #include "app/WorkingFolders.h"
 #include "documents/IDocumentWriter.h"
@@ -25,11 +26,6 @@
 using namespace VexConst;
 
 namespace {
-
-// Status-bar panels.
-constexpr int kPanelLoaded = 3;
-constexpr int kPanelFile = 5;
-constexpr int kPanelBooks = 7;
 
 const QString kSave = QStringLiteral("Speichern...");
 
@@ -124,7 +120,7 @@ void ReviewFileActions::ActionNewExecute()
             if (QTreeWidgetItem *node = FindNodeByPath(m_ctx.tree, relativePath(full)))
                 m_ctx.tree->setCurrentItem(node);
             m_ctx.CurrentFileName = name;
-            m_ctx.window->StatusMsg(kPanelFile, name);
+            m_ctx.window->StatusMsg(StatusPanel::File, name);
         }
         return;
     }
@@ -133,7 +129,7 @@ void ReviewFileActions::ActionNewExecute()
     QTreeWidgetItem *node = AddReviewFileNode(folder, name);
     m_ctx.tree->setCurrentItem(node);
     m_ctx.CurrentFileName = name;
-    m_ctx.window->StatusMsg(kPanelFile, name);
+    m_ctx.window->StatusMsg(StatusPanel::File, name);
 }
 
 // --- Load -------------------------------------------------------------------------
@@ -167,8 +163,8 @@ void ReviewFileActions::ActionLoadExecute()
     m_ctx.window->SetEditingPanelEnabled(true);
     m_ctx.window->SetActivePage(0);
     m_ctx.window->FocusBookNumber();
-    m_ctx.window->StatusMsg(kPanelFile, m_ctx.CurrentFileName);
-    m_ctx.window->StatusMsg(kPanelLoaded, QString::number(loaded));
+    m_ctx.window->StatusMsg(StatusPanel::File, m_ctx.CurrentFileName);
+    m_ctx.window->StatusMsg(StatusPanel::LoadedFiles, QString::number(loaded));
 }
 
 void ReviewFileActions::LoadReviewFileNode(QTreeWidgetItem *node, bool &flag)
@@ -205,12 +201,12 @@ void ReviewFileActions::LoadReviewFileNode(QTreeWidgetItem *node, bool &flag)
     const int after = CountLoadedFiles(m_ctx.tree);
     if (after > before)
         m_ctx.CurrentFileName = node->text(0);
-    m_ctx.window->StatusMsg(kPanelLoaded, QString::number(after));
-    m_ctx.window->StatusMsg(kPanelFile,
+    m_ctx.window->StatusMsg(StatusPanel::LoadedFiles, QString::number(after));
+    m_ctx.window->StatusMsg(StatusPanel::File,
         after == 0       ? QString()
             : after == 1 ? QFileInfo(full).fileName()
                          : QStringLiteral("mehrere"));
-    m_ctx.window->StatusMsg(kPanelBooks, QString::number(review.recordCount()));
+    m_ctx.window->StatusMsg(StatusPanel::Books, QString::number(review.recordCount()));
     const QVariant year = review.value(fYearPublished);
     m_ctx.data->SetBookNumberFormat(year.isValid() ? year.toInt() : 0);
     flag = true;
@@ -315,7 +311,7 @@ void ReviewFileActions::ActionSaveExecute()
         showFileError(QStringLiteral("Besprechungsbericht speichern..."), error);
         return;
     }
-    m_ctx.window->StatusMsg(kPanelBooks, QString::number(table.recordCount()));
+    m_ctx.window->StatusMsg(StatusPanel::Books, QString::number(table.recordCount()));
 
     m_tree.TreeViewPopulateAndFocus(full);
     QTreeWidgetItem *saved = m_ctx.tree->currentItem();
@@ -335,7 +331,7 @@ void ReviewFileActions::ActionSaveExecute()
         }
         delete saved;
         m_ctx.CurrentFileName.clear();
-        m_ctx.window->StatusMsg(kPanelFile, m_ctx.CurrentFileName);
+        m_ctx.window->StatusMsg(StatusPanel::File, m_ctx.CurrentFileName);
     }
 
     m_ctx.data->UnsavedChanges = false;
@@ -393,9 +389,10 @@ void ReviewFileActions::ActionRemoveExecute()
     m_tree.TreeViewPopulate();
     m_ctx.tree->setFocus();
     SetState(StateInitial());
-    m_ctx.window->StatusMsg(kPanelLoaded, QString::number(CountLoadedFiles(m_ctx.tree)));
-    m_ctx.window->StatusMsg(kPanelFile, QString());
-    m_ctx.window->StatusMsg(kPanelBooks, QString::number(table.recordCount()));
+    m_ctx.window->StatusMsg(
+        StatusPanel::LoadedFiles, QString::number(CountLoadedFiles(m_ctx.tree)));
+    m_ctx.window->StatusMsg(StatusPanel::File, QString());
+    m_ctx.window->StatusMsg(StatusPanel::Books, QString::number(table.recordCount()));
 }
 
 // --- Import -----------------------------------------------------------------------

@@ -51,7 +51,6 @@ void TreeNavigation::TreeViewPopulate()
     TVexWalk walk(tree, m_ctx.folders->rootFolder);
     walk.Walk(m_ctx.folders->dbFolder, true);
 
-    root->setExpanded(true);
     tree->expandAll();
     SortTree(tree);
     tree->setUpdatesEnabled(true);

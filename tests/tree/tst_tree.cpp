@@ -43,6 +43,16 @@ void addBooks(
     f.window().treeNavigation()->TreeViewPopulateFileNode(fileNode);
 }
 
+// A started window with one file "A.cds" showing the books Krabat and Momo.
+QTreeWidgetItem *startWithTwoBooks(WindowFixture &f)
+{
+    if (!f.writeDbFile(QStringLiteral("A.cds")) || !f.start())
+        return nullptr;
+    QTreeWidgetItem *file = FindNodeByPath(f.window().TreeView1, QStringLiteral("DB/A.cds"));
+    addBooks(f, file, { { 5.7, QStringLiteral("Krabat") }, { 6.7, QStringLiteral("Momo") } });
+    return file;
+}
+
 int bits(std::initializer_list<int> list)
 {
     int set = 0;
@@ -199,11 +209,9 @@ private slots:
     void iconClickTogglesLabelClickDoesNot()
     {
         WindowFixture f;
-        QVERIFY(f.writeDbFile(QStringLiteral("A.cds")));
-        QVERIFY(f.start());
+        QTreeWidgetItem *file = startWithTwoBooks(f);
+        QVERIFY(file);
         TMainform &w = f.window();
-        QTreeWidgetItem *file = FindNodeByPath(w.TreeView1, QStringLiteral("DB/A.cds"));
-        addBooks(f, file, { { 5.7, QStringLiteral("Krabat") }, { 6.7, QStringLiteral("Momo") } });
         file->setExpanded(true);
         w.resize(900, 600);
         QTreeWidgetItem *momo = file->child(1);
@@ -234,11 +242,9 @@ private slots:
     void clickingABookScrollsTheWebPageToIt()
     {
         WindowFixture f;
-        QVERIFY(f.writeDbFile(QStringLiteral("A.cds")));
-        QVERIFY(f.start());
+        QTreeWidgetItem *file = startWithTwoBooks(f);
+        QVERIFY(file);
         TMainform &w = f.window();
-        QTreeWidgetItem *file = FindNodeByPath(w.TreeView1, QStringLiteral("DB/A.cds"));
-        addBooks(f, file, { { 5.7, QStringLiteral("Krabat") }, { 6.7, QStringLiteral("Momo") } });
         QString html;
         for (int i = 0; i < 200; ++i)
             html += QStringLiteral("<p>Absatz %1</p>").arg(i);
