@@ -132,6 +132,15 @@ long peakKilobytes()
     return usage.ru_maxrss;
 }
 
+// Fresh memory costs a page fault per page; on some machines that is a
+// large part of a load.
+long pageFaults()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
+
 struct LoadResult
 {
     double loadMs = 0;
@@ -140,6 +149,9 @@ struct LoadResult
     long peakKb = 0;
     double saveMs = 0;
     int books = 0;
+    long loadFaults = 0;
+    long readFaults = 0;
+    long keptReadFaults = 0;
 };
 
 LoadResult loadArchive(const QString &programFolder, bool timeSave)
@@ -160,9 +172,11 @@ LoadResult loadArchive(const QString &programFolder, bool timeSave)
 
     LoadResult r;
     QElapsedTimer timer;
+    long faults = pageFaults();
     timer.start();
     w.reviewFiles()->ActionLoadExecute();
     r.loadMs = double(timer.nsecsElapsed()) / 1e6;
+    r.loadFaults = pageFaults() - faults;
     r.books = program->dataAccess->DSetReview->recordCount();
 
     const QString db = w.folders().dbFolder;
@@ -178,6 +192,7 @@ LoadResult loadArchive(const QString &programFolder, bool timeSave)
     r.peakKb = peakKilobytes();
 
     // The same files through the packet reader alone.
+    faults = pageFaults();
     timer.restart();
     int rows = 0;
     for (const QString &name : files) {
@@ -186,10 +201,12 @@ LoadResult loadArchive(const QString &programFolder, bool timeSave)
         rows += int(packet.rows.size());
     }
     r.readMs = double(timer.nsecsElapsed()) / 1e6;
+    r.readFaults = pageFaults() - faults;
     // The same again, keeping what was read as loading must: the memory it
     // fills is a large part of the cost, and the plain read above reuses
     // the same few megabytes for every file.
     {
+        faults = pageFaults();
         timer.restart();
         QList<PacketData> kept;
         for (const QString &name : files) {
@@ -198,6 +215,7 @@ LoadResult loadArchive(const QString &programFolder, bool timeSave)
             kept.append(std::move(packet));
         }
         r.keptReadMs = double(timer.nsecsElapsed()) / 1e6;
+        r.keptReadFaults = pageFaults() - faults;
     }
     if (rows != r.books)
         std::fprintf(stderr, "books read %d, loaded %d\n", rows, r.books);
@@ -226,6 +244,9 @@ int main(int argc, char *argv[])
     std::printf("load_1000_files %.1f ms (%d books)\n", l.loadMs, l.books);
     std::printf("read_1000_files_packet_reader %.1f ms\n", l.readMs);
     std::printf("read_1000_files_packet_reader_kept %.1f ms\n", l.keptReadMs);
+    std::printf("page_faults_load_1000_files %ld\n", l.loadFaults);
+    std::printf("page_faults_read_1000_files %ld\n", l.readFaults);
+    std::printf("page_faults_read_1000_files_kept %ld\n", l.keptReadFaults);
     std::printf("save_40000_records %.1f ms\n", l.saveMs);
     std::printf("peak_memory_after_load_and_save %.1f MB\n", l.peakKb / 1024.0);
     std::printf("load_scaling_ratio %.2f\n", l.loadMs / s.loadMs);

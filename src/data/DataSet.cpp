@@ -13,6 +13,7 @@
 #include <limits>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -245,6 +246,8 @@ std::optional<QVariant> convertForField(const FieldDef &f, const QVariant &v, bo
         return QVariant();
 
     if (isTextKind(f.kind)) {
+        if (isString(v) && (!cut || f.entryLength <= 0 || stringRef(v).size() <= f.entryLength))
+            return v; // text that fits: nothing to convert
         QString s;
         if (v.metaType().id() == QMetaType::Double || v.metaType().id() == QMetaType::Float)
             s = NumberText(v.toDouble());
@@ -315,6 +318,30 @@ std::optional<QVariant> convertForField(const FieldDef &f, const QVariant &v, bo
     }
     default:
         return v; // kinds this store does not interpret are kept as given
+    }
+}
+
+// Whether convertForField() would give the value back as it is, so that a
+// whole row can be taken over without converting value by value.
+bool isStoredForm(const FieldDef &f, const QVariant &v)
+{
+    if (!v.isValid())
+        return true;
+    const int type = v.metaType().id();
+    const bool emptyText = type == QMetaType::QString && stringRef(v).isEmpty();
+    if (isTextKind(f.kind)) {
+        return type == QMetaType::QString && !emptyText
+            && (f.entryLength <= 0 || stringRef(v).size() <= f.entryLength);
+    }
+    switch (f.kind) {
+    case FieldKind::Integer:
+        return type == QMetaType::Int;
+    case FieldKind::Float:
+        return type == QMetaType::Double;
+    case FieldKind::Bcd:
+        return false;
+    default:
+        return !emptyText;
     }
 }
 
@@ -405,6 +432,61 @@ QString valueText(FieldKind kind, const QVariant &v)
     }
 }
 
+// A value prepared once for sorting many records: compares as
+// compareValues() compares the value itself, without finding out its type
+// again at every comparison.
+struct SortKey
+{
+    bool null = true;
+    bool hasWhole = false;
+    qint64 whole = 0;
+    double real = 0;
+    QString text;
+    const QVariant *raw = nullptr;
+};
+
+SortKey sortKeyOf(FieldKind kind, const QVariant &v)
+{
+    SortKey k;
+    k.raw = &v;
+    k.null = !v.isValid();
+    if (k.null)
+        return k;
+    if (isNumberKind(kind)) {
+        if (const auto w = wholeOf(v)) {
+            k.hasWhole = true;
+            k.whole = *w;
+        }
+        k.real = numberOf(v);
+    } else if (isTextKind(kind)) {
+        k.text = isString(v) ? stringRef(v) : v.toString();
+    }
+    return k;
+}
+
+int compareKeys(FieldKind kind, const SortKey &a, const SortKey &b)
+{
+    if (a.null || b.null)
+        return a.null == b.null ? 0 : (a.null ? -1 : 1);
+    if (isNumberKind(kind)) {
+        if (a.hasWhole && b.hasWhole)
+            return a.whole < b.whole ? -1 : (a.whole > b.whole ? 1 : 0);
+        const bool na = std::isnan(a.real);
+        const bool nb = std::isnan(b.real);
+        if (na || nb)
+            return na == nb ? 0 : (na ? 1 : -1);
+        return a.real < b.real ? -1 : (a.real > b.real ? 1 : 0);
+    }
+    if (isTextKind(kind)) {
+        // Equal texts are common in a sort field (many books by one
+        // author); comparing them exactly is much quicker than folding case.
+        if (a.text.size() == b.text.size() && a.text == b.text)
+            return 0;
+        return QString::compare(a.text, b.text, Qt::CaseInsensitive);
+    }
+    return compareValues(kind, *a.raw, *b.raw);
+}
+
 struct Node
 {
     DataSet::Bookmark id = 0;
@@ -479,11 +561,45 @@ struct DataSet::Private
     {
         for (qsizetype i = 0; i < sortFields.size(); ++i) {
             const int f = sortFields[i];
-            const int c = compareValues(sortKinds[i], a->values[f], b->values[f]);
+            const int c = compareValues(sortKinds[i], a->values.at(f), b->values.at(f));
             if (c != 0)
                 return c < 0;
         }
         return a->rank < b->rank;
+    }
+
+    // Sorts many records with their sort values prepared once.
+    void sortNodes(std::vector<Node *> &list) const
+    {
+        const auto lessFn = [this](const Node *a, const Node *b) { return less(a, b); };
+        const qsizetype width = sortFields.size();
+        if (list.size() < 64 || width == 0) {
+            std::sort(list.begin(), list.end(), lessFn);
+            return;
+        }
+        std::vector<SortKey> keys;
+        keys.reserve(list.size() * size_t(width));
+        for (const Node *n : list)
+            for (qsizetype i = 0; i < width; ++i)
+                keys.push_back(sortKeyOf(sortKinds[i], n->values.at(sortFields[i])));
+        std::vector<size_t> order(list.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = i;
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            const SortKey *ka = &keys[a * size_t(width)];
+            const SortKey *kb = &keys[b * size_t(width)];
+            for (qsizetype i = 0; i < width; ++i) {
+                const int c = compareKeys(sortKinds[i], ka[i], kb[i]);
+                if (c != 0)
+                    return c < 0;
+            }
+            return list[a]->rank < list[b]->rank;
+        });
+        std::vector<Node *> sorted;
+        sorted.reserve(list.size());
+        for (size_t i : order)
+            sorted.push_back(list[i]);
+        list.swap(sorted);
     }
 
     void ensureSorted()
@@ -492,7 +608,7 @@ struct DataSet::Private
         if (fullSortNeeded) {
             view.insert(view.end(), pending.begin(), pending.end());
             pending.clear();
-            std::sort(view.begin(), view.end(), lessFn);
+            sortNodes(view);
             fullSortNeeded = false;
             rowKnown = false;
             return;
@@ -503,7 +619,7 @@ struct DataSet::Private
             for (Node *n : pending)
                 view.insert(std::upper_bound(view.begin(), view.end(), n, lessFn), n);
         } else {
-            std::sort(pending.begin(), pending.end(), lessFn);
+            sortNodes(pending);
             std::vector<Node *> merged;
             merged.reserve(view.size() + pending.size());
             std::merge(view.begin(), view.end(), pending.begin(), pending.end(),
@@ -562,9 +678,28 @@ struct DataSet::Private
         return foldedNames.value(name.toCaseFolded(), -1);
     }
 
+    bool sameNames(const QList<FieldDef> &newFields) const
+    {
+        if (newFields.size() != fields.size())
+            return false;
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            if (newFields[i].name != fields[i].name)
+                return false;
+        }
+        return true;
+    }
+
     void takeFields(const QList<FieldDef> &newFields)
     {
+        // File after file comes with the same columns: the name lookup stays.
+        const bool namesKept = sameNames(newFields);
         fields = newFields;
+        if (namesKept) {
+            resolveSort();
+            for (Lookup &l : lookups)
+                l.map.clear();
+            return;
+        }
         exactNames.clear();
         foldedNames.clear();
         // Of equal names the first field wins.
@@ -602,7 +737,7 @@ struct DataSet::Private
     {
         for (Lookup &l : lookups)
             if (l.field >= 0)
-                l.map[makeKey(fields[l.field].kind, n->values[l.field])].append(n);
+                l.map[makeKey(fields[l.field].kind, n->values.at(l.field))].append(n);
     }
 
     void indexRemove(Node *n)
@@ -610,7 +745,7 @@ struct DataSet::Private
         for (Lookup &l : lookups) {
             if (l.field < 0)
                 continue;
-            const auto it = l.map.find(makeKey(fields[l.field].kind, n->values[l.field]));
+            const auto it = l.map.find(makeKey(fields[l.field].kind, n->values.at(l.field)));
             if (it == l.map.end())
                 continue;
             it->removeOne(n);
@@ -647,7 +782,7 @@ struct DataSet::Private
         }
         ensureSorted();
         for (Node *n : view)
-            if (makeKey(f.kind, n->values[field]) == key)
+            if (makeKey(f.kind, n->values.at(field)) == key)
                 return n;
         return nullptr;
     }
@@ -995,7 +1130,7 @@ bool DataSet::contains(const QString &fieldName, const QVariant &value) const
         return it != l->map.constEnd() && !it->isEmpty();
     }
     for (const auto &entry : d->nodes)
-        if (makeKey(def.kind, entry.second->values[f]) == key)
+        if (makeKey(def.kind, entry.second->values.at(f)) == key)
             return true;
     return false;
 }
@@ -1011,7 +1146,7 @@ void DataSet::addLookupIndex(const QString &fieldName)
     if (l.field >= 0) {
         const FieldKind kind = d->fields[l.field].kind;
         for (const auto &entry : d->nodes)
-            l.map[makeKey(kind, entry.second->values[l.field])].append(entry.second.get());
+            l.map[makeKey(kind, entry.second->values.at(l.field))].append(entry.second.get());
     }
     d->lookups.push_back(std::move(l));
 }
@@ -1087,6 +1222,34 @@ void DataSet::setValue(int field, const QVariant &value)
         return;
     }
     d->assign(field, *converted);
+}
+
+Record DataSet::currentValues() const
+{
+    if (isEditing())
+        return d->buffer;
+    if (isActive() && d->current)
+        return d->current->values;
+    return {};
+}
+
+bool DataSet::setStoredValues(const Record &values)
+{
+    if (!isEditing() || values.size() != d->fields.size())
+        return false;
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (!isStoredForm(d->fields[i], values.at(i)))
+            return false;
+    }
+    const Record before = std::exchange(d->buffer, values);
+    if (d->disabled == 0) {
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            const QVariant &was = before.at(i);
+            if (!(was.metaType() == values.at(i).metaType() && was == values.at(i)))
+                emit fieldChanged(int(i));
+        }
+    }
+    return true;
 }
 
 void DataSet::setValue(const QString &fieldName, const QVariant &value)
@@ -1179,7 +1342,7 @@ bool DataSet::post()
         bool moves = false;
         for (qsizetype i = 0; i < d->sortFields.size() && !moves; ++i) {
             const int f = d->sortFields[i];
-            moves = compareValues(d->sortKinds[i], n->values[f], d->buffer[f]) != 0;
+            moves = compareValues(d->sortKinds[i], n->values.at(f), d->buffer.at(f)) != 0;
         }
         if (moves) {
             const int row = d->rowOf(n);

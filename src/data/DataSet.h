@@ -121,6 +121,16 @@ public:
     // An invalid QVariant or an empty string makes the field null.
     void setValue(int field, const QVariant &value);
     void setValue(const QString &fieldName, const QVariant &value);
+    // All values of the current record (its edit buffer while editing or
+    // inserting); empty when there is none.
+    Record currentValues() const;
+    // Writes a whole row into the edit buffer, with the same outcome as
+    // setValue() field by field, when every value already has the form its
+    // field stores (text within its entry length, whole numbers as int,
+    // floats as double, null as an invalid QVariant). Otherwise, or when the
+    // row does not hold one value per field or nothing is being edited,
+    // writes nothing and returns false: the caller then goes field by field.
+    bool setStoredValues(const Record &values);
     // Assigns text and converts it to the field's kind, as a person's input
     // or a merged value is taken over. False (with a German message naming
     // the text) when the text does not convert; the field is then unchanged.

@@ -57,6 +57,11 @@ bool MergeDataSets(
     const int sourceTitle = source.fieldIndex(QStringLiteral("BookTitle"));
     const int targetPrice = target.fieldIndex(QStringLiteral("Price"));
     const int targetPages = target.fieldIndex(QStringLiteral("Pages"));
+    // Files written with the review record's own columns, as nearly all
+    // are, can hand over whole rows.
+    bool sameColumns = source.fieldCount() == target.fieldCount();
+    for (int i = 0; sameColumns && i < source.fieldCount(); ++i)
+        sameColumns = source.field(i).kind == target.field(i).kind;
     QList<QTreeWidgetItem *> newNodes;
     bool ok = true;
 
@@ -89,7 +94,15 @@ bool MergeDataSets(
 
         target.append(); // starting values first; the file's values follow
         bool converted = true;
-        for (int i = 0; i < source.fieldCount(); ++i) {
+        bool taken = false;
+        if (sameColumns) {
+            // A negative price goes through its text below, like a value of
+            // another kind; a row that needs any conversion does too.
+            const Record row = source.currentValues();
+            taken = (targetPrice < 0 || row.at(targetPrice).toDouble() >= 0)
+                && target.setStoredValues(row);
+        }
+        for (int i = 0; !taken && i < source.fieldCount(); ++i) {
             // A value of the field's own kind goes over as it is (a text is
             // still cut to the entry length); everything else passes through
             // its text, as older files need it.
@@ -131,6 +144,9 @@ bool MergeDataSets(
         auto *book = new QTreeWidgetItem;
         book->setText(0, sourceTitle >= 0 ? source.asText(sourceTitle) : QString());
         book->setData(0, TreeRoles::Data, EncodeBookKey(text));
+        // Pictures before the node is in the tree: every change of a node in
+        // the tree is reported to its views.
+        SetNodeImages(book, VexConst::imgBookIncluded, VexConst::imgBookIncluded);
         newNodes.append(book);
         source.next();
     }
@@ -139,8 +155,6 @@ bool MergeDataSets(
     if (QTreeWidget *tree = fileNode->treeWidget())
         DeferTreeLayout(tree);
     fileNode->addChildren(newNodes);
-    for (QTreeWidgetItem *book : newNodes)
-        SetNodeImages(book, VexConst::imgBookIncluded, VexConst::imgBookIncluded);
     expandAll(fileNode);
 
     if (ok && !duplicates.isEmpty()) {

@@ -142,6 +142,9 @@ void ReviewFileActions::ActionLoadExecute()
     if (!start)
         return;
     m_loadFailed = false;
+    // Counted once: walking the whole tree for every file grows with the
+    // square of the archive.
+    m_loadedFiles = CountLoadedFiles(m_ctx.tree);
     // Moving the table while books pour in would select node after node.
     m_tree.setFollowTable(false);
     DeferTreeLayout(m_ctx.tree);
@@ -152,6 +155,7 @@ void ReviewFileActions::ActionLoadExecute()
         start, [this](QTreeWidgetItem *node, bool &f) { LoadReviewFileNode(node, f); }, flag);
     m_ctx.data->DSetReview->enableControls();
     m_tree.setFollowTable(true);
+    m_loadedFiles = -1;
 
     const int loaded = CountLoadedFiles(m_ctx.tree);
     if (loaded > 1) {
@@ -171,7 +175,8 @@ void ReviewFileActions::LoadReviewFileNode(QTreeWidgetItem *node, bool &flag)
 {
     if (m_loadFailed || GetNodeKind(node) != nkReviewFile)
         return;
-    const int before = CountLoadedFiles(m_ctx.tree);
+    const int before = m_loadedFiles >= 0 ? m_loadedFiles : CountLoadedFiles(m_ctx.tree);
+    const bool wasLoaded = node->childCount() > 0;
     const QString full = m_ctx.folders->rootFolder + GetNodePath(node);
     const QString caption = QStringLiteral("Besprechungsbericht laden");
     if (!QFileInfo(full).isFile()) {
@@ -198,7 +203,10 @@ void ReviewFileActions::LoadReviewFileNode(QTreeWidgetItem *node, bool &flag)
         return;
     }
 
-    const int after = CountLoadedFiles(m_ctx.tree);
+    // Only this node can have changed from unloaded to loaded.
+    const int after = before + (!wasLoaded && node->childCount() > 0 ? 1 : 0);
+    if (m_loadedFiles >= 0)
+        m_loadedFiles = after;
     if (after > before)
         m_ctx.CurrentFileName = node->text(0);
     m_ctx.window->StatusMsg(StatusPanel::LoadedFiles, QString::number(after));

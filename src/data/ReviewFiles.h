@@ -45,4 +45,6 @@ private:
     MainContext &m_ctx;
     TreeNavigation &m_tree;
     bool m_loadFailed = false;
+    // Loaded files while a load runs; -1 outside of one.
+    int m_loadedFiles = -1;
 };

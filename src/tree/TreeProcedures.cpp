@@ -369,20 +369,24 @@ void sortBelow(QTreeWidgetItem *node, const QCollator &collator)
 {
     if (node->childCount() == 0)
         return;
-    QList<QTreeWidgetItem *> children = node->takeChildren();
-    // One collation key per node: the thousands of books below a combined
-    // file would otherwise be collated again at every comparison.
-    QList<QPair<QCollatorSortKey, QTreeWidgetItem *>> keyed;
+    // Out of the tree while they are sorted: the deeper levels then change
+    // without telling the views, which hear of it once.
+    const QList<QTreeWidgetItem *> children = node->takeChildren();
+    // The texts are taken once. Comparing them directly is cheaper than a
+    // collation key for each, as titles mostly differ early on.
+    QList<QPair<QString, QTreeWidgetItem *>> keyed;
     keyed.reserve(children.size());
     for (QTreeWidgetItem *c : children)
-        keyed.append({ collator.sortKey(c->text(0)), c });
+        keyed.append({ c->text(0), c });
     std::stable_sort(keyed.begin(), keyed.end(),
-        [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
-    for (qsizetype i = 0; i < keyed.size(); ++i)
-        children[i] = keyed[i].second;
-    for (QTreeWidgetItem *c : children)
-        sortBelow(c, collator);
-    node->addChildren(children);
+        [&collator](const auto &a, const auto &b) { return collator.compare(a.first, b.first) < 0; });
+    QList<QTreeWidgetItem *> sorted;
+    sorted.reserve(children.size());
+    for (const auto &k : keyed) {
+        sortBelow(k.second, collator);
+        sorted.append(k.second);
+    }
+    node->addChildren(sorted);
 }
 
 // Taking nodes out of the tree loses their expansion; it is put back after.

@@ -790,6 +790,84 @@ private slots:
 
     // A coordinator loads 1,000 files of 40 books: every book is tested for a
     // duplicate, appended, filled and posted under the review table's order.
+    // Many records are sorted with their sort values prepared once; the
+    // order must be the one that records posted one by one take.
+    void manySortedAsFew()
+    {
+        QRandomGenerator rng(11);
+        const QStringList authors = { QStringLiteral("Meier"), QStringLiteral("meier"),
+            QStringLiteral("MEIER"), QStringLiteral("Äbi"), QStringLiteral("abt"),
+            QStringLiteral("Zorn"), QStringLiteral("zorn"), QString() };
+        QList<QList<QVariant>> books;
+        for (int i = 0; i < 400; ++i) {
+            const QVariant age = rng.bounded(5) == 0 ? QVariant() : QVariant(int(rng.bounded(4)));
+            // Whole and fractional numbers, and null ones.
+            const int kind = int(rng.bounded(3));
+            const QVariant nbr = kind == 0 ? QVariant()
+                : kind == 1                ? QVariant(double(rng.bounded(20)))
+                                           : QVariant(rng.bounded(20) + 0.5);
+            books.append({ nbr, authors[int(rng.bounded(authors.size()))], age, i });
+        }
+        const QString order = QStringLiteral("Age;Author1Name;BookNbr");
+        auto titles = [](DataSet &ds) {
+            QStringList out;
+            for (int r = 0; r < ds.recordCount(); ++r)
+                out.append(ds.valueAt(r, Title).toString());
+            return out;
+        };
+        DataSet together;
+        DataSet oneByOne;
+        for (DataSet *ds : { &together, &oneByOne }) {
+            ds->setFields(bookFields());
+            ds->setIndexFieldNames(order);
+            ds->open();
+        }
+        for (const QList<QVariant> &b : std::as_const(books)) {
+            for (DataSet *ds : { &together, &oneByOne }) {
+                ds->append();
+                ds->setValue(Nbr, b[0]);
+                ds->setValue(Author, b[1]);
+                ds->setValue(Age, b[2]);
+                ds->setValue(Title, b[3].toString());
+                QVERIFY(ds->post());
+            }
+            oneByOne.recNo(); // sorts the one record in at once
+        }
+        QCOMPARE(titles(together), titles(oneByOne));
+    }
+
+    void storedValuesTakeAWholeRow()
+    {
+        DataSet ds;
+        fill(ds, {});
+        QSignalSpy changed(&ds, &DataSet::fieldChanged);
+        const Record row { 5.7, QStringLiteral("Titel"), QStringLiteral("Meier"), 9 };
+        QVERIFY(!ds.setStoredValues(row)); // nothing being edited
+        ds.append();
+        changed.clear();
+        QVERIFY(ds.setStoredValues(row));
+        QCOMPARE(ds.currentValues(), row);
+        QCOMPARE(changed.count(), 4);
+        changed.clear();
+        QVERIFY(ds.setStoredValues({ 5.7, QStringLiteral("Titel"), QStringLiteral("Zorn"), 9 }));
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.first().first().toInt(), int(Author));
+        // Values that setValue() would convert are left to it.
+        const QList<Record> refused = {
+            { 5.7, QStringLiteral("Sehr langer Titel"), QVariant(), QVariant() },
+            { QStringLiteral("5.7"), QVariant(), QVariant(), QVariant() },
+            { 5.7, QVariant(), QVariant(), qint64(9) },
+            { 5.7, QString(), QVariant(), QVariant() },
+            { 5.7, QVariant(), QVariant() },
+        };
+        for (const Record &r : refused) {
+            QVERIFY(!ds.setStoredValues(r));
+            QCOMPARE(ds.value(Author), QVariant(QStringLiteral("Zorn")));
+        }
+        QVERIFY(ds.post());
+        QCOMPARE(ds.currentValues().at(Author), QVariant(QStringLiteral("Zorn")));
+    }
+
     void coordinatorLoad()
     {
         QList<FieldDef> fields;

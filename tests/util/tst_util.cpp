@@ -1,7 +1,11 @@
 #include "util/Codec1252.h"
 #include "util/VexUtils.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+
+#include <cmath>
+#include <cstring>
 
 class TestUtil : public QObject
 {
@@ -67,6 +71,53 @@ private slots:
         QVERIFY(!ParseNumber(QStringLiteral("25,5")));
         QVERIFY(!ParseNumber(QStringLiteral("")));
         QVERIFY(!ParseNumber(QStringLiteral("inf")));
+    }
+
+    // Numbers with few decimals are written out directly; the text must be
+    // the one of fifteen significant digits.
+    void numberTextAsFifteenDigits()
+    {
+        QRandomGenerator rng(5);
+        QList<double> values = { 0.1 + 0.2, 1e-4, 1.5e-4, 99999999999999.9, 1e14, 123456789012345.0,
+            -0.0, 0.0, -12.5, 2.675, 1e300, 5e-324, 12345.07, 0.3 };
+        for (int i = 0; i < 20000; ++i) {
+            const double scale = std::pow(10.0, int(rng.bounded(7)));
+            values.append(double(qint64(rng.bounded(2000000000)) - 1000000000) / scale);
+            values.append((rng.generateDouble() - 0.5) * std::pow(10.0, int(rng.bounded(30)) - 10));
+        }
+        for (double v : values)
+            QCOMPARE(NumberText(v), QString::number(v, 'g', 15));
+    }
+
+    // Book numbers and other plain decimals take a short way; it must give
+    // exactly what the general conversion gives.
+    void plainDecimalsAsTheGeneralConversion()
+    {
+        QRandomGenerator rng(7);
+        QStringList texts = { QStringLiteral("0.1"), QStringLiteral("-0"), QStringLiteral("007.5"),
+            QStringLiteral("1."), QStringLiteral(".5"), QStringLiteral("-.5"),
+            QStringLiteral("123456789012345"), QStringLiteral("1234567890123456"),
+            QStringLiteral("0.000000000000001"), QStringLiteral("1e3"), QStringLiteral("1.2.3"),
+            QStringLiteral("-"), QStringLiteral("12345.07") };
+        for (int i = 0; i < 20000; ++i) {
+            const int digits = 1 + int(rng.bounded(16));
+            QString t;
+            for (int d = 0; d < digits; ++d)
+                t += QChar(u'0' + int(rng.bounded(10)));
+            t.insert(int(rng.bounded(digits)) + 1, u'.');
+            if (rng.bounded(4) == 0)
+                t.prepend(u'-');
+            texts.append(t);
+        }
+        for (const QString &t : texts) {
+            bool ok = false;
+            const double expected = t.toDouble(&ok);
+            const std::optional<double> got = ParseNumber(t);
+            QCOMPARE(got.has_value(), ok);
+            if (ok) {
+                QVERIFY2(std::memcmp(&*got, &expected, sizeof(double)) == 0, qPrintable(t));
+            }
+        }
     }
 };
 
