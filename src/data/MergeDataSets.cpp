@@ -144,8 +144,9 @@ bool MergeDataSets(
         auto *book = new QTreeWidgetItem;
         book->setText(0, sourceTitle >= 0 ? source.asText(sourceTitle) : QString());
         book->setData(0, TreeRoles::Data, EncodeBookKey(text));
-        // Pictures before the node is in the tree: every change of a node in
-        // the tree is reported to its views.
+        // Pictures before the node is in the tree: there every change of a
+        // node is reported to the views and looks for its row among all its
+        // siblings.
         SetNodeImages(book, VexConst::imgBookIncluded, VexConst::imgBookIncluded);
         newNodes.append(book);
         source.next();

@@ -83,12 +83,13 @@ void TreeNavigation::TreeViewPopulateFileNode(QTreeWidgetItem *node)
         const QVariant number = table.valueAt(row, numberField);
         book->setData(0, TreeRoles::Data,
             EncodeBookKey(number.isValid() ? NumberText(number.toDouble()) : QString()));
+        // Before the node is in the tree: there every change of a node looks
+        // for its row among all its siblings.
+        SetNodeImages(book, imgBookIncluded, imgBookIncluded);
         books.append(book);
     }
     DeferTreeLayout(m_ctx.tree);
     node->addChildren(books);
-    for (QTreeWidgetItem *book : books)
-        SetNodeImages(book, imgBookIncluded, imgBookIncluded);
     table.enableControls();
 }
 
