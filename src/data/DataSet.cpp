@@ -86,20 +86,50 @@ double numberOf(const QVariant &v)
     return ok ? d : std::numeric_limits<double>::quiet_NaN();
 }
 
-int compareNumbers(const QVariant &a, const QVariant &b)
+// A number as it is compared: whole numbers exactly, everything else by its
+// double value.
+struct NumberKey
 {
-    const auto wa = wholeOf(a);
-    const auto wb = wholeOf(b);
-    if (wa && wb)
-        return *wa < *wb ? -1 : (*wa > *wb ? 1 : 0);
-    const double da = numberOf(a);
-    const double db = numberOf(b);
+    bool hasWhole = false;
+    qint64 whole = 0;
+    double real = 0;
+};
+
+NumberKey numberKeyOf(const QVariant &v)
+{
+    NumberKey k;
+    if (const auto w = wholeOf(v)) {
+        k.hasWhole = true;
+        k.whole = *w;
+    }
+    k.real = numberOf(v);
+    return k;
+}
+
+int compareNumberKeys(const NumberKey &a, const NumberKey &b)
+{
+    if (a.hasWhole && b.hasWhole)
+        return a.whole < b.whole ? -1 : (a.whole > b.whole ? 1 : 0);
     // NaN sorts after every number so the order stays total.
-    const bool na = std::isnan(da);
-    const bool nb = std::isnan(db);
+    const bool na = std::isnan(a.real);
+    const bool nb = std::isnan(b.real);
     if (na || nb)
         return na == nb ? 0 : (na ? 1 : -1);
-    return da < db ? -1 : (da > db ? 1 : 0);
+    return a.real < b.real ? -1 : (a.real > b.real ? 1 : 0);
+}
+
+int compareNumbers(const QVariant &a, const QVariant &b)
+{
+    return compareNumberKeys(numberKeyOf(a), numberKeyOf(b));
+}
+
+int compareTexts(const QString &a, const QString &b)
+{
+    // Equal texts are common in a sort field (many books by one author);
+    // comparing them exactly is much quicker than folding case.
+    if (a.size() == b.size() && a == b)
+        return 0;
+    return QString::compare(a, b, Qt::CaseInsensitive);
 }
 
 int compareValues(FieldKind kind, const QVariant &a, const QVariant &b)
@@ -112,8 +142,8 @@ int compareValues(FieldKind kind, const QVariant &a, const QVariant &b)
         return compareNumbers(a, b);
     if (isTextKind(kind)) {
         if (isString(a) && isString(b))
-            return QString::compare(stringRef(a), stringRef(b), Qt::CaseInsensitive);
-        return QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive);
+            return compareTexts(stringRef(a), stringRef(b));
+        return compareTexts(a.toString(), b.toString());
     }
     switch (kind) {
     case FieldKind::Boolean:
@@ -438,9 +468,7 @@ QString valueText(FieldKind kind, const QVariant &v)
 struct SortKey
 {
     bool null = true;
-    bool hasWhole = false;
-    qint64 whole = 0;
-    double real = 0;
+    NumberKey number;
     QString text;
     const QVariant *raw = nullptr;
 };
@@ -452,15 +480,10 @@ SortKey sortKeyOf(FieldKind kind, const QVariant &v)
     k.null = !v.isValid();
     if (k.null)
         return k;
-    if (isNumberKind(kind)) {
-        if (const auto w = wholeOf(v)) {
-            k.hasWhole = true;
-            k.whole = *w;
-        }
-        k.real = numberOf(v);
-    } else if (isTextKind(kind)) {
+    if (isNumberKind(kind))
+        k.number = numberKeyOf(v);
+    else if (isTextKind(kind))
         k.text = isString(v) ? stringRef(v) : v.toString();
-    }
     return k;
 }
 
@@ -468,22 +491,10 @@ int compareKeys(FieldKind kind, const SortKey &a, const SortKey &b)
 {
     if (a.null || b.null)
         return a.null == b.null ? 0 : (a.null ? -1 : 1);
-    if (isNumberKind(kind)) {
-        if (a.hasWhole && b.hasWhole)
-            return a.whole < b.whole ? -1 : (a.whole > b.whole ? 1 : 0);
-        const bool na = std::isnan(a.real);
-        const bool nb = std::isnan(b.real);
-        if (na || nb)
-            return na == nb ? 0 : (na ? 1 : -1);
-        return a.real < b.real ? -1 : (a.real > b.real ? 1 : 0);
-    }
-    if (isTextKind(kind)) {
-        // Equal texts are common in a sort field (many books by one
-        // author); comparing them exactly is much quicker than folding case.
-        if (a.text.size() == b.text.size() && a.text == b.text)
-            return 0;
-        return QString::compare(a.text, b.text, Qt::CaseInsensitive);
-    }
+    if (isNumberKind(kind))
+        return compareNumberKeys(a.number, b.number);
+    if (isTextKind(kind))
+        return compareTexts(a.text, b.text);
     return compareValues(kind, *a.raw, *b.raw);
 }
 

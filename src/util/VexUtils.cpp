@@ -54,19 +54,24 @@ QString BookKeyToText(int key)
     return QStringLiteral("%1.%2").arg(key / 10000).arg(key % 10000 - 2000);
 }
 
+namespace {
+// Exact as doubles.
+constexpr double kPowersOfTen[] = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15 };
+} // namespace
+
 QString NumberText(double value)
 {
     // Most numbers here have a few decimals at most (book numbers, prices).
     // When the value is the nearest double to m / 10^k with m of up to 15
     // digits, fifteen significant digits give back exactly that decimal, so
     // it can be written out directly.
-    static constexpr double kPowers[] = { 1, 10, 100, 1000, 10000 };
     if (std::isfinite(value) && value != 0 && std::abs(value) < 1e14) {
         for (int k = 0; k < 5; ++k) {
-            const double scaled = std::round(value * kPowers[k]);
+            const double scaled = std::round(value * kPowersOfTen[k]);
             if (std::abs(scaled) >= 1e15)
                 break;
-            if (scaled / kPowers[k] != value)
+            if (scaled / kPowersOfTen[k] != value)
                 continue;
             qint64 m = qint64(scaled);
             const bool negative = m < 0;
@@ -98,8 +103,6 @@ namespace {
 // gives the correctly rounded value, the same as the general conversion.
 std::optional<double> plainDecimal(QStringView t)
 {
-    static constexpr double kPowers[] = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9,
-        1e10, 1e11, 1e12, 1e13, 1e14, 1e15 };
     qsizetype i = 0;
     const bool negative = !t.isEmpty() && t[0] == u'-';
     if (negative)
@@ -125,7 +128,7 @@ std::optional<double> plainDecimal(QStringView t)
         return std::nullopt;
     double v = double(mantissa);
     if (decimals > 0)
-        v /= kPowers[decimals];
+        v /= kPowersOfTen[decimals];
     return negative ? -v : v;
 }
 
