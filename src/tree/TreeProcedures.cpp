@@ -378,8 +378,9 @@ void sortBelow(QTreeWidgetItem *node, const QCollator &collator)
     keyed.reserve(children.size());
     for (QTreeWidgetItem *c : children)
         keyed.append({ c->text(0), c });
-    std::stable_sort(keyed.begin(), keyed.end(),
-        [&collator](const auto &a, const auto &b) { return collator.compare(a.first, b.first) < 0; });
+    std::stable_sort(keyed.begin(), keyed.end(), [&collator](const auto &a, const auto &b) {
+        return collator.compare(a.first, b.first) < 0;
+    });
     QList<QTreeWidgetItem *> sorted;
     sorted.reserve(children.size());
     for (const auto &k : keyed) {

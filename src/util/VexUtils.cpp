@@ -56,8 +56,8 @@ QString BookKeyToText(int key)
 
 namespace {
 // Exact as doubles.
-constexpr double kPowersOfTen[] = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
-    1e12, 1e13, 1e14, 1e15 };
+constexpr double kPowersOfTen[]
+    = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15 };
 } // namespace
 
 QString NumberText(double value)
