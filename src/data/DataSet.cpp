@@ -266,6 +266,17 @@ QVariant wholeValue(qint64 v)
     return QVariant(v);
 }
 
+// Text in a number field: blank text is null, any other must parse.
+template<typename Parse>
+std::optional<QVariant> numberFromText(const QString &text, Parse parse)
+{
+    if (text.trimmed().isEmpty())
+        return QVariant();
+    if (const auto n = parse(text))
+        return QVariant(*n);
+    return std::nullopt;
+}
+
 // Converts a value to what a field of the given kind stores; nullopt when it
 // does not convert. An invalid value and an empty string give null.
 std::optional<QVariant> convertForField(const FieldDef &f, const QVariant &v, bool cut)
@@ -292,14 +303,8 @@ std::optional<QVariant> convertForField(const FieldDef &f, const QVariant &v, bo
 
     switch (f.kind) {
     case FieldKind::Integer: {
-        if (isString(v)) {
-            const QString &s = stringRef(v);
-            if (s.trimmed().isEmpty())
-                return QVariant();
-            if (const auto i = ParseInteger(s))
-                return QVariant(*i);
-            return std::nullopt;
-        }
+        if (isString(v))
+            return numberFromText(stringRef(v), ParseInteger);
         if (const auto w = wholeOf(v))
             return wholeValue(*w);
         if (v.metaType().id() == QMetaType::ULongLong)
@@ -315,14 +320,8 @@ std::optional<QVariant> convertForField(const FieldDef &f, const QVariant &v, bo
         return std::nullopt;
     }
     case FieldKind::Float: {
-        if (isString(v)) {
-            const QString &s = stringRef(v);
-            if (s.trimmed().isEmpty())
-                return QVariant();
-            if (const auto d = ParseNumber(s))
-                return QVariant(*d);
-            return std::nullopt;
-        }
+        if (isString(v))
+            return numberFromText(stringRef(v), ParseNumber);
         if (isNumericType(v) || v.metaType().id() == QMetaType::Bool) {
             bool ok = false;
             const double d = v.toDouble(&ok);
