@@ -152,7 +152,7 @@ class MemoryBudget
 {
 public:
     explicit MemoryBudget(qint64 inputSize)
-        : m_left(64 * qMax<qint64>(inputSize, 0) + (qint64(48) << 20))
+        : m_left(56 * qMax<qint64>(inputSize, 0) + (qint64(48) << 20))
     { }
     // False once the charges exceed the budget.
     bool charge(qint64 bytes)
