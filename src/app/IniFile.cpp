@@ -104,6 +104,12 @@ void IniFile::load()
         m_errorString = file.errorString();
         return;
     }
+    readFromBytes(bytes);
+}
+
+void IniFile::readFromBytes(QByteArrayView bytes)
+{
+    m_sections.clear();
     const QString text = Codec1252::decode(bytes);
     const QStringView all(text);
 
@@ -262,7 +268,7 @@ void IniFile::eraseSection(const QString &section)
 
 void IniFile::clear() { m_sections.clear(); }
 
-bool IniFile::UpdateFile()
+QByteArray IniFile::toBytes() const
 {
     const QLatin1String lineEnd("\r\n");
     QString text;
@@ -272,7 +278,12 @@ bool IniFile::UpdateFile()
             text.append(line.text).append(lineEnd);
         text.append(lineEnd);
     }
-    const QByteArray bytes = Codec1252::encode(text);
+    return Codec1252::encode(text);
+}
+
+bool IniFile::UpdateFile()
+{
+    const QByteArray bytes = toBytes();
 
     QString why;
     if (!WriteFileSafely(m_fileName, bytes, &why)) {
