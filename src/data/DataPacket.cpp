@@ -521,10 +521,11 @@ bool loadFromFile(const QString &path, PacketData &out, QString *error)
     return invalid(why);
 }
 
-bool saveToFile(const QString &path, const PacketData &packet, QString *error)
+bool saveToFile(const QString &path, const PacketData &packet, QString *error, qsizetype limit)
 {
     QString why;
-    const QByteArray bytes = isXmlPath(path) ? writeXml(packet, &why) : writeBinary(packet, &why);
+    const QByteArray bytes
+        = isXmlPath(path) ? writeXml(packet, &why, limit) : writeBinary(packet, &why, limit);
     if (bytes.isEmpty()) {
         return fail(error,
             QStringLiteral("Der Besprechungsbericht %1 kann nicht geschrieben "

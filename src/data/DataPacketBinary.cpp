@@ -398,8 +398,9 @@ bool BinaryReader::readProperties(QList<PacketProperty> &props, const Where &whe
     if (!need(2, where))
         return false;
     const quint16 count = take<quint16>();
-    // Every property takes at least six bytes.
-    if (quint64(count) * 6 > remaining())
+    // Every property takes at least five bytes: its name length and its type
+    // word (an empty name and a type without bytes take no more).
+    if (quint64(count) * 5 > remaining())
         return failTruncated(where);
     props.reserve(count);
     for (int i = 0; i < count; ++i) {
@@ -1016,8 +1017,9 @@ QByteArray utf16le(QStringView text)
 class BinaryWriter
 {
 public:
-    explicit BinaryWriter(const PacketData &packet)
+    BinaryWriter(const PacketData &packet, qsizetype limit)
         : m_packet(packet)
+        , m_limit(limit)
     { }
     QByteArray write();
     const QString &error() const { return m_error; }
@@ -1038,6 +1040,7 @@ private:
     }
 
     const PacketData &m_packet;
+    qsizetype m_limit;
     QList<WriteColumn> m_cols;
     ByteSink m_sink;
     QString m_error;
@@ -1301,7 +1304,7 @@ QByteArray BinaryWriter::write()
                 expected += static_cast<const QString *>(v.constData())->size();
         }
     }
-    m_sink.reserveMore(expected);
+    m_sink = ByteSink(expected, m_limit);
 
     m_sink.putLE<quint32>(kMagic);
     m_sink.putLE<quint16>(structured ? 2 : 1);
@@ -1388,6 +1391,10 @@ QByteArray BinaryWriter::write()
                     return {};
             }
         }
+        if (m_sink.overLimit()) {
+            m_error = outputTooLarge(m_limit);
+            return {};
+        }
     }
     return m_sink.take();
 }
@@ -1422,9 +1429,9 @@ bool readBinaryDevice(QIODevice *device, PacketData &out, QString *error, bool *
 
 } // namespace Internal
 
-QByteArray writeBinary(const PacketData &packet, QString *error)
+QByteArray writeBinary(const PacketData &packet, QString *error, qsizetype limit)
 {
-    BinaryWriter writer(packet);
+    BinaryWriter writer(packet, limit);
     QByteArray bytes = writer.write();
     if (bytes.isEmpty())
         fail(error, writer.error());

@@ -24,8 +24,13 @@ namespace DataPacket::Internal {
 class ByteSink
 {
 public:
-    explicit ByteSink(qsizetype expected = 4096)
+    // With a limit (0: none) the sink grows to little more than the limit
+    // and overLimit() then tells the writer to stop.
+    explicit ByteSink(qsizetype expected = 4096, qsizetype limit = 0)
+        : m_limit(limit)
     {
+        if (m_limit > 0)
+            expected = qMin(expected, m_limit);
         m_buf.resize(qMax<qsizetype>(expected, 64));
         m_p = m_buf.data();
         m_end = m_p + m_buf.size();
@@ -68,6 +73,7 @@ public:
     }
 
     qsizetype size() const { return m_p - m_buf.constData(); }
+    bool overLimit() const { return m_limit > 0 && size() > m_limit; }
     // Overwrites bytes already written (sizes and counts known later).
     template<typename T>
     void patchLE(qsizetype offset, T value)
@@ -92,7 +98,10 @@ private:
     void grow(qsizetype n)
     {
         const qsizetype used = size();
-        m_buf.resize(qMax(m_buf.size() * 2, used + n + 64));
+        qsizetype bigger = qMax(m_buf.size() * 2, used + n + 64);
+        if (m_limit > 0)
+            bigger = qMin(bigger, qMax(m_limit, used + n) + 64);
+        m_buf.resize(bigger);
         m_p = m_buf.data() + used;
         m_end = m_buf.data() + m_buf.size();
     }
@@ -100,7 +109,13 @@ private:
     QByteArray m_buf;
     char *m_p = nullptr;
     char *m_end = nullptr;
+    qsizetype m_limit = 0;
 };
+
+inline QString outputTooLarge(qsizetype limit)
+{
+    return QStringLiteral("Das Datenpaket würde größer als %1 Bytes.").arg(limit);
+}
 
 // Review files repeat short texts column by column (currencies, bindings,
 // publishers, names, initials). One cache per packet hands out one shared

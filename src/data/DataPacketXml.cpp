@@ -1487,7 +1487,7 @@ bool readXmlDevice(QIODevice *device, PacketData &out, QString *error, bool *dev
 
 } // namespace Internal
 
-QByteArray writeXml(const PacketData &packet, QString *error)
+QByteArray writeXml(const PacketData &packet, QString *error, qsizetype limit)
 {
     const QList<FieldDef> &fields = packet.fields;
     auto refuseColumn = [&](const FieldDef &f, const QString &why) {
@@ -1527,7 +1527,7 @@ QByteArray writeXml(const PacketData &packet, QString *error)
         }
         expected += fields.size() * 16;
     }
-    ByteSink sink(expected);
+    ByteSink sink(expected, limit);
     // What the reader's guard counts: the attributes of each element squared.
     qint64 attributeWork = 1;
     char32_t bad = 0;
@@ -1623,6 +1623,10 @@ QByteArray writeXml(const PacketData &packet, QString *error)
         }
         attributeWork += count * count;
         sink.put("/>", 2);
+        if (sink.overLimit()) {
+            fail(error, outputTooLarge(limit));
+            return {};
+        }
     }
     sink.putLiteral("</ROWDATA></DATAPACKET>");
     if (attributeWork > attributeWorkAllowed(sink.size())) {

@@ -37,7 +37,8 @@ inline bool sameValue(const QVariant &a, const QVariant &b)
 inline void requireSame(const char *what, const PacketData &a, const PacketData &b)
 {
     if (a.fields.size() != b.fields.size())
-        fault(what, QStringLiteral("column count %1 / %2").arg(a.fields.size()).arg(b.fields.size()));
+        fault(
+            what, QStringLiteral("column count %1 / %2").arg(a.fields.size()).arg(b.fields.size()));
     for (qsizetype i = 0; i < a.fields.size(); ++i) {
         const FieldDef &x = a.fields[i], &y = b.fields[i];
         if (x.name != y.name || x.kind != y.kind || x.width != y.width

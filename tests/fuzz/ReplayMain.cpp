@@ -37,8 +37,8 @@ int main(int argc, char *argv[])
             return 1;
         }
         const QByteArray bytes = file.readAll();
-        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.constData()),
-            size_t(bytes.size()));
+        LLVMFuzzerTestOneInput(
+            reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
     }
     std::printf("%lld inputs replayed\n", static_cast<long long>(files.size()));
     return 0;

@@ -33,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (second.readSectionValues(section) != first.readSectionValues(section))
             fault("a section's lines differ after writing");
         for (const QString &key : first.readSectionKeys(section)) {
-            if (second.readString(section, key, QStringLiteral("\x01")) != first.readString(section, key, QStringLiteral("\x02")))
+            if (second.readString(section, key, QStringLiteral("\x01"))
+                != first.readString(section, key, QStringLiteral("\x02")))
                 fault("a value differs after writing");
             if (second.readInteger(section, key, -7) != first.readInteger(section, key, -7))
                 fault("a number differs after writing");
