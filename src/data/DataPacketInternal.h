@@ -167,7 +167,7 @@ class MemoryBudget
 {
 public:
     explicit MemoryBudget(qint64 inputSize)
-        : m_left(56 * qMax<qint64>(inputSize, 0) + (qint64(48) << 20))
+        : m_left(56 * qMax<qint64>(inputSize, 0) + (qint64(32) << 20))
     { }
     // False once the charges exceed the budget.
     bool charge(qint64 bytes)
