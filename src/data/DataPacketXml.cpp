@@ -2,8 +2,6 @@
 #include "DataPacketInternal.h"
 #include "DataPacketXmlInput.h"
 
-#include "util/Codec1252.h"
-
 #include <QDateTime>
 #include <QHash>
 #include <QIODevice>
@@ -962,8 +960,9 @@ bool XmlReader::read(QByteArrayView bytes, PacketData &out)
     QString refusal;
     if (!prepareXmlInput(bytes, &input, &refusal))
         return failWith(refusal);
-    // The converted copy, and what the XML reader keeps of it.
-    if (!spend(3 * input.size()))
+    // The converted copy, and what the XML reader keeps of it (charged for a
+    // file read in chunks too, so both ways refuse alike).
+    if (!spend(3 * bytes.size()))
         return false;
     m_xml.addData(input);
     return parse(out);
@@ -973,6 +972,8 @@ bool XmlReader::read(QIODevice *device, PacketData &out)
 {
     const qint64 size = device->size() - device->pos();
     m_budget = MemoryBudget(size);
+    if (!spend(3 * size))
+        return false;
     XmlInputDevice input(device, size);
     m_xml.setDevice(&input);
     const bool ok = parse(out);
