@@ -29,10 +29,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QStringList sections = first.sectionNames();
     if (second.sectionNames() != sections)
         fault("the sections differ after writing");
-    for (const QString &section : sections) {
+    // Every lookup scans its section, so only the first few are looked up:
+    // the comparison of the whole text above covers the rest.
+    for (const QString &section : sections.mid(0, 64)) {
         if (second.readSectionValues(section) != first.readSectionValues(section))
             fault("a section's lines differ after writing");
-        for (const QString &key : first.readSectionKeys(section)) {
+        for (const QString &key : first.readSectionKeys(section).mid(0, 64)) {
             if (second.readString(section, key, QStringLiteral("\x01"))
                 != first.readString(section, key, QStringLiteral("\x02")))
                 fault("a value differs after writing");

@@ -1,7 +1,9 @@
-// Packets from other people's machines: what the writers accept reads back
-// the same in both forms, and hostile packets are refused or read within
-// 64 bytes of memory per input byte (plus 64 MiB) and in linear time.
+// Files from other people's machines: what the packet writers accept reads
+// back the same in both forms, and hostile packets and settings files are
+// refused or read within 64 bytes of memory per input byte (plus 64 MiB) and
+// in linear time.
 
+#include "app/IniFile.h"
 #include "data/DataPacket.h"
 
 #include <QElapsedTimer>
@@ -241,7 +243,7 @@ ToolRun runTool(const QStringList &args)
 
 } // namespace
 
-class TestHostilePackets : public QObject
+class TestHostileFiles : public QObject
 {
     Q_OBJECT
 
@@ -464,6 +466,34 @@ private slots:
         QVERIFY2(ms <= 10000 + n / 100, qPrintable(QString::number(ms)));
     }
 
+    void settingsFileWithinTheBound_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("one-letter lines")
+            << QByteArray("[a]\n") + QByteArray("a\n").repeated(2000000);
+        QTest::newRow("empty sections") << QByteArray("[]\n").repeated(1500000);
+        QTest::newRow("one-letter keys")
+            << QByteArray("[a]\n") + QByteArray("a=\n").repeated(1500000);
+    }
+    void settingsFileWithinTheBound()
+    {
+        QFETCH(QByteArray, bytes);
+        IniFile settings { QString() };
+        QElapsedTimer timer;
+        HeapMeter::reset();
+        timer.start();
+        settings.readFromBytes(bytes);
+        const qint64 ms = timer.elapsed();
+        const qint64 peak = HeapMeter::peak();
+        const qint64 bound = 64 * bytes.size() + (qint64(64) << 20);
+        qInfo("%s: %lld bytes, read in %lld ms, heap peak %lld MB (bound %lld MB)",
+            QTest::currentDataTag(), qint64(bytes.size()), ms, peak >> 20, bound >> 20);
+        QVERIFY(!settings.sectionNames().isEmpty());
+        if (HeapMeter::available())
+            QVERIFY(peak <= bound);
+        QVERIFY(ms <= 10000 + bytes.size() / 100);
+    }
+
     // The companion tool keeps the bound as a whole process: it prints row
     // by row and refuses output far larger than its input.
     void toolWithinTheBound_data()
@@ -521,5 +551,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestHostilePackets)
-#include "tst_hostilepackets.moc"
+QTEST_GUILESS_MAIN(TestHostileFiles)
+#include "tst_hostilefiles.moc"
