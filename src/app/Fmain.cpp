@@ -19,6 +19,8 @@
 #include "data/ReviewPage.h"
 #include "data/ReviewSchema.h"
 #include "documents/IDocumentWriter.h"
+#include "exchange/ZipActions.h"
+#include "exchange/ZipArchive.h"
 #include "settings_pages/LetterMenus.h"
 #include "settings_pages/PersonDataPage.h"
 #include "settings_pages/WebSettingsPage.h"
@@ -125,6 +127,9 @@ TMainform::TMainform(
     m_ctx.documents = m_documents.get();
     m_reviewFiles = new ReviewFileActions(m_ctx, *m_treeNavigation, this);
     m_treeEditing = new TreeEditing(m_ctx, this);
+    m_zipForge1 = std::make_unique<ZipArchive>();
+    m_ctx.zip = m_zipForge1.get();
+    m_zipActions = new ZipActions(m_ctx, *m_treeNavigation, this);
     connectActions();
     connectTree();
     m_data.setHost(this);
@@ -266,6 +271,8 @@ void TMainform::connectActions()
         m_treeEditing, &TreeEditing::ActionNewFolderExecute);
     connect(m_actions->action(QStringLiteral("ActionDeletefromTree")), &QAction::triggered,
         m_treeEditing, &TreeEditing::ActionDeletefromTreeExecute);
+    connect(m_actions->reviewAction(baImportZip), &QAction::triggered, m_zipActions,
+        &ZipActions::ActionImportZipExecute);
 
     // The three switches keep their setting in step with their check mark.
     const struct

@@ -39,6 +39,8 @@ class TreeNavigation;
 class ReviewFileActions;
 class NoDocuments;
 class WebSettingsPage;
+class ZipActions;
+class ZipArchive;
 
 // The main window: builds the frame and wires actions and events to the
 // handlers of the subsystems.
@@ -85,6 +87,7 @@ public:
     TreeNavigation *treeNavigation() const { return m_treeNavigation; }
     ReviewFileActions *reviewFiles() const { return m_reviewFiles; }
     TreeEditing *treeEditing() const { return m_treeEditing; }
+    ZipActions *zipActions() const { return m_zipActions; }
     ActionList *actions() const { return m_actions; }
     BookDataPage *bookDataPage() const { return m_bookDataPage; }
     ReviewPage *reviewPage() const { return m_reviewPage; }
@@ -208,6 +211,8 @@ private:
     ReviewFileActions *m_reviewFiles = nullptr;
     std::unique_ptr<NoDocuments> m_documents;
     TreeEditing *m_treeEditing = nullptr;
+    std::unique_ptr<ZipArchive> m_zipForge1;
+    ZipActions *m_zipActions = nullptr;
     TAboutBox1 *m_aboutBox = nullptr;
     BookDataPage *m_bookDataPage = nullptr;
     ReviewPage *m_reviewPage = nullptr;

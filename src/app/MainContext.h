@@ -12,6 +12,7 @@ class QTreeWidgetItem;
 class QTextBrowser;
 class TDataAccess;
 struct WorkingFolders;
+class ZipArchive;
 
 // What the handlers of the subsystems may ask of the main window.
 class IMainWindow
@@ -54,6 +55,8 @@ struct MainContext
     QTreeWidget *tree = nullptr;
     QTextBrowser *webBrowser = nullptr;
     IDocumentWriter *documents = nullptr;
+    // The one archive object, for the mail archive and the zip import.
+    ZipArchive *zip = nullptr;
 
     // The file name (no folder) of the review file being worked on.
     QString CurrentFileName;
