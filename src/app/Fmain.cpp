@@ -19,6 +19,7 @@
 #include "data/ReviewPage.h"
 #include "data/ReviewSchema.h"
 #include "documents/IDocumentWriter.h"
+#include "exchange/CoverActions.h"
 #include "exchange/ZipActions.h"
 #include "exchange/ZipArchive.h"
 #include "settings_pages/LetterMenus.h"
@@ -127,6 +128,7 @@ TMainform::TMainform(
     m_ctx.documents = m_documents.get();
     m_reviewFiles = new ReviewFileActions(m_ctx, *m_treeNavigation, this);
     m_treeEditing = new TreeEditing(m_ctx, this);
+    m_coverActions = new CoverActions(m_ctx, this);
     m_zipForge1 = std::make_unique<ZipArchive>();
     m_ctx.zip = m_zipForge1.get();
     m_zipActions = new ZipActions(m_ctx, *m_treeNavigation, this);
@@ -271,6 +273,10 @@ void TMainform::connectActions()
         m_treeEditing, &TreeEditing::ActionNewFolderExecute);
     connect(m_actions->action(QStringLiteral("ActionDeletefromTree")), &QAction::triggered,
         m_treeEditing, &TreeEditing::ActionDeletefromTreeExecute);
+    connect(m_actions->reviewAction(baShowMissingFrontImages), &QAction::triggered,
+        m_coverActions, &CoverActions::ActionShowMissingFrontImagesExecute);
+    connect(m_actions->reviewAction(baFindFrontImage), &QAction::triggered, m_coverActions,
+        &CoverActions::ActionFindFrontImageExecute);
     connect(m_actions->reviewAction(baImportZip), &QAction::triggered, m_zipActions,
         &ZipActions::ActionImportZipExecute);
 
@@ -346,8 +352,10 @@ bool TMainform::FormCreate()
     if (!Initialize())
         return false;
 
-    // 11. The search providers come with their page.
+    // 11. The web page settings, and the search providers in the drop-down of
+    // "Titelbild suchen".
     m_webSettingsPage->IniSettingsWeb(*m_settingsFile);
+    m_coverActions->IniWebSearch(*m_settingsFile, this);
 
     // 12.
     m_settingsFile->UpdateFile();

@@ -11,6 +11,7 @@ class QWidget;
 class QTreeWidgetItem;
 class QTextBrowser;
 class TDataAccess;
+class TFrontImageDlg;
 struct WorkingFolders;
 class ZipArchive;
 
@@ -55,6 +56,8 @@ struct MainContext
     QTreeWidget *tree = nullptr;
     QTextBrowser *webBrowser = nullptr;
     IDocumentWriter *documents = nullptr;
+    // The cover-image dialog, created once at start-up and shared.
+    TFrontImageDlg *frontImageDlg = nullptr;
     // The one archive object, for the mail archive and the zip import.
     ZipArchive *zip = nullptr;
 
