@@ -20,6 +20,7 @@
 #include "data/ReviewSchema.h"
 #include "documents/IDocumentWriter.h"
 #include "exchange/CoverActions.h"
+#include "exchange/MailActions.h"
 #include "exchange/ZipActions.h"
 #include "exchange/ZipArchive.h"
 #include "settings_pages/LetterMenus.h"
@@ -132,6 +133,7 @@ TMainform::TMainform(
     m_zipForge1 = std::make_unique<ZipArchive>();
     m_ctx.zip = m_zipForge1.get();
     m_zipActions = new ZipActions(m_ctx, *m_treeNavigation, this);
+    m_mailActions = new MailActions(m_ctx, *m_reviewFiles, this);
     connectActions();
     connectTree();
     m_data.setHost(this);
@@ -279,6 +281,10 @@ void TMainform::connectActions()
         &CoverActions::ActionFindFrontImageExecute);
     connect(m_actions->reviewAction(baImportZip), &QAction::triggered, m_zipActions,
         &ZipActions::ActionImportZipExecute);
+    connect(m_actions->reviewAction(baSendMail), &QAction::triggered, m_mailActions,
+        &MailActions::ActionSendMailExecute);
+    connect(m_actions->action(QStringLiteral("ActionSendZipped")), &QAction::triggered,
+        m_mailActions, &MailActions::ActionSendZippedExecute);
 
     // The three switches keep their setting in step with their check mark.
     const struct

@@ -16,6 +16,7 @@ class BookDataPage;
 class CoverActions;
 class DbOverviewPage;
 class IDesktop;
+class IMailProgram;
 class PageControl;
 class PersonDataPage;
 class QAction;
@@ -41,6 +42,7 @@ class TreeNavigation;
 class ReviewFileActions;
 class NoDocuments;
 class WebSettingsPage;
+class MailActions;
 class ZipActions;
 class ZipArchive;
 
@@ -93,6 +95,9 @@ public:
     TreeEditing *treeEditing() const { return m_treeEditing; }
     CoverActions *coverActions() const { return m_coverActions; }
     ZipActions *zipActions() const { return m_zipActions; }
+    MailActions *mailActions() const { return m_mailActions; }
+    // The person's mail program; set once after start-up.
+    void setMailProgram(IMailProgram *mail) { m_ctx.mail = mail; }
     ActionList *actions() const { return m_actions; }
     BookDataPage *bookDataPage() const { return m_bookDataPage; }
     ReviewPage *reviewPage() const { return m_reviewPage; }
@@ -219,6 +224,7 @@ private:
     CoverActions *m_coverActions = nullptr;
     std::unique_ptr<ZipArchive> m_zipForge1;
     ZipActions *m_zipActions = nullptr;
+    MailActions *m_mailActions = nullptr;
     TAboutBox1 *m_aboutBox = nullptr;
     BookDataPage *m_bookDataPage = nullptr;
     ReviewPage *m_reviewPage = nullptr;

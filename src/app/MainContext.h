@@ -5,6 +5,7 @@
 class ActionList;
 class IDocumentWriter;
 class IDesktop;
+class IMailProgram;
 class IniFile;
 class QTreeWidget;
 class QWidget;
@@ -60,6 +61,8 @@ struct MainContext
     TFrontImageDlg *frontImageDlg = nullptr;
     // The one archive object, for the mail archive and the zip import.
     ZipArchive *zip = nullptr;
+    // The person's mail program.
+    IMailProgram *mail = nullptr;
 
     // The file name (no folder) of the review file being worked on.
     QString CurrentFileName;
