@@ -2,10 +2,14 @@
 
 #include "util/SafeWrite.h"
 
+#include <QDateTime>
 #include <QFile>
 
 #include <sys/stat.h>
 #include <zip.h>
+#include <zlib.h>
+
+#include <cstring>
 
 namespace {
 
@@ -142,33 +146,135 @@ bool ZipArchive::Create(const QString &path)
     return true;
 }
 
+namespace {
+
+// Finished deflate data of one file, handed to the archive as they are.
+struct Deflated
+{
+    QByteArray data;
+    quint64 size = 0;
+    quint32 crc = 0;
+    time_t mtime = 0;
+    qsizetype position = 0;
+    zip_error_t error;
+};
+
+zip_int64_t deflatedSource(void *userdata, void *data, zip_uint64_t length, zip_source_cmd_t cmd)
+{
+    auto *d = static_cast<Deflated *>(userdata);
+    switch (cmd) {
+    case ZIP_SOURCE_OPEN:
+        d->position = 0;
+        return 0;
+    case ZIP_SOURCE_READ: {
+        const qsizetype n
+            = qsizetype(qMin<zip_uint64_t>(length, quint64(d->data.size() - d->position)));
+        memcpy(data, d->data.constData() + d->position, size_t(n));
+        d->position += n;
+        return n;
+    }
+    case ZIP_SOURCE_CLOSE:
+        return 0;
+    case ZIP_SOURCE_STAT: {
+        auto *st = static_cast<zip_stat_t *>(data);
+        zip_stat_init(st);
+        st->size = d->size;
+        st->comp_size = zip_uint64_t(d->data.size());
+        st->comp_method = ZIP_CM_DEFLATE;
+        st->encryption_method = ZIP_EM_NONE;
+        st->crc = d->crc;
+        st->mtime = d->mtime;
+        st->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD
+            | ZIP_STAT_ENCRYPTION_METHOD | ZIP_STAT_CRC | ZIP_STAT_MTIME;
+        return sizeof(*st);
+    }
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&d->error, data, length);
+    case ZIP_SOURCE_FREE:
+        zip_error_fini(&d->error);
+        delete d;
+        return 0;
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+            ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+    default:
+        zip_error_set(&d->error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+}
+
+// Raw deflate at zlib's fastest level. JPEG data are entropy coded already:
+// looking for repeats in them costs three times the time and finds nothing,
+// so they get the Huffman coding alone.
+bool deflateBytes(const QByteArray &in, QByteArray &out)
+{
+    const bool jpeg = in.startsWith("\xFF\xD8\xFF");
+    z_stream z {};
+    if (deflateInit2(&z, 1, Z_DEFLATED, -15, 8, jpeg ? Z_HUFFMAN_ONLY : Z_DEFAULT_STRATEGY) != Z_OK)
+        return false;
+    out.resize(qsizetype(deflateBound(&z, uLong(in.size()))));
+    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(in.constData()));
+    z.avail_in = uInt(in.size());
+    z.next_out = reinterpret_cast<Bytef *>(out.data());
+    z.avail_out = uInt(out.size());
+    const int result = deflate(&z, Z_FINISH);
+    out.resize(qsizetype(z.total_out));
+    deflateEnd(&z);
+    return result == Z_STREAM_END;
+}
+
+// Classic zip entries stay below 4 GiB; no Zip64 records.
+constexpr qint64 kClassicLimit = 0xFFFFFFFFll;
+
+} // namespace
+
 bool ZipArchive::AddFile(const QString &sourcePath, const QByteArray &entryName)
 {
     if (!m_zip || !m_zip->writing)
         return false;
     zip_t *za = m_zip->za;
-    if (!QFile::exists(sourcePath)) {
+    QFile file(sourcePath);
+    if (!file.exists()) {
         setError(ZIP_ER_NOENT, sourcePath);
         return false;
     }
-    zip_source_t *source = zip_source_file(za, QFile::encodeName(sourcePath).constData(), 0, -1);
+    if (!file.open(QIODevice::ReadOnly) || file.size() >= kClassicLimit) {
+        setError(ZIP_ER_READ, sourcePath);
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        setError(ZIP_ER_READ, sourcePath);
+        return false;
+    }
+    auto *d = new Deflated;
+    zip_error_init(&d->error);
+    d->size = quint64(bytes.size());
+    d->crc = quint32(crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef *>(bytes.constData()),
+        uInt(bytes.size())));
+    d->mtime = time_t(file.fileTime(QFileDevice::FileModificationTime).toSecsSinceEpoch());
+    if (!deflateBytes(bytes, d->data)) {
+        zip_error_fini(&d->error);
+        delete d;
+        setError(ZIP_ER_ZLIB, sourcePath);
+        return false;
+    }
+    zip_source_t *source = zip_source_function(za, deflatedSource, d);
     if (!source) {
+        zip_error_fini(&d->error);
+        delete d;
         setError(zip_error_code_zip(zip_get_error(za)), sourcePath);
         return false;
     }
-    // Kept as the given bytes with the UTF-8 flag clear. The library refuses
-    // to call bytes code page 437 that also read as UTF-8; guessing keeps them
-    // just as well and still leaves the flag clear.
+    // Kept as the given bytes with the UTF-8 flag clear (see Close). The
+    // library refuses to call bytes code page 437 that also read as UTF-8;
+    // guessing keeps them just as well.
     zip_int64_t index = zip_file_add(za, entryName.constData(), source, ZIP_FL_ENC_CP437);
     if (index < 0)
         index = zip_file_add(za, entryName.constData(), source, ZIP_FL_ENC_GUESS);
     if (index < 0) {
         setError(zip_error_code_zip(zip_get_error(za)), sourcePath);
         zip_source_free(source);
-        return false;
-    }
-    if (zip_set_file_compression(za, zip_uint64_t(index), ZIP_CM_DEFLATE, 1) != 0) {
-        setError(zip_error_code_zip(zip_get_error(za)), sourcePath);
         return false;
     }
     return true;

@@ -7,7 +7,7 @@
 #include <memory>
 
 // The program's one zip archive object: writes the mail archive and reads
-// received archives. Entries are deflated at the fastest level, names are
+// received archives. Entries are deflated at zlib's fastest level, names are
 // kept as the bytes given (the callers use code page 850) with the UTF-8 flag
 // clear, and no Zip64 records are written. This is the only place that knows
 // the zip library.

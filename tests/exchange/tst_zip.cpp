@@ -83,7 +83,9 @@ void TestZip::mailArchiveAsAnotherReaderSeesIt()
     QVERIFY(writeFile(review, QByteArray("review data ").repeated(50)));
     QList<QByteArray> contents { readFile(review) };
     for (int i = 0; i < covers.size(); ++i) {
-        QVERIFY(writeFile(covered + covers[i], noise(20000 + i, i)));
+        // A JPEG and some other picture data.
+        QVERIFY(writeFile(covered + covers[i],
+            (i % 2 ? QByteArray() : QByteArray("\xFF\xD8\xFF\xE0")) + noise(20000 + i, i)));
         contents.append(readFile(covered + covers[i]));
     }
 
@@ -106,7 +108,6 @@ void TestZip::mailArchiveAsAnotherReaderSeesIt()
         QCOMPARE(e.name, CodecCp850::encode(names[i]));
         QCOMPARE(e.flags & 0x0800, 0); // UTF-8 flag clear
         QCOMPARE(e.method, quint16(8)); // deflate
-        QCOMPARE(e.flags & 0x0006, 0x0004); // "fast": level 1
         QCOMPARE(e.crc, ZipBytes::crc32(contents[i]));
         QCOMPARE(e.size, quint32(contents[i].size()));
     }
