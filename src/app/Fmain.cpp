@@ -19,6 +19,10 @@
 #include "data/ReviewPage.h"
 #include "data/ReviewSchema.h"
 #include "documents/IDocumentWriter.h"
+#include "exchange/CoverActions.h"
+#include "exchange/MailActions.h"
+#include "exchange/ZipActions.h"
+#include "exchange/ZipArchive.h"
 #include "settings_pages/LetterMenus.h"
 #include "settings_pages/PersonDataPage.h"
 #include "settings_pages/WebSettingsPage.h"
@@ -125,6 +129,11 @@ TMainform::TMainform(
     m_ctx.documents = m_documents.get();
     m_reviewFiles = new ReviewFileActions(m_ctx, *m_treeNavigation, this);
     m_treeEditing = new TreeEditing(m_ctx, this);
+    m_coverActions = new CoverActions(m_ctx, this);
+    m_zipForge1 = std::make_unique<ZipArchive>();
+    m_ctx.zip = m_zipForge1.get();
+    m_zipActions = new ZipActions(m_ctx, *m_treeNavigation, this);
+    m_mailActions = new MailActions(m_ctx, *m_reviewFiles, this);
     connectActions();
     connectTree();
     m_data.setHost(this);
@@ -266,6 +275,16 @@ void TMainform::connectActions()
         m_treeEditing, &TreeEditing::ActionNewFolderExecute);
     connect(m_actions->action(QStringLiteral("ActionDeletefromTree")), &QAction::triggered,
         m_treeEditing, &TreeEditing::ActionDeletefromTreeExecute);
+    connect(m_actions->reviewAction(baShowMissingFrontImages), &QAction::triggered,
+        m_coverActions, &CoverActions::ActionShowMissingFrontImagesExecute);
+    connect(m_actions->reviewAction(baFindFrontImage), &QAction::triggered, m_coverActions,
+        &CoverActions::ActionFindFrontImageExecute);
+    connect(m_actions->reviewAction(baImportZip), &QAction::triggered, m_zipActions,
+        &ZipActions::ActionImportZipExecute);
+    connect(m_actions->reviewAction(baSendMail), &QAction::triggered, m_mailActions,
+        &MailActions::ActionSendMailExecute);
+    connect(m_actions->action(QStringLiteral("ActionSendZipped")), &QAction::triggered,
+        m_mailActions, &MailActions::ActionSendZippedExecute);
 
     // The three switches keep their setting in step with their check mark.
     const struct
@@ -339,8 +358,10 @@ bool TMainform::FormCreate()
     if (!Initialize())
         return false;
 
-    // 11. The search providers come with their page.
+    // 11. The web page settings, and the search providers in the drop-down of
+    // "Titelbild suchen".
     m_webSettingsPage->IniSettingsWeb(*m_settingsFile);
+    m_coverActions->IniWebSearch(*m_settingsFile, this);
 
     // 12.
     m_settingsFile->UpdateFile();

@@ -13,8 +13,10 @@
 
 class ActionList;
 class BookDataPage;
+class CoverActions;
 class DbOverviewPage;
 class IDesktop;
+class IMailProgram;
 class PageControl;
 class PersonDataPage;
 class QAction;
@@ -33,12 +35,16 @@ class SettingsPage;
 class StatusPanels;
 class TAboutBox1;
 class TDataAccess;
+class TFrontImageDlg;
 class TState;
 class TreeEditing;
 class TreeNavigation;
 class ReviewFileActions;
 class NoDocuments;
 class WebSettingsPage;
+class MailActions;
+class ZipActions;
+class ZipArchive;
 
 // The main window: builds the frame and wires actions and events to the
 // handlers of the subsystems.
@@ -74,6 +80,8 @@ public:
     // False when start-up cannot go on; the program then ends.
     bool FormCreate();
     void setAboutBox(TAboutBox1 *box) { m_aboutBox = box; }
+    void setFrontImageDlg(TFrontImageDlg *dlg) { m_ctx.frontImageDlg = dlg; }
+    TFrontImageDlg *frontImageDlg() const { return m_ctx.frontImageDlg; }
 
     // --- run-wide values -------------------------------------------------
     IniFile &SettingsFile() { return *m_settingsFile; }
@@ -85,6 +93,11 @@ public:
     TreeNavigation *treeNavigation() const { return m_treeNavigation; }
     ReviewFileActions *reviewFiles() const { return m_reviewFiles; }
     TreeEditing *treeEditing() const { return m_treeEditing; }
+    CoverActions *coverActions() const { return m_coverActions; }
+    ZipActions *zipActions() const { return m_zipActions; }
+    MailActions *mailActions() const { return m_mailActions; }
+    // The person's mail program; set once after start-up.
+    void setMailProgram(IMailProgram *mail) { m_ctx.mail = mail; }
     ActionList *actions() const { return m_actions; }
     BookDataPage *bookDataPage() const { return m_bookDataPage; }
     ReviewPage *reviewPage() const { return m_reviewPage; }
@@ -208,6 +221,10 @@ private:
     ReviewFileActions *m_reviewFiles = nullptr;
     std::unique_ptr<NoDocuments> m_documents;
     TreeEditing *m_treeEditing = nullptr;
+    CoverActions *m_coverActions = nullptr;
+    std::unique_ptr<ZipArchive> m_zipForge1;
+    ZipActions *m_zipActions = nullptr;
+    MailActions *m_mailActions = nullptr;
     TAboutBox1 *m_aboutBox = nullptr;
     BookDataPage *m_bookDataPage = nullptr;
     ReviewPage *m_reviewPage = nullptr;

@@ -5,13 +5,16 @@
 class ActionList;
 class IDocumentWriter;
 class IDesktop;
+class IMailProgram;
 class IniFile;
 class QTreeWidget;
 class QWidget;
 class QTreeWidgetItem;
 class QTextBrowser;
 class TDataAccess;
+class TFrontImageDlg;
 struct WorkingFolders;
+class ZipArchive;
 
 // What the handlers of the subsystems may ask of the main window.
 class IMainWindow
@@ -54,6 +57,12 @@ struct MainContext
     QTreeWidget *tree = nullptr;
     QTextBrowser *webBrowser = nullptr;
     IDocumentWriter *documents = nullptr;
+    // The cover-image dialog, created once at start-up and shared.
+    TFrontImageDlg *frontImageDlg = nullptr;
+    // The one archive object, for the mail archive and the zip import.
+    ZipArchive *zip = nullptr;
+    // The person's mail program.
+    IMailProgram *mail = nullptr;
 
     // The file name (no folder) of the review file being worked on.
     QString CurrentFileName;

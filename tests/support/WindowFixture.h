@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ScriptedDesktop.h"
+#include "ScriptedMailProgram.h"
 #include "TestEnv.h"
 
 #include "app/Startup.h"
@@ -11,6 +12,7 @@
 
 class TMainform;
 class TDataAccess;
+class TFrontImageDlg;
 class DataSet;
 
 // The real main window, started headless in a temporary program folder with
@@ -33,10 +35,14 @@ public:
     TMainform &window() const;
     TDataAccess &data() const;
     DataSet &table() const;
+    // The cover-image dialog. Until a test sets its modalAnswer, showing it
+    // fails the test and is answered with "Schliessen"/"Mail nicht senden".
+    TFrontImageDlg &coverDialog() const;
     QString dbFolder() const;
 
     TestEnv env;
     ScriptedDesktop desktop;
+    ScriptedMailProgram mail;
 
 private:
     std::unique_ptr<Program> m_program;
