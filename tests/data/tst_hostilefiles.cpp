@@ -6,6 +6,8 @@
 #include "app/IniFile.h"
 #include "data/DataPacket.h"
 
+#include "PacketBytes.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -77,20 +79,6 @@ private:
     static inline std::atomic<qint64> s_peak { 0 };
     static inline std::atomic<qint64> s_base { 0 };
 };
-
-QByteArray le16(quint16 v)
-{
-    QByteArray b(2, Qt::Uninitialized);
-    qToLittleEndian(v, b.data());
-    return b;
-}
-
-QByteArray le32(quint32 v)
-{
-    QByteArray b(4, Qt::Uninitialized);
-    qToLittleEndian(v, b.data());
-    return b;
-}
 
 QByteArray xmlPacket(
     const QByteArray &fields, const QByteArray &rows, const QByteArray &params = {})
