@@ -112,6 +112,23 @@ QByteArray column(const QByteArray &name, quint32 word)
     return char(name.size()) + name + le32(word) + le16(0) + le16(0);
 }
 
+// Records of 34 text columns, about 1,300 bytes each as in a real review file.
+QByteArray plainRecords(int count)
+{
+    QByteArray fields;
+    for (int i = 0; i < 34; ++i)
+        fields += column("F" + QByteArray::number(i), DataPacket::TypeWord::Text1);
+    QByteArray row = QByteArray(1 + 9, '\0');
+    for (int i = 0; i < 34; ++i)
+        row += char(36) + QByteArray("Ein Wert von sechsunddreissig Bytes.");
+    return binaryPacket(34, fields, quint32(count), row.repeated(count));
+}
+
+QByteArray emptyRows(int columns, int rows)
+{
+    return xmlPacket(intFields(columns, ""), QByteArray("<ROW/>").repeated(rows));
+}
+
 FieldDef textField(const QString &name, int width = 40)
 {
     return FieldDef::text(name, width, width);
@@ -378,13 +395,8 @@ private slots:
             QTest::newRow("xml, 9 MB of empty rows over 34 columns")
                 << xmlPacket(intFields(34), rows) << false << false;
         }
-        {
-            QByteArray rows;
-            for (int i = 0; i < 50000; ++i)
-                rows += "<ROW/>";
-            QTest::newRow("xml, 1000 columns and 50000 empty rows")
-                << xmlPacket(intFields(1000, ""), rows) << false << false;
-        }
+        QTest::newRow("xml, 1000 columns and 50000 empty rows")
+            << emptyRows(1000, 50000) << false << false;
         {
             QByteArray fields;
             for (int i = 0; i < 4096; ++i)
@@ -402,18 +414,7 @@ private slots:
             QTest::newRow("binary, 65535 text columns")
                 << binaryPacket(65535, fields, 0, {}) << true << false;
         }
-        {
-            // A real review file's size per record: about 1,300 bytes.
-            QByteArray fields;
-            QByteArray rows;
-            for (int i = 0; i < 34; ++i)
-                fields += column("F" + QByteArray::number(i), DataPacket::TypeWord::Text1);
-            QByteArray row = QByteArray(1 + 9, '\0');
-            for (int i = 0; i < 34; ++i)
-                row += char(36) + QByteArray("Ein Wert von sechsunddreissig Bytes.");
-            QTest::newRow("binary, 4000 plain records")
-                << binaryPacket(34, fields, 4000, row.repeated(4000)) << true << true;
-        }
+        QTest::newRow("binary, 4000 plain records") << plainRecords(4000) << true << true;
     }
     void hostileFiles()
     {
@@ -489,19 +490,10 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("command");
         QTest::addColumn<int>("status");
-        QByteArray rows;
-        for (int i = 0; i < 50000; ++i)
-            rows += "<ROW/>";
         QTest::newRow("dump of 1000 columns and 50000 empty rows")
-            << xmlPacket(intFields(1000, ""), rows) << "dump" << 1;
+            << emptyRows(1000, 50000) << "dump" << 1;
 
-        QByteArray fields;
-        for (int i = 0; i < 34; ++i)
-            fields += column("F" + QByteArray::number(i), DataPacket::TypeWord::Text1);
-        QByteArray row = QByteArray(1 + 9, '\0');
-        for (int i = 0; i < 34; ++i)
-            row += char(36) + QByteArray("Ein Wert von sechsunddreissig Bytes.");
-        const QByteArray records = binaryPacket(34, fields, 4000, row.repeated(4000));
+        const QByteArray records = plainRecords(4000);
         QTest::newRow("dump of 4000 records") << records << "dump" << 0;
         QTest::newRow("convert of 4000 records") << records << "convert" << 0;
 
