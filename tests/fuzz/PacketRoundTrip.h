@@ -116,4 +116,14 @@ inline void roundTrips(const PacketData &packet)
     roundTrip(packet, &DataPacket::writeXml, &DataPacket::readXml, "XML form:");
 }
 
+// The whole check of one input for the form given.
+inline int checkInput(const uint8_t *data, size_t size, bool xml)
+{
+    PacketData packet;
+    if (readBothWays(
+            QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), xml, &packet))
+        roundTrips(packet);
+    return 0;
+}
+
 } // namespace FuzzCheck

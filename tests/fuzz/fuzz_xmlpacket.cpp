@@ -4,9 +4,5 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    PacketData packet;
-    if (FuzzCheck::readBothWays(
-            QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), true, &packet))
-        FuzzCheck::roundTrips(packet);
-    return 0;
+    return FuzzCheck::checkInput(data, size, true);
 }
