@@ -76,6 +76,8 @@ void MailActions::ActionSendMailExecute()
 
 int MailActions::askForCovers(QTreeWidgetItem *node, const QString &fullPath, int *count)
 {
+    if (!m_ctx.frontImageDlg)
+        return -1;
     TFrontImageDlg &dlg = *m_ctx.frontImageDlg;
     dlg.setWindowTitle(QStringLiteral("Umschlagbilder für... ") + node->text(0));
     dlg.SetAppendMode(true);

@@ -5,14 +5,19 @@
 #include "app/ActionList.h"
 #include "app/Fmain.h"
 #include "app/IniFile.h"
+#include "app/XdgMailProgram.h"
 #include "exchange/FFrontImageDlg.h"
 #include "exchange/MailActions.h"
+#include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -314,6 +319,78 @@ private slots:
             QStringLiteral("Datei\r\n") + s.review() + QStringLiteral("\r\nnicht gefunden."));
         QVERIFY(s.coverDialogs.isEmpty());
         QVERIFY(s.f.mail.sent.isEmpty());
+    }
+
+    // A reviewer mails a saved review file with its covers through the real
+    // hand-over (a stand-in "xdg-email" notes its call), and a coordinator
+    // imports the archive into another folder.
+    void mailedArchiveImportsElsewhere()
+    {
+        MailSetup s;
+        QVERIFY(s.start());
+        const QString bin = s.f.env.path(QStringLiteral("bin/"));
+        const QString record = s.f.env.path(QStringLiteral("xdg-email.txt"));
+        QVERIFY(s.f.env.writeFile(QStringLiteral("bin/xdg-email"),
+            QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> '%1'; done\n")
+                .arg(record)
+                .toUtf8()));
+        QVERIFY(s.f.env.writeFile(
+            QStringLiteral("bin/xdg-mime"), "#!/bin/sh\necho thunderbird.desktop\n"));
+        for (const char *tool : { "bin/xdg-email", "bin/xdg-mime" })
+            QFile::setPermissions(
+                s.f.env.path(QLatin1String(tool)), QFile::ReadOwner | QFile::ExeOwner);
+        const QByteArray savedPath = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin) + ':' + savedPath);
+        XdgMailProgram real;
+        s.f.window().setMailProgram(&real);
+        s.setZipped(true);
+        s.f.coverDialog().modalAnswer = [](TFrontImageDlg &dlg) {
+            dlg.BitBtnYes->click();
+            return dlg.result();
+        };
+        s.f.desktop.answer(Msg::mrOk, QStringLiteral("Email senden..."));
+        s.sendMail();
+        qputenv("PATH", savedPath);
+        s.f.window().setMailProgram(&s.f.mail);
+
+        QFile call(record);
+        QVERIFY(call.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(call.readAll()),
+            QStringLiteral(
+                "--cc\nbeat@example.org\n--subject\nBesprechungsbericht\n--body\n"
+                "Hallo Anna und Beat,\r\n\r\nhier kommen meine 3 Besprechungen (2008).\r\n"
+                "\r\nMit liebem Gruss\r\nErika\n--attach\n")
+                + s.archive() + QStringLiteral("\nanna@example.org\n"));
+        const QString unzip = QStandardPaths::findExecutable(QStringLiteral("unzip"));
+        if (!unzip.isEmpty()) {
+            QProcess list;
+            list.start(unzip, { QStringLiteral("-Z1"), s.archive() });
+            QVERIFY(list.waitForFinished());
+            QCOMPARE(QString::fromUtf8(list.readAllStandardOutput()),
+                QStringLiteral("XY_2008_05_01.cds\n2.8.jpg\n1.8.jpg\n"));
+        }
+
+        // On the coordinator's side.
+        QVERIFY(QFile::remove(s.cover(QStringLiteral("1.8.jpg"))));
+        QVERIFY(QFile::remove(s.cover(QStringLiteral("2.8.jpg"))));
+        QVERIFY(QDir().mkpath(s.f.dbFolder() + QStringLiteral("Eingang")));
+        s.f.window().treeNavigation()->TreeViewPopulate();
+        QTreeWidgetItem *inbox
+            = FindNodeByPath(s.f.window().TreeView1, QStringLiteral("DB/Eingang/"));
+        QVERIFY(inbox);
+        s.f.window().TreeView1->setCurrentItem(inbox);
+        s.f.window().TreeView1Enter();
+        s.f.desktop.openFileAnswers.enqueue(s.archive());
+        s.f.window().actions()->reviewAction(baImportZip)->trigger();
+        QCOMPARE(s.f.env.readFile(QStringLiteral("Zadizezerev/DB/Eingang/XY_2008_05_01.cds")),
+            s.f.env.readFile(QStringLiteral("Zadizezerev/DB/2008/XY_2008_05_01.cds")));
+        QCOMPARE(s.f.env.readFile(QStringLiteral("Zadizezerev/Html/Umschlagbilder/1.8.jpg")),
+            QByteArray("momo"));
+        QCOMPARE(s.f.env.readFile(QStringLiteral("Zadizezerev/Html/Umschlagbilder/2.8.jpg")),
+            QByteArray("krabat"));
+        QCOMPARE(s.f.window().TreeView1->currentItem(),
+            FindNodeByPath(s.f.window().TreeView1, QStringLiteral("DB/Eingang/XY_2008_05_01.cds")));
+        QCOMPARE(s.f.desktop.pendingAnswers(), 0);
     }
 
     void togglingSendZippedTwice()
