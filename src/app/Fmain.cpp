@@ -20,6 +20,7 @@
 #include "data/ReviewSchema.h"
 #include "documents/IDocumentWriter.h"
 #include "exchange/CoverActions.h"
+#include "exchange/CoverDrop.h"
 #include "settings_pages/LetterMenus.h"
 #include "settings_pages/PersonDataPage.h"
 #include "settings_pages/WebSettingsPage.h"
@@ -127,6 +128,7 @@ TMainform::TMainform(
     m_reviewFiles = new ReviewFileActions(m_ctx, *m_treeNavigation, this);
     m_treeEditing = new TreeEditing(m_ctx, this);
     m_coverActions = new CoverActions(m_ctx, this);
+    new CoverDrop(m_ctx, m_bookDataPage, this);
     connectActions();
     connectTree();
     m_data.setHost(this);
