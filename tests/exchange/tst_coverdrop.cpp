@@ -1,3 +1,4 @@
+#include "CoverTestFiles.h"
 #include "WindowFixture.h"
 
 #include "app/ActionList.h"
@@ -8,7 +9,6 @@
 #include "data/DDataAccess.h"
 #include "data/DataSet.h"
 #include "data/ReviewSchema.h"
-#include "data/TableFile.h"
 #include "exchange/CoverDrop.h"
 #include "tree/TreeProcedures.h"
 
@@ -54,16 +54,9 @@ QByteArray encoded(const QImage &image, const char *format)
 // A started window whose table shows the book 8.10 of 2010.
 bool startWithBook(WindowFixture &f)
 {
-    const QString path = f.dbFolder() + QStringLiteral("2010/EM.cds");
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    DataSet t;
-    t.setFields(ReviewFields());
-    t.open();
-    t.append();
-    t.setValue(fBookNbr, 8.1);
-    t.setValue(fYearPublished, 2010);
-    t.setValue(fBookTitle, QStringLiteral("Zwerg Nase"));
-    if (!t.post() || !SaveToFile(t, path) || !f.start())
+    if (!WriteCoverTestFile(f.dbFolder() + QStringLiteral("2010/EM.cds"),
+            { { 8.1, 2010, QStringLiteral("Zwerg Nase") } })
+        || !f.start())
         return false;
     TMainform &w = f.window();
     w.TreeView1->setCurrentItem(FindNodeByPath(w.TreeView1, QStringLiteral("DB/2010/EM.cds")));
