@@ -21,6 +21,9 @@
 #include "documents/IDocumentWriter.h"
 #include "exchange/CoverActions.h"
 #include "exchange/CoverDrop.h"
+#include "exchange/MailActions.h"
+#include "exchange/ZipActions.h"
+#include "exchange/ZipArchive.h"
 #include "settings_pages/LetterMenus.h"
 #include "settings_pages/PersonDataPage.h"
 #include "settings_pages/WebSettingsPage.h"
@@ -129,6 +132,10 @@ TMainform::TMainform(
     m_treeEditing = new TreeEditing(m_ctx, this);
     m_coverActions = new CoverActions(m_ctx, this);
     new CoverDrop(m_ctx, m_bookDataPage, this);
+    m_zipForge1 = std::make_unique<ZipArchive>();
+    m_ctx.zip = m_zipForge1.get();
+    m_zipActions = new ZipActions(m_ctx, *m_treeNavigation, this);
+    m_mailActions = new MailActions(m_ctx, *m_reviewFiles, this);
     connectActions();
     connectTree();
     m_data.setHost(this);
@@ -274,6 +281,12 @@ void TMainform::connectActions()
         m_coverActions, &CoverActions::ActionShowMissingFrontImagesExecute);
     connect(m_actions->reviewAction(baFindFrontImage), &QAction::triggered, m_coverActions,
         &CoverActions::ActionFindFrontImageExecute);
+    connect(m_actions->reviewAction(baImportZip), &QAction::triggered, m_zipActions,
+        &ZipActions::ActionImportZipExecute);
+    connect(m_actions->reviewAction(baSendMail), &QAction::triggered, m_mailActions,
+        &MailActions::ActionSendMailExecute);
+    connect(m_actions->action(QStringLiteral("ActionSendZipped")), &QAction::triggered,
+        m_mailActions, &MailActions::ActionSendZippedExecute);
 
     // The three switches keep their setting in step with their check mark.
     const struct

@@ -16,6 +16,7 @@ class BookDataPage;
 class CoverActions;
 class DbOverviewPage;
 class IDesktop;
+class IMailProgram;
 class PageControl;
 class PersonDataPage;
 class QAction;
@@ -41,6 +42,9 @@ class TreeNavigation;
 class ReviewFileActions;
 class NoDocuments;
 class WebSettingsPage;
+class MailActions;
+class ZipActions;
+class ZipArchive;
 
 // The main window: builds the frame and wires actions and events to the
 // handlers of the subsystems.
@@ -90,6 +94,10 @@ public:
     ReviewFileActions *reviewFiles() const { return m_reviewFiles; }
     TreeEditing *treeEditing() const { return m_treeEditing; }
     CoverActions *coverActions() const { return m_coverActions; }
+    ZipActions *zipActions() const { return m_zipActions; }
+    MailActions *mailActions() const { return m_mailActions; }
+    // The person's mail program; set once after start-up.
+    void setMailProgram(IMailProgram *mail) { m_ctx.mail = mail; }
     ActionList *actions() const { return m_actions; }
     BookDataPage *bookDataPage() const { return m_bookDataPage; }
     ReviewPage *reviewPage() const { return m_reviewPage; }
@@ -214,6 +222,9 @@ private:
     std::unique_ptr<NoDocuments> m_documents;
     TreeEditing *m_treeEditing = nullptr;
     CoverActions *m_coverActions = nullptr;
+    std::unique_ptr<ZipArchive> m_zipForge1;
+    ZipActions *m_zipActions = nullptr;
+    MailActions *m_mailActions = nullptr;
     TAboutBox1 *m_aboutBox = nullptr;
     BookDataPage *m_bookDataPage = nullptr;
     ReviewPage *m_reviewPage = nullptr;

@@ -5,6 +5,7 @@
 class ActionList;
 class IDocumentWriter;
 class IDesktop;
+class IMailProgram;
 class IniFile;
 class QTreeWidget;
 class QWidget;
@@ -13,6 +14,7 @@ class QTextBrowser;
 class TDataAccess;
 class TFrontImageDlg;
 struct WorkingFolders;
+class ZipArchive;
 
 // What the handlers of the subsystems may ask of the main window.
 class IMainWindow
@@ -57,6 +59,10 @@ struct MainContext
     IDocumentWriter *documents = nullptr;
     // The cover-image dialog, created once at start-up and shared.
     TFrontImageDlg *frontImageDlg = nullptr;
+    // The one archive object, for the mail archive and the zip import.
+    ZipArchive *zip = nullptr;
+    // The person's mail program.
+    IMailProgram *mail = nullptr;
 
     // The file name (no folder) of the review file being worked on.
     QString CurrentFileName;

@@ -1,6 +1,7 @@
 #include "app/DesktopServices.h"
 #include "app/Fmain.h"
 #include "app/Startup.h"
+#include "app/XdgMailProgram.h"
 
 #include <QApplication>
 
@@ -10,9 +11,11 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Skribando"));
 
     DesktopServices desktop;
+    XdgMailProgram mail;
     std::unique_ptr<Program> program = StartProgram(desktop, QApplication::applicationFilePath());
     if (!program)
         return 1;
     desktop.setOwner(program->mainform.get());
+    program->mainform->setMailProgram(&mail);
     return app.exec();
 }

@@ -67,6 +67,8 @@ bool WindowFixture::start()
             return int(Msg::mrCancel);
         };
     }
+    if (m_program)
+        m_program->mainform->setMailProgram(&mail);
     return bool(m_program);
 }
 

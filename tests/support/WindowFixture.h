@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ScriptedDesktop.h"
+#include "ScriptedMailProgram.h"
 #include "TestEnv.h"
 
 #include "app/Startup.h"
@@ -41,6 +42,7 @@ public:
 
     TestEnv env;
     ScriptedDesktop desktop;
+    ScriptedMailProgram mail;
 
 private:
     std::unique_ptr<Program> m_program;

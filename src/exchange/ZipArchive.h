@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+// The program's one zip archive object: writes the mail archive and reads
+// received archives. Entries are deflated at zlib's fastest level, names are
+// kept as the bytes given (the callers use code page 850) with the UTF-8 flag
+// clear, and no Zip64 records are written. This is the only place that knows
+// the zip library.
+class ZipArchive
+{
+public:
+    struct Entry
+    {
+        // The name as stored, and whether the entry marks it as UTF-8.
+        QByteArray rawName;
+        bool utf8 = false;
+        // Uncompressed size as the archive declares it.
+        quint64 size = 0;
+        bool isLink = false;
+        bool isDirectory = false;
+    };
+
+    ZipArchive();
+    ~ZipArchive();
+    ZipArchive(const ZipArchive &) = delete;
+    ZipArchive &operator=(const ZipArchive &) = delete;
+
+    // --- writing ---------------------------------------------------------
+    // Starts a new archive for path; an open archive is closed first. The
+    // archive is put together in memory and written with one safe write on
+    // Close, so a failure never leaves half an archive under its name and an
+    // older archive of that name stays until the new one is complete.
+    bool Create(const QString &path);
+    bool AddFile(const QString &sourcePath, const QByteArray &entryName);
+    // Writes a created archive; for one opened for reading it only closes.
+    bool Close();
+    // Closes without writing anything.
+    void Discard();
+
+    // --- reading -----------------------------------------------------------
+    bool OpenFile(const QString &path);
+    // The archive's bytes themselves, for callers without a file.
+    bool OpenBytes(const QByteArray &bytes);
+    int Count() const;
+    Entry EntryAt(int index) const;
+    // Reads one entry whole and hands its data to sink piece by piece. False
+    // when the entry cannot be read, its data are damaged (checksum, more
+    // bytes than declared), it grows past limit, or sink says false.
+    bool ReadEntry(int index, quint64 limit, const std::function<bool(const char *, qint64)> &sink);
+
+    QString ArchivePath() const { return m_path; }
+    // What went wrong last, in German.
+    QString ErrorString() const { return m_error; }
+
+private:
+    struct Handle;
+    void setError(int zipErrorCode, const QString &what = {});
+
+    std::unique_ptr<Handle> m_zip;
+    QString m_path;
+    QByteArray m_bytes;
+    QString m_error;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "ZipArchive.h"
+
+#include <QString>
+#include <QStringList>
+
+// Unpacking a received archive of review files and cover pictures. Nothing
+// here needs a window, so the same code serves the action and the tests that
+// feed it hostile archives.
+
+// An entry of more than this is no review file or cover and is refused.
+constexpr quint64 MaxZipEntrySize = quint64(256) * 1024 * 1024;
+
+// The name an entry is extracted under: the last part of its stored name,
+// with "/" and "\" both taken as separators, read as UTF-8 when the entry
+// says so and as code page 850 otherwise. Empty for entries that are never
+// extracted: links, folders, names that end empty, "." and "..", names with
+// control characters or bytes that are no UTF-8 where UTF-8 is claimed.
+QString EntryFileName(const ZipArchive::Entry &entry);
+
+// The target of an entry: a picture with exactly the extension ".jpg" goes
+// into the cover folder (name becomes coverFolder + name); anything else
+// keeps its bare name, which the caller places in the target folder.
+void ZipForge1ExtractFile(const QString &coverFolder, QString &name);
+
+struct ZipImportResult
+{
+    bool ok = true;
+    // German, naming the entry or file, when ok is false.
+    QString error;
+    // Full paths of the files written, in order.
+    QStringList extracted;
+};
+
+// Extracts the review files ("*.cds", then "*.xml") and the pictures
+// ("*.jpg") in three passes; other entries stay in the archive. Folders end
+// with "/". Each entry is written to a temporary file in its target folder
+// and takes its place only when it was read whole with a correct checksum.
+// The first entry that fails ends the import; what was extracted before
+// stays.
+ZipImportResult ExtractReviewArchive(
+    ZipArchive &zip, const QString &targetFolder, const QString &coverFolder);

@@ -1,0 +1,316 @@
+#include "TestEnv.h"
+#include "ZipBytes.h"
+
+#include "exchange/MailArchive.h"
+#include "exchange/ZipArchive.h"
+#include "exchange/ZipImport.h"
+#include "util/CodecCp850.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray noise(int size, quint32 seed)
+{
+    QByteArray out(size, Qt::Uninitialized);
+    quint32 x = seed * 2654435761u + 1;
+    for (char &c : out) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        c = char(x);
+    }
+    return out;
+}
+
+} // namespace
+
+class TestZip : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void mailArchiveAsAnotherReaderSeesIt_data();
+    void mailArchiveAsAnotherReaderSeesIt();
+    void mailArchiveFailureLeavesTheOldOne();
+    void extractTarget_data();
+    void extractTarget();
+    void hostileArchives_data();
+    void hostileArchives();
+    void entryBeyondTheBoundIsRefused();
+};
+
+void TestZip::mailArchiveAsAnotherReaderSeesIt_data()
+{
+    QTest::addColumn<QString>("reviewName");
+    QTest::addColumn<QStringList>("covers");
+    QTest::newRow("review file and two covers, list order")
+        << QStringLiteral("XY_2008_05_01.cds")
+        << QStringList { QStringLiteral("8.10.jpg"), QStringLiteral("123.7.jpg") };
+    QTest::newRow("review file alone") << QStringLiteral("XY_2008_05_01.cds") << QStringList {};
+    QTest::newRow("umlaut in code page 850")
+        << QStringLiteral("Jürg_2008_05_01.cds") << QStringList { QStringLiteral("9.jpg") };
+    // The code page 850 bytes of "ÃŽ" happen to read as UTF-8 as well.
+    QTest::newRow("code page 850 bytes that look like UTF-8")
+        << QStringLiteral("Ã\u00DC_2008.xml") << QStringList {};
+}
+
+void TestZip::mailArchiveAsAnotherReaderSeesIt()
+{
+    QFETCH(QString, reviewName);
+    QFETCH(QStringList, covers);
+    TestEnv env;
+    const QString covered = env.path(QStringLiteral("Html/Umschlagbilder/"));
+    const QString review = env.path(QStringLiteral("DB/2008/")) + reviewName;
+    QVERIFY(writeFile(review, QByteArray("review data ").repeated(50)));
+    QList<QByteArray> contents { readFile(review) };
+    for (int i = 0; i < covers.size(); ++i) {
+        // A JPEG and some other picture data.
+        QVERIFY(writeFile(covered + covers[i],
+            (i % 2 ? QByteArray() : QByteArray("\xFF\xD8\xFF\xE0")) + noise(20000 + i, i)));
+        contents.append(readFile(covered + covers[i]));
+    }
+
+    ZipArchive zip;
+    QString error;
+    const QString zipName = ChangeFileExt(reviewName, QStringLiteral(".zip"));
+    const QString path = CreateMailArchive(
+        zip, env.path(QStringLiteral("Zip/")), zipName, review, covered, covers, &error);
+    QVERIFY2(!path.isEmpty(), qPrintable(error));
+    QCOMPARE(path, env.path(QStringLiteral("Zip/")) + zipName);
+
+    const ZipBytes::Directory dir = ZipBytes::readCentralDirectory(readFile(path));
+    QVERIFY2(dir.error.isEmpty(), qPrintable(dir.error));
+    QVERIFY(!dir.zip64);
+    QStringList names { reviewName };
+    names += covers;
+    QCOMPARE(dir.entries.size(), names.size());
+    for (int i = 0; i < names.size(); ++i) {
+        const ZipBytes::CentralEntry &e = dir.entries[i];
+        QCOMPARE(e.name, CodecCp850::encode(names[i]));
+        QCOMPARE(e.flags & 0x0800, 0); // UTF-8 flag clear
+        QCOMPARE(e.method, quint16(8)); // deflate
+        QCOMPARE(e.crc, ZipBytes::crc32(contents[i]));
+        QCOMPARE(e.size, quint32(contents[i].size()));
+    }
+
+    const QString unzip = QStandardPaths::findExecutable(QStringLiteral("unzip"));
+    if (!unzip.isEmpty()) {
+        QProcess test;
+        test.start(unzip, { QStringLiteral("-tqq"), path });
+        QVERIFY(test.waitForFinished());
+        QCOMPARE(test.exitCode(), 0);
+    }
+
+    // And back: the same bytes under the same names.
+    QVERIFY(zip.OpenFile(path));
+    const QString target = env.path(QStringLiteral("back/"));
+    const QString backCovers = env.path(QStringLiteral("backCovers/"));
+    QDir().mkpath(target);
+    const ZipImportResult result = ExtractReviewArchive(zip, target, backCovers);
+    zip.Close();
+    QVERIFY2(result.ok, qPrintable(result.error));
+    QCOMPARE(readFile(target + reviewName), contents[0]);
+    for (int i = 0; i < covers.size(); ++i)
+        QCOMPARE(readFile(backCovers + covers[i]), contents[i + 1]);
+}
+
+void TestZip::mailArchiveFailureLeavesTheOldOne()
+{
+    TestEnv env;
+    const QString covers = env.path(QStringLiteral("covers/"));
+    const QString review = env.path(QStringLiteral("DB/XY_2008_05_01.cds"));
+    const QString zipFolder = env.path(QStringLiteral("Zip/"));
+    QVERIFY(writeFile(review, "review"));
+    QVERIFY(writeFile(covers + QStringLiteral("1.8.jpg"), "cover"));
+    QVERIFY(writeFile(zipFolder + QStringLiteral("XY_2008_05_01.zip"), "the older archive"));
+
+    ZipArchive zip;
+    QString error;
+    QVERIFY(CreateMailArchive(zip, zipFolder, QStringLiteral("XY_2008_05_01.zip"), review, covers,
+        { QStringLiteral("1.8.jpg"), QStringLiteral("2.8.jpg") }, &error)
+                .isEmpty());
+    QVERIFY2(error.contains(QStringLiteral("2.8.jpg")), qPrintable(error));
+    QCOMPARE(TestEnv::listing(zipFolder),
+        QStringList { QStringLiteral("XY_2008_05_01.zip=the older archive") });
+
+    // Complete, it takes the older one's place.
+    QVERIFY(!CreateMailArchive(zip, zipFolder, QStringLiteral("XY_2008_05_01.zip"), review, covers,
+        { QStringLiteral("1.8.jpg") }, &error)
+                 .isEmpty());
+    const ZipBytes::Directory dir
+        = ZipBytes::readCentralDirectory(readFile(zipFolder + QStringLiteral("XY_2008_05_01.zip")));
+    QCOMPARE(dir.entries.size(), 2);
+    QCOMPARE(QDir(zipFolder).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+void TestZip::extractTarget_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("cover") << "123.7.jpg"
+                           << "/c/123.7.jpg";
+    QTest::newRow("capital extension stays in the folder") << "123.7.JPG"
+                                                           << "123.7.JPG";
+    QTest::newRow("review file") << "XY_2008_05_01.cds"
+                                 << "XY_2008_05_01.cds";
+    QTest::newRow("folder parts dropped") << "a/b\\8.10.jpg"
+                                          << "/c/8.10.jpg";
+}
+
+void TestZip::extractTarget()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, target);
+    ZipForge1ExtractFile(QStringLiteral("/c/"), name);
+    QCOMPARE(name, target);
+}
+
+using Entries = QList<ZipBytes::RawEntry>;
+
+void TestZip::hostileArchives_data()
+{
+    using namespace ZipBytes;
+    QTest::addColumn<QByteArray>("archive");
+    QTest::addColumn<QStringList>("expected"); // listing of the whole scratch folder
+    QTest::addColumn<QString>("error"); // part of the message; empty: success
+
+    const QString old = QStringLiteral("Html/Umschlagbilder/5.8.jpg=good old cover");
+    const QString db = QStringLiteral("DB/");
+    const QString year = QStringLiteral("DB/2008/");
+    const QString covers = QStringLiteral("Html/");
+    const QString coverFolder = QStringLiteral("Html/Umschlagbilder/");
+    const QStringList base { db, year, covers, coverFolder, old };
+    const auto with = [&](QStringList more) {
+        more += base;
+        more.sort();
+        return more;
+    };
+
+    QTest::newRow("traversal names land flat in the target")
+        << build({ stored("../../evil.cds", "a"), stored("..\\..\\win.cds", "b"),
+               stored("sub/dir/flat.cds", "c"), stored("../../../5.8.jpg", "d") })
+        << with({ year + "evil.cds=a", year + "win.cds=b", year + "flat.cds=c" })
+               .replaceInStrings(old, coverFolder + "5.8.jpg=d")
+        << QString();
+    QTest::newRow("absolute names")
+        << build({ stored("/etc/abs.cds", "a"), stored("C:\\Windows\\abs2.xml", "b") })
+        << with({ year + "abs.cds=a", year + "abs2.xml=b" }) << QString();
+    QTest::newRow("empty, dot and folder names are skipped")
+        << build({ stored("", "x"), stored(".", "x"), stored("..", "x"), stored("x/..", "x"),
+               stored("dir.cds/", ""), stored("ok.cds", "ok") })
+        << with({ year + "ok.cds=ok" }) << QString();
+    RawEntry link = stored("link.cds", "/etc/passwd");
+    link.mode = 0120777;
+    QTest::newRow("a link is skipped") << build({ link, stored("1.8.jpg", "pic") })
+                                       << with({ coverFolder + "1.8.jpg=pic" }) << QString();
+    RawEntry utf8 = stored("B\xC3\xBC"
+                           "cher.cds",
+        "u");
+    utf8.utf8 = true;
+    QTest::newRow("UTF-8 name with the flag")
+        << build({ utf8 }) << with({ year + QStringLiteral("Bücher.cds=u") }) << QString();
+    QTest::newRow("code page 850 name without the flag") << build({ stored("B\x81"
+                                                                           "cher.cds",
+        "c") }) << with({ year + QStringLiteral("Bücher.cds=c") })
+                                                         << QString();
+    RawEntry badUtf8 = stored("B\x81"
+                              "cher.cds",
+        "c");
+    badUtf8.utf8 = true;
+    QTest::newRow("control characters are skipped") << build({ stored("a\x01"
+                                                                      "b.cds",
+                                                                   "x"),
+        stored("tab\t.cds", "x"), stored("ok.xml", "o") })
+                                                    << with({ year + "ok.xml=o" }) << QString();
+    QTest::newRow("a name that is no UTF-8 though flagged so")
+        << build({ stored("ok.cds", "o"), badUtf8 }) << with({}) << QStringLiteral("beschädigt");
+    QTest::newRow("other files stay in the archive")
+        << build({ stored("readme.txt", "t"), stored("x.jpeg", "j"), stored("5.8.JPG", "big") })
+        << with({ year + "5.8.JPG=big" }) << QString();
+    RawEntry damaged = deflated("5.8.jpg", QByteArray("new cover ").repeated(100));
+    damaged.crc = 1234;
+    QTest::newRow("a damaged entry replaces nothing and ends the import")
+        << build({ stored("first.cds", "1"), damaged, stored("6.8.jpg", "never") })
+        << with({ year + "first.cds=1" }) << QStringLiteral("Der Eintrag \"5.8.jpg\"");
+    RawEntry liar = deflated("7.8.jpg", QByteArray(1 << 20, 'z'));
+    liar.size = 10;
+    QTest::newRow("an entry that inflates past its declared size")
+        << build({ liar }) << with({}) << QStringLiteral("Der Eintrag \"7.8.jpg\"");
+    const QByteArray whole = build({ stored("a.cds", QByteArray("a").repeated(1000)) });
+    QTest::newRow("truncated archive")
+        << whole.left(whole.size() / 2) << with({}) << QStringLiteral("kein Zip-Archiv");
+    QTest::newRow("no zip at all") << QByteArray("Hallo, ich bin kein Archiv.").repeated(20)
+                                   << with({}) << QStringLiteral("kein Zip-Archiv");
+}
+
+void TestZip::hostileArchives()
+{
+    QFETCH(QByteArray, archive);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, error);
+    TestEnv env;
+    // Target and cover folder lie two levels down, so a name that climbs out
+    // would still show in the listing.
+    const QString scratch = env.path(QStringLiteral("scratch/"));
+    const QString below = scratch + QStringLiteral("x/y/");
+    QVERIFY(writeFile(below + QStringLiteral("Html/Umschlagbilder/5.8.jpg"), "good old cover"));
+    QDir().mkpath(below + QStringLiteral("DB/2008"));
+
+    ZipArchive zip;
+    ZipImportResult result;
+    if (zip.OpenBytes(archive)) {
+        result = ExtractReviewArchive(zip, below + QStringLiteral("DB/2008/"),
+            below + QStringLiteral("Html/Umschlagbilder/"));
+    } else {
+        result.ok = false;
+        result.error = zip.ErrorString();
+    }
+    zip.Close();
+    QVERIFY2(result.ok == error.isEmpty(), qPrintable(result.error));
+    QVERIFY2(result.error.contains(error), qPrintable(result.error));
+    expected.replaceInStrings(QRegularExpression(QStringLiteral("^")), QStringLiteral("x/y/"));
+    expected.prepend(QStringLiteral("x/y/"));
+    expected.prepend(QStringLiteral("x/"));
+    expected.sort();
+    QCOMPARE(TestEnv::listing(scratch), expected);
+}
+
+void TestZip::entryBeyondTheBoundIsRefused()
+{
+    // 300 MiB of zeros deflate to about 300 KB.
+    TestEnv env;
+    const QString target = env.path(QStringLiteral("t/"));
+    QDir().mkpath(target);
+    ZipBytes::RawEntry big = ZipBytes::stored("huge.cds", "tiny");
+    big.size = 300u << 20;
+    ZipArchive zip;
+    QVERIFY(zip.OpenBytes(ZipBytes::build({ ZipBytes::stored("before.cds", "b"), big })));
+    const ZipImportResult result = ExtractReviewArchive(zip, target, target);
+    QVERIFY(!result.ok);
+    QCOMPARE(result.error,
+        QStringLiteral("Der Eintrag \"huge.cds\" des Zip-Archivs ist grösser als 256 MB und wird "
+                       "nicht entpackt."));
+    QCOMPARE(TestEnv::listing(target), QStringList { QStringLiteral("before.cds=b") });
+}
+
+QTEST_GUILESS_MAIN(TestZip)
+#include "tst_zip.moc"
