@@ -143,7 +143,7 @@ bool MergeDataSets(
 
         auto *book = new QTreeWidgetItem;
         book->setText(0, sourceTitle >= 0 ? source.asText(sourceTitle) : QString());
-        book->setData(0, TreeRoles::Data, EncodeBookKey(text));
+        book->setData(0, TreeRoles::Data, BookKeyOf(*number));
         // Pictures before the node is in the tree: there every change of a
         // node is reported to the views and looks for its row among all its
         // siblings.

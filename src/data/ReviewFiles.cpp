@@ -246,7 +246,7 @@ bool ReviewFileActions::saveLoop()
     const int numberField = table.fieldIndex(QStringLiteral("BookNbr"));
     while (!table.eof() && table.recordCount() > 0) {
         const QTreeWidgetItem *node
-            = FindNodeByData(tree, EncodeBookKey(table.asText(numberField)), false);
+            = FindNodeByData(tree, BookKeyOf(table.value(numberField)), false);
         if (node && GetNodeKind(node) == nkBook && !IsBookIncluded(node))
             table.deleteRecord();
         else

@@ -542,6 +542,66 @@ private slots:
         QCOMPARE(back.recordCount(), 2);
     }
 
+    // Excluding a book must drop exactly that book, also for books of 2000
+    // (whole numbers) and for numbers a file holds as text with a trailing 0.
+    void excludedBookIsFoundByItsStoredNumber_data()
+    {
+        QTest::addColumn<QStringList>("numbers");
+        QTest::addColumn<int>("excluded");
+        QTest::newRow("books of 2000") << QStringList { "12", "13" } << 1;
+        QTest::newRow("first of two books of 2000") << QStringList { "12", "13" } << 0;
+        QTest::newRow("typed as 8.70") << QStringList { "8.70", "9.70" } << 0;
+    }
+    void excludedBookIsFoundByItsStoredNumber()
+    {
+        QFETCH(QStringList, numbers);
+        QFETCH(int, excluded);
+        WindowFixture f;
+        QVERIFY(f.writeDbFile(QStringLiteral("Alt.cds")));
+        QVERIFY(f.start());
+        QTreeWidgetItem *file = node(f, QStringLiteral("DB/Alt.cds"));
+        DataSet &t = f.table();
+        if (numbers.constFirst().contains(u'.')) {
+            // An older file that keeps the book number as text.
+            QList<FieldDef> fields = ReviewFields();
+            fields[fBookNbr] = FieldDef::text(QStringLiteral("BookNbr"), 20, 20);
+            DataSet &source = *f.data().DSetBuffer;
+            source.setFields(fields);
+            source.open();
+            for (const QString &number : numbers) {
+                source.append();
+                source.setValue(fBookNbr, number);
+                source.setValue(fBookTitle, QStringLiteral("Buch ") + number);
+                QVERIFY(source.post());
+            }
+            QString error;
+            QVERIFY(MergeDataSets(f.window().context(), file, t, source, &error));
+        } else {
+            // Books of 2000 come into the tree as a saved file's books do.
+            t.setTag(TDataAccess::tagNone);
+            for (const QString &number : numbers) {
+                t.append();
+                t.setValue(fBookNbr, number.toDouble());
+                t.setValue(fYearPublished, 2000);
+                t.setValue(fBookTitle, QStringLiteral("Buch ") + number);
+                QVERIFY(t.post());
+            }
+            f.window().treeNavigation()->TreeViewPopulateFileNode(file);
+        }
+        f.window().context().CurrentFileName = QStringLiteral("Alt.cds");
+        QCOMPARE(file->childCount(), 2);
+        ToggleBookMark(file->child(excluded));
+        select(f, QStringLiteral("DB/Alt.cds"));
+        f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
+        trigger(f, baSave);
+        DataSet back;
+        QVERIFY(LoadFromFile(back, f.dbFolder() + QStringLiteral("Alt.cds")));
+        QCOMPARE(back.recordCount(), 1);
+        QCOMPARE(back.value(fBookNbr).toDouble(), numbers.at(1 - excluded).toDouble());
+        QCOMPARE(titlesBelow(node(f, QStringLiteral("DB/Alt.cds"))),
+            QStringList { QStringLiteral("Buch ") + numbers.at(1 - excluded) });
+    }
+
     void refusedCheckStopsTheSaveBeforeWriting()
     {
         WindowFixture f;
