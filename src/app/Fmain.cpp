@@ -22,6 +22,7 @@
 #include "settings_pages/LetterMenus.h"
 #include "settings_pages/PersonDataPage.h"
 #include "settings_pages/WebSettingsPage.h"
+#include "settings_pages/ListSettingsPage.h"
 #include "tree/ReviewTreeWidget.h"
 #include "tree/TreeEditing.h"
 #include "tree/TreeNavigation.h"
@@ -324,13 +325,11 @@ bool TMainform::FormCreate()
     if (writeDefaults)
         WriteDefaultSettings(*m_settingsFile, version3);
 
-    // 9. The language table behind the book page's drop-down, the publisher
-    // menu, the person data and the topic menu; the publisher and language
-    // pages themselves come with their pages.
-    FillLanguageTable(*m_data.DSetLanguages,
-        SortedListLines(m_settingsFile->readSectionValues(QStringLiteral("Languages"))));
-    IniPublisherMenu(*m_settingsFile, QStringLiteral("Publishers"), PublisherList,
-        m_bookDataPage->PopupMenuPublisher);
+    // 9. The language page with the table behind the book page's drop-down,
+    // the publisher page with the publisher menu, the person data and the
+    // topic menu.
+    m_languagesPage->IniSettingsLanguageList(*m_settingsFile, QStringLiteral("Languages"));
+    m_publishersPage->IniSettingsPublisherList(*m_settingsFile, QStringLiteral("Publishers"));
     m_personDataPage->IniSettingsPersonData(*m_settingsFile);
     IniPopupTopics(
         *m_settingsFile, QStringLiteral("Topics"), TopicList, m_reviewPage->PopupMenuTopics);
@@ -621,8 +620,11 @@ void TMainform::buildPages()
     buildSettingsFrame(pgSettingsPersonData, QStringLiteral("Personendaten"), m_personDataPage);
     m_webSettingsPage = new WebSettingsPage(m_ctx);
     buildSettingsFrame(pgSettingsWeb, QStringLiteral("Web-Seite"), m_webSettingsPage);
-    buildSettingsFrame(pgSettingsPublishers, QStringLiteral("Verlage"));
-    buildSettingsFrame(pgSettingsLanguages, QStringLiteral("Sprachen"));
+    m_publishersPage
+        = new PublishersPage(m_ctx, PublisherList, m_bookDataPage->PopupMenuPublisher);
+    buildSettingsFrame(pgSettingsPublishers, QStringLiteral("Verlage"), m_publishersPage);
+    m_languagesPage = new LanguagesPage(m_ctx);
+    buildSettingsFrame(pgSettingsLanguages, QStringLiteral("Sprachen"), m_languagesPage);
 
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMainform::PageShown);
     connect(PageControl1, &PageControl::userChanged, this, &TMainform::PageControl1Change);
@@ -647,17 +649,22 @@ QWidget *TMainform::buildSettingsFrame(int page, const QString &title, SettingsP
         "ButtonAbortSettingsWeb", "ButtonAbortSettingsPublishers", "ButtonLanguagesAbort" };
     static const char *const saveNames[] = { "ButtonPersonDataSaveSettings",
         "ButtonWebPageSaveSettings", "ButtonPublishersSave", "ButtonLanguagesSave" };
+    static const char *const abortHints[] = { "Seite schliessen und Änderungen verwerfen.",
+        "Seite schliessen und Änderungen verwerfen.", "Information zur Programmversion",
+        "Seite schliessen und Änderungen verwerfen." };
+    static const char *const saveHints[] = { "Verlagstabelle permanent speichern.",
+        "Verlagstabelle permanent speichern.", "Verlagstabelle permanent speichern.",
+        "Sprachtabelle permanent speichern." };
     auto *abort = new QPushButton(QStringLiteral("Abbrechen"), sheet);
     abort->setObjectName(QLatin1String(abortNames[page - pgSettingsPersonData]));
-    abort->setToolTip(QStringLiteral("Seite schliessen und Änderungen verwerfen."));
+    SetControlHint(abort, QString::fromUtf8(abortHints[page - pgSettingsPersonData]));
     auto *save = new QPushButton(QStringLiteral("Speichern"), sheet);
     save->setObjectName(QLatin1String(saveNames[page - pgSettingsPersonData]));
     save->setDefault(true);
     // Enter presses "Speichern" anywhere on the page.
     if (contents)
         contents->setDefaultButton(save);
-    if (page == pgSettingsPersonData || page == pgSettingsWeb)
-        SetControlHint(save, QStringLiteral("Verlagstabelle permanent speichern."));
+    SetControlHint(save, QString::fromUtf8(saveHints[page - pgSettingsPersonData]));
     buttons->addWidget(abort);
     buttons->addWidget(save);
     layout->addLayout(buttons);
@@ -668,6 +675,10 @@ QWidget *TMainform::buildSettingsFrame(int page, const QString &title, SettingsP
             m_personDataPage->ButtonPersonDataSaveSettingsClick();
         else if (page == pgSettingsWeb)
             m_webSettingsPage->ButtonWebPageSaveSettingsClick();
+        else if (page == pgSettingsPublishers)
+            m_publishersPage->ButtonPublishersSaveClick();
+        else if (page == pgSettingsLanguages)
+            m_languagesPage->ButtonLanguagesSaveClick();
         ButtonAbortSettingsClick();
     });
     return content;

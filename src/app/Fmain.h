@@ -39,6 +39,8 @@ class TreeNavigation;
 class ReviewFileActions;
 class NoDocuments;
 class WebSettingsPage;
+class PublishersPage;
+class LanguagesPage;
 
 // The main window: builds the frame and wires actions and events to the
 // handlers of the subsystems.
@@ -91,6 +93,8 @@ public:
     DbOverviewPage *dbOverviewPage() const { return m_dbOverviewPage; }
     ::PersonDataPage *personDataPage() const { return m_personDataPage; }
     WebSettingsPage *webSettingsPage() const { return m_webSettingsPage; }
+    PublishersPage *publishersPage() const { return m_publishersPage; }
+    LanguagesPage *languagesPage() const { return m_languagesPage; }
 
     // --- IMainWindow -------------------------------------------------------
     void EnableActions(int actionSet) override;
@@ -214,4 +218,6 @@ private:
     DbOverviewPage *m_dbOverviewPage = nullptr;
     ::PersonDataPage *m_personDataPage = nullptr;
     WebSettingsPage *m_webSettingsPage = nullptr;
+    PublishersPage *m_publishersPage = nullptr;
+    LanguagesPage *m_languagesPage = nullptr;
 };
