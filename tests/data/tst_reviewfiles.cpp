@@ -677,6 +677,35 @@ private slots:
         QCOMPARE(after, before);
     }
 
+    void failedWriteKeepsTheExcludedBooks()
+    {
+        WindowFixture f;
+        writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 3));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB/A.cds"));
+        trigger(f, baLoad);
+        QTreeWidgetItem *excluded = node(f, QStringLiteral("DB/A.cds/Buch 2"));
+        ToggleBookMark(excluded);
+        select(f, QStringLiteral("DB/A.cds"));
+        f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
+        f.desktop.answer(Msg::mrOk, QStringLiteral("Besprechungsbericht speichern..."));
+        {
+            FileSizeLimit limit(200);
+            trigger(f, baSave);
+        }
+        QCOMPARE(f.table().recordCount(), 3);
+        QVERIFY(f.table().locate(QStringLiteral("BookNbr"), 2.7));
+        QCOMPARE(f.table().asText(fBookTitle), QStringLiteral("Buch 2"));
+        // Taken back in, the book survives the next save.
+        ToggleBookMark(node(f, QStringLiteral("DB/A.cds/Buch 2")));
+        select(f, QStringLiteral("DB/A.cds"));
+        f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
+        trigger(f, baSave);
+        DataSet back;
+        QVERIFY(LoadFromFile(back, f.dbFolder() + QStringLiteral("A.cds")));
+        QCOMPARE(back.recordCount(), 3);
+    }
+
     void emptyTableSavesNothing()
     {
         WindowFixture f;
