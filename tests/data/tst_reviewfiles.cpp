@@ -369,6 +369,46 @@ private slots:
         QCOMPARE(NodeData(file->child(0)), 52007);
     }
 
+    // The record's whole numbers are 32 bits: a larger value from a file ends
+    // the merge as a value that does not convert, instead of failing every
+    // later save.
+    void integerBeyond32BitsEndsTheMerge_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("year") << int(fYearPublished) << QVariant(qint64(5000000000));
+        QTest::newRow("age") << int(fAge) << QVariant(qint64(5000000000));
+        QTest::newRow("age, negative") << int(fAge) << QVariant(qint64(-5000000000));
+    }
+    void integerBeyond32BitsEndsTheMerge()
+    {
+        QFETCH(int, field);
+        QFETCH(QVariant, value);
+        WindowFixture f;
+        QVERIFY(f.writeDbFile(QStringLiteral("Alt.cds")));
+        QVERIFY(f.start());
+        DataSet &source = *f.data().DSetBuffer;
+        QList<FieldDef> fields = ReviewFields();
+        QList<Record> rows;
+        for (const double number : { 5.7, 6.7 }) {
+            Record row(fields.size());
+            row[fBookNbr] = number;
+            row[fBookTitle] = QStringLiteral("Buch %1").arg(number);
+            row[fYearPublished] = 2007;
+            rows.append(row);
+        }
+        rows[1][field] = value;
+        source.setData(fields, rows);
+        QTreeWidgetItem *file = node(f, QStringLiteral("DB/Alt.cds"));
+        QString error;
+        QVERIFY(!MergeDataSets(f.window().context(), file, f.table(), source, &error));
+        QCOMPARE(error,
+            QStringLiteral("'%1' ist kein gültiger Integerwert.").arg(value.toLongLong()));
+        QCOMPARE(f.table().recordCount(), 1);
+        QVERIFY(f.table().locate(QStringLiteral("BookNbr"), 5.7));
+        QCOMPARE(titlesBelow(file), QStringList { QStringLiteral("Buch 5.7") });
+    }
+
     void twelveDuplicatesInTwoLines()
     {
         WindowFixture f;
