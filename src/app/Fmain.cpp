@@ -268,7 +268,8 @@ void TMainform::connectActions()
     connect(m_actions->action(QStringLiteral("ActionDeletefromTree")), &QAction::triggered,
         m_treeEditing, &TreeEditing::ActionDeletefromTreeExecute);
 
-    // The three switches keep their setting in step with their check mark.
+    // The three switches keep their setting in step with the person's
+    // choice; setting the check mark at start-up writes nothing.
     const struct
     {
         const char *action;
@@ -277,7 +278,7 @@ void TMainform::connectActions()
         { "ActionCreateWebPage", "CreateWebPage" }, { "ActionCreateWordDoc", "CreateWordDoc" } };
     for (const auto &s : switches) {
         const QString key = QLatin1String(s.key);
-        connect(m_actions->action(QLatin1String(s.action)), &QAction::toggled, this,
+        connect(m_actions->action(QLatin1String(s.action)), &QAction::triggered, this,
             [this, key](bool on) {
                 if (m_settingsFile)
                     m_settingsFile->writeBool(QStringLiteral("Reviewer"), key, on);
@@ -321,6 +322,18 @@ bool TMainform::FormCreate()
         writeDefaults = true;
     }
     m_settingsFile = std::make_unique<IniFile>(m_settingsFileName);
+    if (m_settingsFile->readFailed()) {
+        // Going on with defaults would ask what the file has settled and,
+        // at the end, write the defaults over it.
+        m_desktop.ShowMessageDialog(QStringLiteral("Einstellungen lesen..."),
+            QStringLiteral("Die Einstellungsdatei\r\n") + m_settingsFileName
+                + QStringLiteral("\r\nkann nicht gelesen werden:\r\n")
+                + m_settingsFile->errorString()
+                + QStringLiteral("\r\nDas Programm wird beendet."),
+            Msg::mtError, Msg::mbOK, { QStringLiteral("OK") });
+        m_settingsFile.reset();
+        return false;
+    }
     m_ctx.settings = m_settingsFile.get();
     if (writeDefaults)
         WriteDefaultSettings(*m_settingsFile, version3);
@@ -342,7 +355,7 @@ bool TMainform::FormCreate()
     m_webSettingsPage->IniSettingsWeb(*m_settingsFile);
 
     // 12.
-    m_settingsFile->UpdateFile();
+    WriteSettingsFile();
 
     // 13.
     StateInitial().OnChange = [this](TState *s) { StateChangedToInitial(s); };
@@ -503,7 +516,20 @@ void TMainform::FormCloseSaveWindow()
     m_settingsFile->writeInteger(pos, QStringLiteral("Width"), width());
     m_settingsFile->writeInteger(pos, QStringLiteral("Height"), height());
     m_settingsFile->writeInteger(pos, QStringLiteral("SplitterLeft"), Panel1->width());
-    m_settingsFile->UpdateFile();
+    WriteSettingsFile();
+}
+
+bool TMainform::WriteSettingsFile()
+{
+    if (m_settingsFile->UpdateFile())
+        return true;
+    m_desktop.ShowMessageDialog(QStringLiteral("Einstellungen speichern..."),
+        QStringLiteral("Die Einstellungsdatei\r\n") + m_settingsFileName
+            + QStringLiteral("\r\nkann nicht geschrieben werden:\r\n")
+            + m_settingsFile->errorString()
+            + QStringLiteral("\r\nDie geänderten Einstellungen gehen verloren."),
+        Msg::mtWarning, Msg::mbOK, { QStringLiteral("OK") });
+    return false;
 }
 
 void TMainform::ActionTerminateExecute() { close(); }

@@ -187,6 +187,9 @@ private:
     // What closing does with the review table; false keeps the window open.
     bool FormCloseQueryReviewTable();
     void FormCloseSaveWindow();
+    // Writes the settings back to disk; a failure is reported with the
+    // file's name and the system's reason.
+    bool WriteSettingsFile();
     void focusChanged(QWidget *old, QWidget *now);
 
     void StateChangedToInitial(TState *state);

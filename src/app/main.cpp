@@ -1,5 +1,6 @@
 #include "app/DesktopServices.h"
 #include "app/Fmain.h"
+#include "app/QtTranslations.h"
 #include "app/Startup.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Skribando"));
+    InstallQtGermanTranslations();
 
     DesktopServices desktop;
     std::unique_ptr<Program> program = StartProgram(desktop, QApplication::applicationFilePath());

@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "WindowFixture.h"
 
 #include "app/ActionList.h"
@@ -23,8 +24,6 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace VexConst;
 
@@ -54,29 +53,6 @@ void writeReviewFile(const QString &path, const QList<Book> &books)
     QString error;
     QVERIFY2(SaveToFile(t, path, &error), qPrintable(error));
 }
-
-// Limits the size of files this process writes while it lives.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_oldHandler = signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_saved {};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 QList<Book> numbered(int from, int count)
 {
