@@ -413,9 +413,18 @@ void SortSubtree(QTreeWidgetItem *node)
         return;
     QList<QTreeWidgetItem *> expanded;
     collectExpanded(node, expanded);
+    // Taking the nodes out also drops the current node when it lies below;
+    // it is made current again, so its actions stay enabled.
+    QTreeWidget *tree = node->treeWidget();
+    QTreeWidgetItem *current = tree ? tree->currentItem() : nullptr;
+    bool below = false;
+    for (QTreeWidgetItem *p = current ? current->parent() : nullptr; p && !below; p = p->parent())
+        below = p == node;
     sortBelow(node, QCollator(QLocale()));
     for (QTreeWidgetItem *n : expanded)
         n->setExpanded(true);
+    if (below && tree->currentItem() != current)
+        tree->setCurrentItem(current);
 }
 
 void SortTree(QTreeWidget *tree)

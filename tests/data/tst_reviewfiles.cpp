@@ -249,6 +249,25 @@ private slots:
         QVERIFY(f.desktop.dialogs().isEmpty());
     }
 
+    void loadingOneFileKeepsItSelected()
+    {
+        WindowFixture f;
+        writeReviewFile(f.dbFolder() + QStringLiteral("2007/B.cds"), { { 3.7, QStringLiteral("Zora") },
+            { 1.7, QStringLiteral("Anna") } });
+        QVERIFY(f.makeDbFolder(QStringLiteral("2007/Alt")));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB/2007/B.cds"));
+        trigger(f, baLoad);
+        QTreeWidgetItem *file = node(f, QStringLiteral("DB/2007/B.cds"));
+        QCOMPARE(titlesBelow(file), (QStringList { "Anna", "Zora" })); // sorted
+        QCOMPARE(f.window().TreeView1->currentItem(), file);
+        QVERIFY(file->isSelected());
+        for (int bit : { baSave, baRemove, baSendMail }) {
+            QAction *a = f.window().actions()->reviewAction(bit);
+            QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
+        }
+    }
+
     void loadingAgainReportsEveryBookAsPresent()
     {
         WindowFixture f;

@@ -190,6 +190,14 @@ private slots:
         QVERIFY(!FindNodeByData(&tree, 82007, false));
     }
 
+    void rowsAreOneLineEach()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        // Laid out all at once: the first End in 40,000 books is quick.
+        QVERIFY(f.window().TreeView1->uniformRowHeights());
+    }
+
     void actionSetsPerNode_data()
     {
         QTest::addColumn<QString>("path");
