@@ -189,12 +189,12 @@ bool ListSettingsPage::addRow()
     const QString key = m_keyEdit->text();
     const QString value = m_valueEdit->text();
     if (key.isEmpty() || value.isEmpty()) {
-        m_ctx.desktop->ShowSystemMessage(
+        m_ctx.desktop->ShowStandardMessage(
             QStringLiteral("Beide Felder müssen ausgefüllt sein."), Msg::mtWarning);
         return false;
     }
     if (key.contains(u'=') || keyTaken(key)) {
-        m_ctx.desktop->ShowSystemMessage(text(m_texts.existsMessage), Msg::mtWarning);
+        m_ctx.desktop->ShowStandardMessage(text(m_texts.existsMessage), Msg::mtWarning);
         return false;
     }
     m_lines.append(key + u'=' + value);
@@ -343,7 +343,7 @@ bool LanguagesPage::mayRemove(const QString &, const QString &value)
 {
     if (value != u"-")
         return true;
-    m_ctx.desktop->ShowSystemMessage(
+    m_ctx.desktop->ShowStandardMessage(
         QStringLiteral("Dieser Eintrag darf nicht gelöscht werden."), Msg::mtWarning);
     return false;
 }

@@ -674,6 +674,8 @@ private slots:
         QCOMPARE(p->countEdit()->text(), page == u"Verlage" ? QStringLiteral("126") : QStringLiteral("32"));
         const QStringList languagesBefore = offeredLanguages(f.data());
         const QString line = key + u'=' + value;
+        if (!message.isEmpty())
+            f.desktop.answer(Msg::mrOk);
         if (operation == u"add") {
             p->keyEdit()->setText(key);
             p->valueEdit()->setText(value);
@@ -692,8 +694,10 @@ private slots:
                 QTest::keyClick(p->grid(), Qt::Key_Delete, Qt::ControlModifier);
             }
         }
-        QCOMPARE(f.desktop.systemMessages,
+        QCOMPARE(f.desktop.dialogMessages(),
             message.isEmpty() ? QStringList() : QStringList { message });
+        if (!message.isEmpty())
+            QCOMPARE(f.desktop.lastDialog().kind, int(Msg::mtWarning));
         QCOMPARE(p->countEdit()->text(), count);
         QCOMPARE(gridKeys(p).contains(key), inGrid);
         QCOMPARE(p->sortedLines().contains(line), inList);
