@@ -117,7 +117,7 @@ bool DesktopServices::isInTrash(const QString &path)
     if (!QFileInfo(path).isAbsolute())
         return false;
     // A file on another file system goes to the trash of its mount.
-    static const QRegularExpression trashFiles(QStringLiteral(
-        "/(?:Trash|\\.Trash-\\d+|\\.Trash/\\d+)/files/[^/]"));
+    static const QRegularExpression trashFiles(
+        QStringLiteral("/(?:Trash|\\.Trash-\\d+|\\.Trash/\\d+)/files/[^/]"));
     return trashFiles.match(path).hasMatch();
 }

@@ -20,9 +20,9 @@
 #include "data/ReviewSchema.h"
 #include "documents/IDocumentWriter.h"
 #include "settings_pages/LetterMenus.h"
+#include "settings_pages/ListSettingsPage.h"
 #include "settings_pages/PersonDataPage.h"
 #include "settings_pages/WebSettingsPage.h"
-#include "settings_pages/ListSettingsPage.h"
 #include "tree/ReviewTreeWidget.h"
 #include "tree/TreeEditing.h"
 #include "tree/TreeNavigation.h"
@@ -328,8 +328,7 @@ bool TMainform::FormCreate()
         m_desktop.ShowMessageDialog(QStringLiteral("Einstellungen lesen..."),
             QStringLiteral("Die Einstellungsdatei\r\n") + m_settingsFileName
                 + QStringLiteral("\r\nkann nicht gelesen werden:\r\n")
-                + m_settingsFile->errorString()
-                + QStringLiteral("\r\nDas Programm wird beendet."),
+                + m_settingsFile->errorString() + QStringLiteral("\r\nDas Programm wird beendet."),
             Msg::mtError, Msg::mbOK, { QStringLiteral("OK") });
         m_settingsFile.reset();
         return false;
@@ -646,8 +645,7 @@ void TMainform::buildPages()
     buildSettingsFrame(pgSettingsPersonData, QStringLiteral("Personendaten"), m_personDataPage);
     m_webSettingsPage = new WebSettingsPage(m_ctx);
     buildSettingsFrame(pgSettingsWeb, QStringLiteral("Web-Seite"), m_webSettingsPage);
-    m_publishersPage
-        = new PublishersPage(m_ctx, PublisherList, m_bookDataPage->PopupMenuPublisher);
+    m_publishersPage = new PublishersPage(m_ctx, PublisherList, m_bookDataPage->PopupMenuPublisher);
     buildSettingsFrame(pgSettingsPublishers, QStringLiteral("Verlage"), m_publishersPage);
     m_languagesPage = new LanguagesPage(m_ctx);
     buildSettingsFrame(pgSettingsLanguages, QStringLiteral("Sprachen"), m_languagesPage);
@@ -678,9 +676,9 @@ QWidget *TMainform::buildSettingsFrame(int page, const QString &title, SettingsP
     static const char *const abortHints[] = { "Seite schliessen und Änderungen verwerfen.",
         "Seite schliessen und Änderungen verwerfen.", "Information zur Programmversion",
         "Seite schliessen und Änderungen verwerfen." };
-    static const char *const saveHints[] = { "Verlagstabelle permanent speichern.",
-        "Verlagstabelle permanent speichern.", "Verlagstabelle permanent speichern.",
-        "Sprachtabelle permanent speichern." };
+    static const char *const saveHints[]
+        = { "Verlagstabelle permanent speichern.", "Verlagstabelle permanent speichern.",
+              "Verlagstabelle permanent speichern.", "Sprachtabelle permanent speichern." };
     auto *abort = new QPushButton(QStringLiteral("Abbrechen"), sheet);
     abort->setObjectName(QLatin1String(abortNames[page - pgSettingsPersonData]));
     SetControlHint(abort, QString::fromUtf8(abortHints[page - pgSettingsPersonData]));

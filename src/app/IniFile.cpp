@@ -267,7 +267,8 @@ bool IniFile::UpdateFile()
     // A file that could not be read is not replaced with what little this
     // copy holds.
     if (m_readFailed) {
-        m_errorString = QStringLiteral("Die Datei konnte nicht gelesen werden und bleibt, wie sie ist.");
+        m_errorString
+            = QStringLiteral("Die Datei konnte nicht gelesen werden und bleibt, wie sie ist.");
         return false;
     }
     const QLatin1String lineEnd("\r\n");

@@ -7,8 +7,8 @@
 bool InstallQtGermanTranslations()
 {
     auto *translator = new QTranslator(QCoreApplication::instance());
-    if (!translator->load(QStringLiteral("qtbase_de"),
-            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (!translator->load(
+            QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;
     }

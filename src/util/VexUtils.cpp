@@ -37,8 +37,8 @@ int EncodeBookKey(const QString &numberText)
     QString whole = dot < 0 ? numberText : numberText.left(dot);
     whole.remove(u'_');
     const auto n = parseWhole(whole);
-    const auto f = dot < 0 ? std::optional<qint64>(0)
-                           : parseWhole(QStringView(numberText).mid(dot + 1));
+    const auto f
+        = dot < 0 ? std::optional<qint64>(0) : parseWhole(QStringView(numberText).mid(dot + 1));
     if (!n || !f)
         return 0;
     const qint64 key = *n * 10000 + 2000 + *f;

@@ -297,10 +297,10 @@ private slots:
         QTest::addColumn<QByteArray>("reviewer");
         QTest::addColumn<QByteArray>("expected");
         QTest::newRow("no switches") << QByteArray() << QByteArray();
-        QTest::newRow("switched off") << QByteArray("SendMailZipped=0\r\n")
-                                      << QByteArray("SendMailZipped=0\r\n");
-        QTest::newRow("malformed") << QByteArray("SendMailZipped=abc\r\n")
-                                   << QByteArray("SendMailZipped=abc\r\n");
+        QTest::newRow("switched off")
+            << QByteArray("SendMailZipped=0\r\n") << QByteArray("SendMailZipped=0\r\n");
+        QTest::newRow("malformed")
+            << QByteArray("SendMailZipped=abc\r\n") << QByteArray("SendMailZipped=abc\r\n");
     }
     void startUpWritesNoSwitch()
     {
@@ -335,7 +335,8 @@ private slots:
             + QStringLiteral("\r\nkann nicht gelesen werden:\r\n");
         QVERIFY2(d.message.startsWith(start), qPrintable(d.message));
         // The system's reason follows.
-        QVERIFY(d.message.size() > start.size() + QStringLiteral("\r\nDas Programm wird beendet.").size());
+        QVERIFY(d.message.size()
+            > start.size() + QStringLiteral("\r\nDas Programm wird beendet.").size());
         QVERIFY(QFileInfo(env.path(QStringLiteral("Skribando.ini"))).isDir());
         QVERIFY(!QFileInfo::exists(env.path(QStringLiteral("Zadizezerev"))));
     }

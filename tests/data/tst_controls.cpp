@@ -416,21 +416,23 @@ private slots:
         QTest::addColumn<bool>("leave"); // leave the edit before posting
         QTest::addColumn<QString>("warning");
         QTest::newRow("price with a comma, left")
-            << "DBEditPrice" << "12,50" << true
-            << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n12,50";
+            << "DBEditPrice"
+            << "12,50" << true << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n12,50";
         QTest::newRow("price with a comma, posted")
-            << "DBEditPrice" << "19,90" << false
-            << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n19,90";
-        QTest::newRow("price of blanks") << "DBEditPrice" << "   " << true
-                                         << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n";
+            << "DBEditPrice"
+            << "19,90" << false << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n19,90";
+        QTest::newRow("price of blanks")
+            << "DBEditPrice"
+            << "   " << true << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n";
         QTest::newRow("pages with words")
-            << "DBEditPages" << "ca. 200" << true
-            << "Das Feld \"Seiten\" enthält keine Zahl:\r\n\r\nca. 200";
-        QTest::newRow("age range") << "DBEditAge" << "8-10" << true
-                                   << "Das Feld \"Lesealter\" enthält keine Zahl:\r\n\r\n8-10";
+            << "DBEditPages"
+            << "ca. 200" << true << "Das Feld \"Seiten\" enthält keine Zahl:\r\n\r\nca. 200";
+        QTest::newRow("age range")
+            << "DBEditAge"
+            << "8-10" << true << "Das Feld \"Lesealter\" enthält keine Zahl:\r\n\r\n8-10";
         QTest::newRow("age range, posted")
-            << "DBEditAge" << "8-10" << false
-            << "Das Feld \"Lesealter\" enthält keine Zahl:\r\n\r\n8-10";
+            << "DBEditAge"
+            << "8-10" << false << "Das Feld \"Lesealter\" enthält keine Zahl:\r\n\r\n8-10";
     }
     void numberEditsKeepNoPieceOfBadText()
     {
@@ -456,7 +458,7 @@ private slots:
         p.desktop.answer(Msg::mrOk, QStringLiteral("Ungültige Eingabe ..."));
         if (leave) {
             QWidget *other = edit == u"DBEditAge" ? static_cast<QWidget *>(p.review.DBEditCategory)
-                                                 : p.book.DBEditBookTitle;
+                                                  : p.book.DBEditBookTitle;
             other->setFocus();
             QTRY_VERIFY(other->hasFocus());
             QCOMPARE(p.desktop.dialogMessages(), QStringList { warning });

@@ -24,7 +24,6 @@
 #include <QTest>
 #include <QTreeWidget>
 
-
 using namespace VexConst;
 
 namespace {
@@ -252,8 +251,8 @@ private slots:
     void loadingOneFileKeepsItSelected()
     {
         WindowFixture f;
-        writeReviewFile(f.dbFolder() + QStringLiteral("2007/B.cds"), { { 3.7, QStringLiteral("Zora") },
-            { 1.7, QStringLiteral("Anna") } });
+        writeReviewFile(f.dbFolder() + QStringLiteral("2007/B.cds"),
+            { { 3.7, QStringLiteral("Zora") }, { 1.7, QStringLiteral("Anna") } });
         QVERIFY(f.makeDbFolder(QStringLiteral("2007/Alt")));
         QVERIFY(f.start());
         select(f, QStringLiteral("DB/2007/B.cds"));
@@ -397,8 +396,8 @@ private slots:
         QTreeWidgetItem *file = node(f, QStringLiteral("DB/Alt.cds"));
         QString error;
         QVERIFY(!MergeDataSets(f.window().context(), file, f.table(), source, &error));
-        QCOMPARE(error,
-            QStringLiteral("'%1' ist kein gültiger Integerwert.").arg(value.toLongLong()));
+        QCOMPARE(
+            error, QStringLiteral("'%1' ist kein gültiger Integerwert.").arg(value.toLongLong()));
         QCOMPARE(f.table().recordCount(), 1);
         QVERIFY(f.table().locate(QStringLiteral("BookNbr"), 5.7));
         QCOMPARE(titlesBelow(file), QStringList { QStringLiteral("Buch 5.7") });

@@ -21,12 +21,12 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QMenu>
-#include <QTableWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -625,35 +625,66 @@ private slots:
         const QString exists = QStringLiteral("Diese Sprache existiert schon.");
         const QString both = QStringLiteral("Beide Felder müssen ausgefüllt sein.");
         const QString protect = QStringLiteral("Dieser Eintrag darf nicht gelöscht werden.");
-        QTest::newRow("new language") << "Sprachen" << "add" << "Lateinischen" << "Latein"
-                                      << "" << "33" << true << true;
-        QTest::newRow("language in another case") << "Sprachen" << "add" << "englischen"
+        QTest::newRow("new language") << "Sprachen"
+                                      << "add"
+                                      << "Lateinischen"
+                                      << "Latein"
+                                      << ""
+                                      << "33" << true << true;
+        QTest::newRow("language in another case") << "Sprachen"
+                                                  << "add"
+                                                  << "englischen"
                                                   << "Eng" << exists << "32" << false << false;
-        QTest::newRow("language with =") << "Sprachen" << "add" << "Alt=Griechischen"
+        QTest::newRow("language with =") << "Sprachen"
+                                         << "add"
+                                         << "Alt=Griechischen"
                                          << "Altgr" << exists << "32" << false << false;
-        QTest::newRow("short form missing") << "Sprachen" << "add" << "Lateinischen" << ""
-                                            << both << "32" << false << false;
-        QTest::newRow("long form missing")
-            << "Sprachen" << "add" << "" << "Lat" << both << "32" << false << false;
-        QTest::newRow("remove a language") << "Sprachen" << "remove" << "Englischen" << "Engl"
-                                           << "" << "31" << false << false;
-        QTest::newRow("remove the untranslated entry")
-            << "Sprachen" << "remove"
-            << "- nicht übersetzt -"
-            << "-" << protect << "32" << true << true;
-        QTest::newRow("ctrl+delete the untranslated entry")
-            << "Sprachen" << "ctrl+delete"
-            << "- nicht übersetzt -"
-            << "-" << "" << "32" << false << true;
-        QTest::newRow("new publisher") << "Verlage" << "add" << "Zwerg" << "Wien" << ""
+        QTest::newRow("short form missing") << "Sprachen"
+                                            << "add"
+                                            << "Lateinischen"
+                                            << "" << both << "32" << false << false;
+        QTest::newRow("long form missing") << "Sprachen"
+                                           << "add"
+                                           << ""
+                                           << "Lat" << both << "32" << false << false;
+        QTest::newRow("remove a language") << "Sprachen"
+                                           << "remove"
+                                           << "Englischen"
+                                           << "Engl"
+                                           << ""
+                                           << "31" << false << false;
+        QTest::newRow("remove the untranslated entry") << "Sprachen"
+                                                       << "remove"
+                                                       << "- nicht übersetzt -"
+                                                       << "-" << protect << "32" << true << true;
+        QTest::newRow("ctrl+delete the untranslated entry") << "Sprachen"
+                                                            << "ctrl+delete"
+                                                            << "- nicht übersetzt -"
+                                                            << "-"
+                                                            << ""
+                                                            << "32" << false << true;
+        QTest::newRow("new publisher") << "Verlage"
+                                       << "add"
+                                       << "Zwerg"
+                                       << "Wien"
+                                       << ""
                                        << "127" << true << true;
-        QTest::newRow("publisher in another case")
-            << "Verlage" << "add" << "CARLSEN" << "Hamburg"
-            << "Dieser Verlag existiert schon." << "126" << false << false;
-        QTest::newRow("town missing")
-            << "Verlage" << "add" << "Zwerg" << "" << both << "126" << false << false;
-        QTest::newRow("remove a publisher") << "Verlage" << "remove" << "Carlsen" << "Hamburg"
-                                            << "" << "125" << false << false;
+        QTest::newRow("publisher in another case") << "Verlage"
+                                                   << "add"
+                                                   << "CARLSEN"
+                                                   << "Hamburg"
+                                                   << "Dieser Verlag existiert schon."
+                                                   << "126" << false << false;
+        QTest::newRow("town missing") << "Verlage"
+                                      << "add"
+                                      << "Zwerg"
+                                      << "" << both << "126" << false << false;
+        QTest::newRow("remove a publisher") << "Verlage"
+                                            << "remove"
+                                            << "Carlsen"
+                                            << "Hamburg"
+                                            << ""
+                                            << "125" << false << false;
     }
     void listPageEdits()
     {
@@ -671,7 +702,8 @@ private slots:
         openPreferences(w);
         ListSettingsPage *p = listPage(w, page);
         // The default lists: 33 languages and 127 publishers.
-        QCOMPARE(p->countEdit()->text(), page == u"Verlage" ? QStringLiteral("126") : QStringLiteral("32"));
+        QCOMPARE(p->countEdit()->text(),
+            page == u"Verlage" ? QStringLiteral("126") : QStringLiteral("32"));
         const QStringList languagesBefore = offeredLanguages(f.data());
         const QString line = key + u'=' + value;
         if (!message.isEmpty())
@@ -679,16 +711,15 @@ private slots:
         if (operation == u"add") {
             p->keyEdit()->setText(key);
             p->valueEdit()->setText(value);
-            w.findChild<QPushButton *>(
-                 page == u"Verlage" ? QStringLiteral("ButtonPublisherAdd")
-                                    : QStringLiteral("ButtonLanguageAdd"))
+            w.findChild<QPushButton *>(page == u"Verlage" ? QStringLiteral("ButtonPublisherAdd")
+                                                          : QStringLiteral("ButtonLanguageAdd"))
                 ->click();
         } else {
             QVERIFY(selectRow(p, key));
             if (operation == u"remove") {
                 w.findChild<QPushButton *>(page == u"Verlage"
-                                          ? QStringLiteral("ButtonPublisherRemove")
-                                          : QStringLiteral("ButtonLanguageRemove"))
+                         ? QStringLiteral("ButtonPublisherRemove")
+                         : QStringLiteral("ButtonLanguageRemove"))
                     ->click();
             } else {
                 QTest::keyClick(p->grid(), Qt::Key_Delete, Qt::ControlModifier);
@@ -715,8 +746,9 @@ private slots:
         QCOMPARE(offeredLanguages(f.data()).contains(key),
             offeredNow || (languagesBefore.contains(key)));
         // Nothing reaches the settings before "Speichern".
-        QCOMPARE(w.SettingsFile().readSectionValues(
-                     page == u"Verlage" ? QStringLiteral("Publishers") : QStringLiteral("Languages")),
+        QCOMPARE(
+            w.SettingsFile().readSectionValues(
+                page == u"Verlage" ? QStringLiteral("Publishers") : QStringLiteral("Languages")),
             diskSettings(f).readSectionValues(
                 page == u"Verlage" ? QStringLiteral("Publishers") : QStringLiteral("Languages")));
     }
@@ -743,8 +775,10 @@ private slots:
         ScriptedDesktop desktop;
         QVERIFY(env.writeFile(QStringLiteral("Skribando.ini"),
             "[Folders]\r\nAskYearFolder=0\r\n[Reviewer]\r\nFirstname=Erika\r\nName=Muster\r\n"
-            "[Publishers]\r\nZwerg=Wien\r\nbeltz=Weinheim\r\nAmmann=Z\xfc" "rich\r\n"
-            "[Languages]\r\n- nicht \xfc" "bersetzt -=-\r\nEnglischen=Engl\r\n"));
+            "[Publishers]\r\nZwerg=Wien\r\nbeltz=Weinheim\r\nAmmann=Z\xfc"
+            "rich\r\n"
+            "[Languages]\r\n- nicht \xfc"
+            "bersetzt -=-\r\nEnglischen=Engl\r\n"));
         const QString programFile = env.path(QStringLiteral("Skribando"));
         {
             std::unique_ptr<Program> run = StartProgram(desktop, programFile);
@@ -767,8 +801,8 @@ private slots:
             button(w, "ButtonPublishersSave")->click();
             verifyBackOnWorkPages(w);
             QCOMPARE(w.SettingsFile().readSectionValues(QStringLiteral("Publishers")),
-                (QStringList { "Ammann=Zürich", "beltz=Weinheim", "Carlsen=Hamburg",
-                    "Zwerg=Wien" }));
+                (QStringList {
+                    "Ammann=Zürich", "beltz=Weinheim", "Carlsen=Hamburg", "Zwerg=Wien" }));
             // The menu changes at the next start only.
             QCOMPARE(menuItems(w.bookDataPage()->PopupMenuPublisher),
                 (QStringList { "Zwerg", "beltz", "Ammann" }));
@@ -797,7 +831,8 @@ private slots:
         TMainform &w = f.window();
         ListSettingsPage *p = listPage(w, page);
         const bool publishers = page == u"Verlage";
-        const QString section = publishers ? QStringLiteral("Publishers") : QStringLiteral("Languages");
+        const QString section
+            = publishers ? QStringLiteral("Publishers") : QStringLiteral("Languages");
         const QStringList stored = w.SettingsFile().readSectionValues(section);
         // The defaults and one entry of the person's own.
         QCOMPARE(p->countEdit()->text(), publishers ? QStringLiteral("127") : QStringLiteral("33"));
