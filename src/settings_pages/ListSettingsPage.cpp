@@ -7,6 +7,7 @@
 #include "app/MainContext.h"
 #include "data/DDataAccess.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -285,10 +286,17 @@ PublishersPage::PublishersPage(
 void PublishersPage::IniSettingsPublisherList(const IniFile &settings, const QString &section)
 {
     fillFromSection(settings, section);
-    // The menu is built anew, so that each item names and inserts an entry
-    // of the list in force.
-    if (m_publisherMenu)
-        m_publisherMenu->clear();
+    // The letter groups are built anew, so that each item names and inserts
+    // an entry of the list in force.
+    if (m_publisherMenu) {
+        const QList<QAction *> items = m_publisherMenu->actions();
+        for (QAction *item : items) {
+            if (QMenu *group = item->menu()) {
+                m_publisherMenu->removeAction(item);
+                delete group;
+            }
+        }
+    }
     IniPublisherMenu(settings, section, m_publisherList, m_publisherMenu);
 }
 
