@@ -119,6 +119,8 @@ ListSettingsPage::ListSettingsPage(MainContext &ctx, const ListPageTexts &texts,
     m_grid->setColumnWidth(1, texts.valueWidth);
     m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->verticalHeader()->hide();
+    // One text line per row, as in a list.
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
