@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QRadioButton>
+#include <QTimer>
 #include <QValidator>
 
 #include <limits>
@@ -273,19 +274,22 @@ bool DBEdit::commit()
 
 void DBEdit::reportInvalidInput()
 {
+    // A click elsewhere both leaves the edit and moves the table, which
+    // posts: the post of that same click is refused without saying it
+    // twice, any later one says it again.
+    if (m_reportedText == text())
+        return;
     m_reportedText = text();
     if (invalidInput)
         invalidInput(text());
+    QTimer::singleShot(0, this, [this] { m_reportedText.clear(); });
 }
 
 bool DBEdit::postAllowed()
 {
     if (!m_inputPending || !m_link->table()->isEditing())
         return true;
-    // Left with the warning just now: the post that the leaving brought
-    // about is refused without saying it twice.
-    if (m_reportedText != text())
-        reportInvalidInput();
+    reportInvalidInput();
     return false;
 }
 

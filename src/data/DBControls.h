@@ -130,8 +130,8 @@ private:
     // not convert; valueBefore is what the field held before the typing.
     bool m_inputPending = false;
     QVariant m_valueBefore;
-    // The text last reported, so that leaving and the post that follows do
-    // not both report it.
+    // The text just reported, until the event loop turns, so that leaving
+    // and the post of the same click do not both report it.
     QString m_reportedText;
 };
 
