@@ -19,6 +19,8 @@
 #include "data/ReviewPage.h"
 #include "data/ReviewSchema.h"
 #include "documents/IDocumentWriter.h"
+#include "exchange/CoverActions.h"
+#include "exchange/CoverDrop.h"
 #include "settings_pages/LetterMenus.h"
 #include "settings_pages/ListSettingsPage.h"
 #include "settings_pages/PersonDataPage.h"
@@ -126,6 +128,8 @@ TMainform::TMainform(
     m_ctx.documents = m_documents.get();
     m_reviewFiles = new ReviewFileActions(m_ctx, *m_treeNavigation, this);
     m_treeEditing = new TreeEditing(m_ctx, this);
+    m_coverActions = new CoverActions(m_ctx, this);
+    new CoverDrop(m_ctx, m_bookDataPage, this);
     connectActions();
     connectTree();
     m_data.setHost(this);
@@ -267,6 +271,10 @@ void TMainform::connectActions()
         m_treeEditing, &TreeEditing::ActionNewFolderExecute);
     connect(m_actions->action(QStringLiteral("ActionDeletefromTree")), &QAction::triggered,
         m_treeEditing, &TreeEditing::ActionDeletefromTreeExecute);
+    connect(m_actions->reviewAction(baShowMissingFrontImages), &QAction::triggered,
+        m_coverActions, &CoverActions::ActionShowMissingFrontImagesExecute);
+    connect(m_actions->reviewAction(baFindFrontImage), &QAction::triggered, m_coverActions,
+        &CoverActions::ActionFindFrontImageExecute);
 
     // The three switches keep their setting in step with the person's
     // choice; setting the check mark at start-up writes nothing.
@@ -350,8 +358,10 @@ bool TMainform::FormCreate()
     if (!Initialize())
         return false;
 
-    // 11. The search providers come with their page.
+    // 11. The web page settings, and the search providers in the drop-down of
+    // "Titelbild suchen".
     m_webSettingsPage->IniSettingsWeb(*m_settingsFile);
+    m_coverActions->IniWebSearch(*m_settingsFile, this);
 
     // 12.
     WriteSettingsFile();

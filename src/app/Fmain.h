@@ -13,6 +13,7 @@
 
 class ActionList;
 class BookDataPage;
+class CoverActions;
 class DbOverviewPage;
 class IDesktop;
 class PageControl;
@@ -33,6 +34,7 @@ class SettingsPage;
 class StatusPanels;
 class TAboutBox1;
 class TDataAccess;
+class TFrontImageDlg;
 class TState;
 class TreeEditing;
 class TreeNavigation;
@@ -76,6 +78,8 @@ public:
     // False when start-up cannot go on; the program then ends.
     bool FormCreate();
     void setAboutBox(TAboutBox1 *box) { m_aboutBox = box; }
+    void setFrontImageDlg(TFrontImageDlg *dlg) { m_ctx.frontImageDlg = dlg; }
+    TFrontImageDlg *frontImageDlg() const { return m_ctx.frontImageDlg; }
 
     // --- run-wide values -------------------------------------------------
     IniFile &SettingsFile() { return *m_settingsFile; }
@@ -87,6 +91,7 @@ public:
     TreeNavigation *treeNavigation() const { return m_treeNavigation; }
     ReviewFileActions *reviewFiles() const { return m_reviewFiles; }
     TreeEditing *treeEditing() const { return m_treeEditing; }
+    CoverActions *coverActions() const { return m_coverActions; }
     ActionList *actions() const { return m_actions; }
     BookDataPage *bookDataPage() const { return m_bookDataPage; }
     ReviewPage *reviewPage() const { return m_reviewPage; }
@@ -215,6 +220,7 @@ private:
     ReviewFileActions *m_reviewFiles = nullptr;
     std::unique_ptr<NoDocuments> m_documents;
     TreeEditing *m_treeEditing = nullptr;
+    CoverActions *m_coverActions = nullptr;
     TAboutBox1 *m_aboutBox = nullptr;
     BookDataPage *m_bookDataPage = nullptr;
     ReviewPage *m_reviewPage = nullptr;

@@ -11,6 +11,7 @@ class QWidget;
 class QTreeWidgetItem;
 class QTextBrowser;
 class TDataAccess;
+class TFrontImageDlg;
 struct WorkingFolders;
 
 // What the handlers of the subsystems may ask of the main window.
@@ -54,6 +55,8 @@ struct MainContext
     QTreeWidget *tree = nullptr;
     QTextBrowser *webBrowser = nullptr;
     IDocumentWriter *documents = nullptr;
+    // The cover-image dialog, created once at start-up and shared.
+    TFrontImageDlg *frontImageDlg = nullptr;
 
     // The file name (no folder) of the review file being worked on.
     QString CurrentFileName;

@@ -6,6 +6,7 @@
 #include "Splash.h"
 #include "UState.h"
 #include "data/DDataAccess.h"
+#include "exchange/FFrontImageDlg.h"
 
 #include <QApplication>
 
@@ -17,6 +18,7 @@ Program::~Program()
 {
     // The window goes before the data it shows.
     aboutBox.reset();
+    frontImageDlg.reset();
     mainform.reset();
     dataAccess.reset();
 }
@@ -35,6 +37,8 @@ std::unique_ptr<Program> StartProgram(IDesktop &desktop, const QString &programF
     if (!program->mainform->FormCreate())
         return nullptr;
     program->mainform->show();
+    program->frontImageDlg = std::make_unique<TFrontImageDlg>(program->mainform.get());
+    program->mainform->setFrontImageDlg(program->frontImageDlg.get());
     program->aboutBox = std::make_unique<TAboutBox1>(program->mainform.get());
     program->mainform->setAboutBox(program->aboutBox.get());
 

@@ -7,6 +7,7 @@
 class IDesktop;
 class TAboutBox1;
 class TDataAccess;
+class TFrontImageDlg;
 class TMainform;
 
 // What the running program consists of, in the order it is created.
@@ -14,11 +15,12 @@ struct Program
 {
     std::unique_ptr<TDataAccess> dataAccess;
     std::unique_ptr<TMainform> mainform;
+    std::unique_ptr<TFrontImageDlg> frontImageDlg;
     std::unique_ptr<TAboutBox1> aboutBox;
     ~Program();
 };
 
 // The start-up sequence: splash window and pause, data module, main window,
-// about box, initial state. Returns nothing when start-up failed (the person
-// has been told why); the program then ends.
+// cover-image dialog, about box, initial state. Returns nothing when start-up
+// failed (the person has been told why); the program then ends.
 std::unique_ptr<Program> StartProgram(IDesktop &desktop, const QString &programFile);

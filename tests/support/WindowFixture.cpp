@@ -4,10 +4,12 @@
 #include "app/Fmain.h"
 #include "app/IniFile.h"
 #include "data/DDataAccess.h"
+#include "exchange/FFrontImageDlg.h"
 #include "util/Codec1252.h"
 
 #include <QDir>
 #include <QLocale>
+#include <QTest>
 
 WindowFixture::WindowFixture(const QByteArray &extraSettings)
 {
@@ -58,6 +60,13 @@ bool WindowFixture::makeDbFolder(const QString &relative)
 bool WindowFixture::start()
 {
     m_program = StartProgram(desktop, env.path(QStringLiteral("Skribando")));
+    if (m_program && m_program->frontImageDlg) {
+        m_program->frontImageDlg->modalAnswer = [](TFrontImageDlg &dlg) {
+            QTest::qFail(("unexpected cover dialog: " + dlg.windowTitle()).toUtf8().constData(),
+                __FILE__, __LINE__);
+            return int(Msg::mrCancel);
+        };
+    }
     return bool(m_program);
 }
 
@@ -68,3 +77,5 @@ TDataAccess &WindowFixture::data() const { return *m_program->dataAccess; }
 DataSet &WindowFixture::table() const { return *m_program->dataAccess->DSetReview; }
 
 QString WindowFixture::dbFolder() const { return env.path(QStringLiteral("Zadizezerev/DB/")); }
+
+TFrontImageDlg &WindowFixture::coverDialog() const { return *m_program->frontImageDlg; }

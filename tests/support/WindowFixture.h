@@ -11,6 +11,7 @@
 
 class TMainform;
 class TDataAccess;
+class TFrontImageDlg;
 class DataSet;
 
 // The real main window, started headless in a temporary program folder with
@@ -33,6 +34,9 @@ public:
     TMainform &window() const;
     TDataAccess &data() const;
     DataSet &table() const;
+    // The cover-image dialog. Until a test sets its modalAnswer, showing it
+    // fails the test and is answered with "Schliessen"/"Mail nicht senden".
+    TFrontImageDlg &coverDialog() const;
     QString dbFolder() const;
 
     TestEnv env;
