@@ -25,6 +25,7 @@
 #include "exchange/ZipActions.h"
 #include "exchange/ZipArchive.h"
 #include "settings_pages/LetterMenus.h"
+#include "settings_pages/ListSettingsPage.h"
 #include "settings_pages/PersonDataPage.h"
 #include "settings_pages/WebSettingsPage.h"
 #include "tree/ReviewTreeWidget.h"
@@ -288,7 +289,8 @@ void TMainform::connectActions()
     connect(m_actions->action(QStringLiteral("ActionSendZipped")), &QAction::triggered,
         m_mailActions, &MailActions::ActionSendZippedExecute);
 
-    // The three switches keep their setting in step with their check mark.
+    // The three switches keep their setting in step with the person's
+    // choice; setting the check mark at start-up writes nothing.
     const struct
     {
         const char *action;
@@ -297,7 +299,7 @@ void TMainform::connectActions()
         { "ActionCreateWebPage", "CreateWebPage" }, { "ActionCreateWordDoc", "CreateWordDoc" } };
     for (const auto &s : switches) {
         const QString key = QLatin1String(s.key);
-        connect(m_actions->action(QLatin1String(s.action)), &QAction::toggled, this,
+        connect(m_actions->action(QLatin1String(s.action)), &QAction::triggered, this,
             [this, key](bool on) {
                 if (m_settingsFile)
                     m_settingsFile->writeBool(QStringLiteral("Reviewer"), key, on);
@@ -341,17 +343,26 @@ bool TMainform::FormCreate()
         writeDefaults = true;
     }
     m_settingsFile = std::make_unique<IniFile>(m_settingsFileName);
+    if (m_settingsFile->readFailed()) {
+        // Going on with defaults would ask what the file has settled and,
+        // at the end, write the defaults over it.
+        m_desktop.ShowMessageDialog(QStringLiteral("Einstellungen lesen..."),
+            QStringLiteral("Die Einstellungsdatei\r\n") + m_settingsFileName
+                + QStringLiteral("\r\nkann nicht gelesen werden:\r\n")
+                + m_settingsFile->errorString() + QStringLiteral("\r\nDas Programm wird beendet."),
+            Msg::mtError, Msg::mbOK, { QStringLiteral("OK") });
+        m_settingsFile.reset();
+        return false;
+    }
     m_ctx.settings = m_settingsFile.get();
     if (writeDefaults)
         WriteDefaultSettings(*m_settingsFile, version3);
 
-    // 9. The language table behind the book page's drop-down, the publisher
-    // menu, the person data and the topic menu; the publisher and language
-    // pages themselves come with their pages.
-    FillLanguageTable(*m_data.DSetLanguages,
-        SortedListLines(m_settingsFile->readSectionValues(QStringLiteral("Languages"))));
-    IniPublisherMenu(*m_settingsFile, QStringLiteral("Publishers"), PublisherList,
-        m_bookDataPage->PopupMenuPublisher);
+    // 9. The language page with the table behind the book page's drop-down,
+    // the publisher page with the publisher menu, the person data and the
+    // topic menu.
+    m_languagesPage->IniSettingsLanguageList(*m_settingsFile, QStringLiteral("Languages"));
+    m_publishersPage->IniSettingsPublisherList(*m_settingsFile, QStringLiteral("Publishers"));
     m_personDataPage->IniSettingsPersonData(*m_settingsFile);
     IniPopupTopics(
         *m_settingsFile, QStringLiteral("Topics"), TopicList, m_reviewPage->PopupMenuTopics);
@@ -366,7 +377,7 @@ bool TMainform::FormCreate()
     m_coverActions->IniWebSearch(*m_settingsFile, this);
 
     // 12.
-    m_settingsFile->UpdateFile();
+    WriteSettingsFile();
 
     // 13.
     StateInitial().OnChange = [this](TState *s) { StateChangedToInitial(s); };
@@ -527,7 +538,20 @@ void TMainform::FormCloseSaveWindow()
     m_settingsFile->writeInteger(pos, QStringLiteral("Width"), width());
     m_settingsFile->writeInteger(pos, QStringLiteral("Height"), height());
     m_settingsFile->writeInteger(pos, QStringLiteral("SplitterLeft"), Panel1->width());
-    m_settingsFile->UpdateFile();
+    WriteSettingsFile();
+}
+
+bool TMainform::WriteSettingsFile()
+{
+    if (m_settingsFile->UpdateFile())
+        return true;
+    m_desktop.ShowMessageDialog(QStringLiteral("Einstellungen speichern..."),
+        QStringLiteral("Die Einstellungsdatei\r\n") + m_settingsFileName
+            + QStringLiteral("\r\nkann nicht geschrieben werden:\r\n")
+            + m_settingsFile->errorString()
+            + QStringLiteral("\r\nDie geänderten Einstellungen gehen verloren."),
+        Msg::mtWarning, Msg::mbOK, { QStringLiteral("OK") });
+    return false;
 }
 
 void TMainform::ActionTerminateExecute() { close(); }
@@ -644,8 +668,10 @@ void TMainform::buildPages()
     buildSettingsFrame(pgSettingsPersonData, QStringLiteral("Personendaten"), m_personDataPage);
     m_webSettingsPage = new WebSettingsPage(m_ctx);
     buildSettingsFrame(pgSettingsWeb, QStringLiteral("Web-Seite"), m_webSettingsPage);
-    buildSettingsFrame(pgSettingsPublishers, QStringLiteral("Verlage"));
-    buildSettingsFrame(pgSettingsLanguages, QStringLiteral("Sprachen"));
+    m_publishersPage = new PublishersPage(m_ctx, PublisherList, m_bookDataPage->PopupMenuPublisher);
+    buildSettingsFrame(pgSettingsPublishers, QStringLiteral("Verlage"), m_publishersPage);
+    m_languagesPage = new LanguagesPage(m_ctx);
+    buildSettingsFrame(pgSettingsLanguages, QStringLiteral("Sprachen"), m_languagesPage);
 
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMainform::PageShown);
     connect(PageControl1, &PageControl::userChanged, this, &TMainform::PageControl1Change);
@@ -670,17 +696,22 @@ QWidget *TMainform::buildSettingsFrame(int page, const QString &title, SettingsP
         "ButtonAbortSettingsWeb", "ButtonAbortSettingsPublishers", "ButtonLanguagesAbort" };
     static const char *const saveNames[] = { "ButtonPersonDataSaveSettings",
         "ButtonWebPageSaveSettings", "ButtonPublishersSave", "ButtonLanguagesSave" };
+    static const char *const abortHints[] = { "Seite schliessen und Änderungen verwerfen.",
+        "Seite schliessen und Änderungen verwerfen.", "Information zur Programmversion",
+        "Seite schliessen und Änderungen verwerfen." };
+    static const char *const saveHints[]
+        = { "Verlagstabelle permanent speichern.", "Verlagstabelle permanent speichern.",
+              "Verlagstabelle permanent speichern.", "Sprachtabelle permanent speichern." };
     auto *abort = new QPushButton(QStringLiteral("Abbrechen"), sheet);
     abort->setObjectName(QLatin1String(abortNames[page - pgSettingsPersonData]));
-    abort->setToolTip(QStringLiteral("Seite schliessen und Änderungen verwerfen."));
+    SetControlHint(abort, QString::fromUtf8(abortHints[page - pgSettingsPersonData]));
     auto *save = new QPushButton(QStringLiteral("Speichern"), sheet);
     save->setObjectName(QLatin1String(saveNames[page - pgSettingsPersonData]));
     save->setDefault(true);
     // Enter presses "Speichern" anywhere on the page.
     if (contents)
         contents->setDefaultButton(save);
-    if (page == pgSettingsPersonData || page == pgSettingsWeb)
-        SetControlHint(save, QStringLiteral("Verlagstabelle permanent speichern."));
+    SetControlHint(save, QString::fromUtf8(saveHints[page - pgSettingsPersonData]));
     buttons->addWidget(abort);
     buttons->addWidget(save);
     layout->addLayout(buttons);
@@ -691,6 +722,10 @@ QWidget *TMainform::buildSettingsFrame(int page, const QString &title, SettingsP
             m_personDataPage->ButtonPersonDataSaveSettingsClick();
         else if (page == pgSettingsWeb)
             m_webSettingsPage->ButtonWebPageSaveSettingsClick();
+        else if (page == pgSettingsPublishers)
+            m_publishersPage->ButtonPublishersSaveClick();
+        else if (page == pgSettingsLanguages)
+            m_languagesPage->ButtonLanguagesSaveClick();
         ButtonAbortSettingsClick();
     });
     return content;

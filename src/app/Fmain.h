@@ -45,6 +45,8 @@ class WebSettingsPage;
 class MailActions;
 class ZipActions;
 class ZipArchive;
+class PublishersPage;
+class LanguagesPage;
 
 // The main window: builds the frame and wires actions and events to the
 // handlers of the subsystems.
@@ -104,6 +106,8 @@ public:
     DbOverviewPage *dbOverviewPage() const { return m_dbOverviewPage; }
     ::PersonDataPage *personDataPage() const { return m_personDataPage; }
     WebSettingsPage *webSettingsPage() const { return m_webSettingsPage; }
+    PublishersPage *publishersPage() const { return m_publishersPage; }
+    LanguagesPage *languagesPage() const { return m_languagesPage; }
 
     // --- IMainWindow -------------------------------------------------------
     void EnableActions(int actionSet) override;
@@ -196,6 +200,9 @@ private:
     // What closing does with the review table; false keeps the window open.
     bool FormCloseQueryReviewTable();
     void FormCloseSaveWindow();
+    // Writes the settings back to disk; a failure is reported with the
+    // file's name and the system's reason.
+    bool WriteSettingsFile();
     void focusChanged(QWidget *old, QWidget *now);
 
     void StateChangedToInitial(TState *state);
@@ -231,4 +238,6 @@ private:
     DbOverviewPage *m_dbOverviewPage = nullptr;
     ::PersonDataPage *m_personDataPage = nullptr;
     WebSettingsPage *m_webSettingsPage = nullptr;
+    PublishersPage *m_publishersPage = nullptr;
+    LanguagesPage *m_languagesPage = nullptr;
 };

@@ -264,6 +264,13 @@ void IniFile::clear() { m_sections.clear(); }
 
 bool IniFile::UpdateFile()
 {
+    // A file that could not be read is not replaced with what little this
+    // copy holds.
+    if (m_readFailed) {
+        m_errorString
+            = QStringLiteral("Die Datei konnte nicht gelesen werden und bleibt, wie sie ist.");
+        return false;
+    }
     const QLatin1String lineEnd("\r\n");
     QString text;
     for (const Section &section : m_sections) {

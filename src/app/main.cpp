@@ -1,5 +1,6 @@
 #include "app/DesktopServices.h"
 #include "app/Fmain.h"
+#include "app/QtTranslations.h"
 #include "app/Startup.h"
 #include "app/XdgMailProgram.h"
 
@@ -9,6 +10,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Skribando"));
+    InstallQtGermanTranslations();
 
     DesktopServices desktop;
     XdgMailProgram mail;
