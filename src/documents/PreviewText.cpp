@@ -67,6 +67,7 @@ Filled filled(const QString &name, const QString &firstName)
 QString fillPattern(const char16_t *pattern, const QString *names, const QString *firstNames)
 {
     QString out;
+    out.reserve(96);
     for (const char16_t *c = pattern; *c; ++c) {
         if ((*c == u'N' || *c == u'F') && c[1] >= u'1' && c[1] <= u'3') {
             const int k = c[1] - u'1';
@@ -130,19 +131,25 @@ ReviewTexts ReviewTextsAt(const DataSet &table, int row)
 
 QString GetAuthors(const ReviewTexts &r)
 {
-    const QString p = phrase(r, kAuthors, 3, true);
-    return p.isEmpty() ? p : p + QStringLiteral(": ");
+    QString p = phrase(r, kAuthors, 3, true);
+    if (!p.isEmpty())
+        p += QStringLiteral(": ");
+    return p;
 }
 
 QString GetIllustrators(const ReviewTexts &r)
 {
-    const QString p = phrase(r, kIllustrators, 3, false);
-    return p.isEmpty() ? p : p + QStringLiteral(". ");
+    QString p = phrase(r, kIllustrators, 3, false);
+    if (!p.isEmpty())
+        p += QStringLiteral(". ");
+    return p;
 }
 
 QString GetTranslators(const ReviewTexts &r)
 {
-    return phrase(r, kTranslators, 2, false) + QStringLiteral(". ");
+    QString p = phrase(r, kTranslators, 2, false);
+    p += QStringLiteral(". ");
+    return p;
 }
 
 QString BookNumberText(const ReviewTexts &r)
