@@ -244,10 +244,7 @@ void AppendPreview(QString &t, const ReviewTexts &r, const QLocale &locale)
         t += u'.';
     t += u' ';
     if (const auto value = ParseNumber(r[fPrice])) {
-        if (locale.numberOptions() & QLocale::OmitGroupSeparator)
-            t += locale.toString(*value, 'f', 2);
-        else
-            t += PriceLocale(locale).toString(*value, 'f', 2);
+        t += PriceText(*value, locale);
     }
     t += u'.';
     if (!r[fBookSerie].isEmpty()) {
@@ -273,6 +270,32 @@ void AppendPreview(QString &t, const ReviewTexts &r, const QLocale &locale)
     t += r[fReviewerInitials];
     t += cr;
     t += cr;
+}
+
+QString PriceText(double value, const QLocale &locale)
+{
+    // QLocale's own formatting is the slowest step of a preview; whole cents
+    // are written here directly. Halves, huge values, negative zero and
+    // locales with other digits are left to QLocale, which rounds exactly.
+    const double scaled = value * 100;
+    const double fraction = scaled - std::floor(scaled);
+    if (!std::isfinite(value) || std::abs(value) >= 1e13 || std::abs(fraction - 0.5) < 1e-6
+        || locale.zeroDigit() != QStringLiteral("0") || (value < 0 && scaled > -0.5)) {
+        QLocale plain = locale;
+        plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
+        return plain.toString(value, 'f', 2);
+    }
+    qint64 cents = std::llround(scaled);
+    QString text;
+    if (cents < 0) {
+        text += locale.negativeSign();
+        cents = -cents;
+    }
+    text += QString::number(cents / 100);
+    text += locale.decimalPoint();
+    text += QChar(u'0' + int(cents % 100 / 10));
+    text += QChar(u'0' + int(cents % 10));
+    return text;
 }
 
 QLocale PriceLocale(QLocale locale)

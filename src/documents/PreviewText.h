@@ -46,6 +46,10 @@ void AppendPreview(QString &t, const ReviewTexts &r, const QLocale &locale);
 // Room for the previews of these records (reserve it before appending).
 qsizetype PreviewSizeEstimate(const QList<Record> &records);
 
+// A price in fixed notation with two decimals, in the regional separators
+// and without thousands separators.
+QString PriceText(double value, const QLocale &locale);
+
 // The number format for many previews at once: the regional one without
 // thousands separators, as prices are written.
 QLocale PriceLocale(QLocale locale = QLocale::system());

@@ -288,6 +288,21 @@ private slots:
                     .contains(QStringLiteral("Fr. 1234,50.")));
     }
 
+    // The quick price text agrees with QLocale's exact rounding.
+    void priceText()
+    {
+        const QLocale locales[] = { QLocale::c(), QLocale(QLocale::German, QLocale::Switzerland),
+            QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::Arabic, QLocale::Egypt) };
+        const double values[] = { 0, 12.9, 24.8, 1234.5, 0.005, 0.015, 2.675, 1.005, 0.125, 19.995,
+            -3.2, -0.001, 99999999.99, 1e15, 9.949999999, 1.0 / 3 };
+        for (const QLocale &l : locales) {
+            QLocale plain = l;
+            plain.setNumberOptions(QLocale::OmitGroupSeparator);
+            for (const double v : values)
+                QCOMPARE(PriceText(v, l), plain.toString(v, 'f', 2));
+        }
+    }
+
     // Read from the table: numbers come as their plain texts, from the current
     // record and from a row alike.
     void fromTable()
