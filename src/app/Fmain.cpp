@@ -24,6 +24,9 @@
 #include "exchange/MailActions.h"
 #include "exchange/ZipActions.h"
 #include "exchange/ZipArchive.h"
+#include "documents/Preview.h"
+#include "documents/PreviewPage.h"
+#include "documents/ReviewDocuments.h"
 #include "settings_pages/LetterMenus.h"
 #include "settings_pages/ListSettingsPage.h"
 #include "settings_pages/PersonDataPage.h"
@@ -46,6 +49,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
@@ -127,7 +131,8 @@ TMainform::TMainform(
     m_ctx.tree = TreeView1;
     m_ctx.webBrowser = WebBrowser;
     m_treeNavigation = new TreeNavigation(m_ctx, this);
-    m_documents = std::make_unique<NoDocuments>();
+    m_documents = std::make_unique<ReviewDocuments>(m_ctx);
+    m_preview = new ::Preview(m_ctx, *m_previewPage, this);
     m_ctx.documents = m_documents.get();
     m_reviewFiles = new ReviewFileActions(m_ctx, *m_treeNavigation, this);
     m_treeEditing = new TreeEditing(m_ctx, this);
@@ -288,6 +293,12 @@ void TMainform::connectActions()
         &MailActions::ActionSendMailExecute);
     connect(m_actions->action(QStringLiteral("ActionSendZipped")), &QAction::triggered,
         m_mailActions, &MailActions::ActionSendZippedExecute);
+    connect(m_actions->action(QStringLiteral("ActionPrint")), &QAction::triggered, m_preview,
+        &::Preview::ActionPrintExecute);
+    connect(m_actions->action(QStringLiteral("ActionPublisherDocuments")), &QAction::triggered,
+        m_documents.get(), &ReviewDocuments::ActionPublisherDocumentsExecute);
+    connect(m_actions->action(QStringLiteral("ActionCreateWordDoc")), &QAction::triggered,
+        m_documents.get(), &ReviewDocuments::ActionCreateWordDocExecute);
 
     // The three switches keep their setting in step with the person's
     // choice; setting the check mark at start-up writes nothing.
@@ -656,6 +667,8 @@ void TMainform::buildPages()
     fill(pgReview, m_reviewPage);
     m_dbOverviewPage = new DbOverviewPage(m_data, TabSheets[pgDbOverview]);
     fill(pgDbOverview, m_dbOverviewPage);
+    m_previewPage = new ::PreviewPage(TabSheets[pgPreview]);
+    fill(pgPreview, m_previewPage);
 
     auto *webLayout = new QVBoxLayout(TabSheets[pgWebPage]);
     webLayout->setContentsMargins(0, 0, 0, 0);
@@ -884,18 +897,15 @@ void TMainform::DBNavigator1Click(int button)
     StatusMsg(StatusPanels::Books, QString::number(t.recordCount()));
 }
 
-void TMainform::ShowPreviewInRichEdit(bool)
-{
-    // The preview's text comes with the preview page.
-}
+void TMainform::ShowPreviewInRichEdit(bool all) { m_preview->ShowPreviewInRichEdit(all); }
 
-bool TMainform::PreviewShowsCurrent() const { return true; }
+bool TMainform::PreviewShowsCurrent() const { return m_previewPage->showsCurrent(); }
 
 void TMainform::ClearViews()
 {
     WebBrowser->clear();
-    // The review editor follows the emptied table; the preview comes with
-    // its page.
+    m_previewPage->RichEdit1->clear();
+    // The review editor follows the emptied table.
 }
 
 QWidget *TMainform::control(const QString &objectName) const

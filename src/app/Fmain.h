@@ -40,7 +40,9 @@ class TState;
 class TreeEditing;
 class TreeNavigation;
 class ReviewFileActions;
-class NoDocuments;
+class Preview;
+class PreviewPage;
+class ReviewDocuments;
 class WebSettingsPage;
 class MailActions;
 class ZipActions;
@@ -108,6 +110,12 @@ public:
     WebSettingsPage *webSettingsPage() const { return m_webSettingsPage; }
     PublishersPage *publishersPage() const { return m_publishersPage; }
     LanguagesPage *languagesPage() const { return m_languagesPage; }
+    ::PreviewPage *previewPage() const { return m_previewPage; }
+    ::Preview *preview() const { return m_preview; }
+    ReviewDocuments *documents() const { return m_documents.get(); }
+    // The printer and the word processor of the desktop seam.
+    void setPrinter(IPrinter *printer) { m_ctx.printer = printer; }
+    void setWordProcessor(IWordProcessor *wordProcessor) { m_ctx.wordProcessor = wordProcessor; }
 
     // --- IMainWindow -------------------------------------------------------
     void EnableActions(int actionSet) override;
@@ -226,7 +234,9 @@ private:
     ActionList *m_actions = nullptr;
     TreeNavigation *m_treeNavigation = nullptr;
     ReviewFileActions *m_reviewFiles = nullptr;
-    std::unique_ptr<NoDocuments> m_documents;
+    std::unique_ptr<ReviewDocuments> m_documents;
+    ::PreviewPage *m_previewPage = nullptr;
+    ::Preview *m_preview = nullptr;
     TreeEditing *m_treeEditing = nullptr;
     CoverActions *m_coverActions = nullptr;
     std::unique_ptr<ZipArchive> m_zipForge1;

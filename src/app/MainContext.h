@@ -6,6 +6,8 @@ class ActionList;
 class IDocumentWriter;
 class IDesktop;
 class IMailProgram;
+class IPrinter;
+class IWordProcessor;
 class IniFile;
 class QTreeWidget;
 class QWidget;
@@ -63,6 +65,9 @@ struct MainContext
     ZipArchive *zip = nullptr;
     // The person's mail program.
     IMailProgram *mail = nullptr;
+    IPrinter *printer = nullptr;
+    // Null: the documents use this platform's own word processor.
+    IWordProcessor *wordProcessor = nullptr;
 
     // The file name (no folder) of the review file being worked on.
     QString CurrentFileName;

@@ -1,3 +1,4 @@
+#include "app/DesktopPrinter.h"
 #include "app/DesktopServices.h"
 #include "app/Fmain.h"
 #include "app/QtTranslations.h"
@@ -14,10 +15,13 @@ int main(int argc, char *argv[])
 
     DesktopServices desktop;
     XdgMailProgram mail;
+    DesktopPrinter printer;
     std::unique_ptr<Program> program = StartProgram(desktop, QApplication::applicationFilePath());
     if (!program)
         return 1;
     desktop.setOwner(program->mainform.get());
     program->mainform->setMailProgram(&mail);
+    printer.setOwner(program->mainform.get());
+    program->mainform->setPrinter(&printer);
     return app.exec();
 }

@@ -13,11 +13,3 @@ public:
     // one review file.
     virtual void WriteHtmlFile(const QString &path, bool topicPage) = 0;
 };
-
-// Until the documents are built, saving writes none.
-class NoDocuments : public IDocumentWriter
-{
-public:
-    void WriteWordFile(const QString &) override {}
-    void WriteHtmlFile(const QString &, bool) override {}
-};

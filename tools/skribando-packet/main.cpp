@@ -3,13 +3,25 @@
 //   skribando-packet dump FILE        the packet as JSON on standard output
 //   skribando-packet convert IN OUT   IN rewritten in the form OUT's name asks
 //                                     for (XML when it ends in ".xml")
+//   skribando-packet preview FILE     the preview text of every record in file
+//                                     order, lines ended by CR, in UTF-8
+//   skribando-packet doc FILE OUT [--settings INI]
+//                                     the word-processor document of FILE, set
+//                                     as INI's DocStyle says (else the defaults)
 //
 // Bad input gives a message on standard error and exit status 1.
 
+#include "app/IniFile.h"
 #include "data/DataPacket.h"
+#include "data/DataSet.h"
+#include "data/TableFile.h"
+#include "documents/PreviewText.h"
+#include "documents/RtfWordProcessor.h"
+#include "documents/WordDocuments.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -95,7 +107,54 @@ QByteArray dumpJson(const PacketData &packet)
 int usage()
 {
     return failure(QStringLiteral("Aufruf: skribando-packet dump DATEI | "
-                                  "skribando-packet convert EINGABE AUSGABE"));
+                                  "skribando-packet convert EINGABE AUSGABE | "
+                                  "skribando-packet preview DATEI | "
+                                  "skribando-packet doc DATEI AUSGABE [--settings INI]"));
+}
+
+bool writeOut(const QByteArray &bytes)
+{
+    return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size())
+        && std::fflush(stdout) == 0;
+}
+
+// The records of a review file in file order, every one included, composed
+// by the program's own code.
+int previewCommand(const QString &file)
+{
+    DataSet table;
+    QString error;
+    if (!LoadFromFile(table, file, &error))
+        return failure(error);
+    const QLocale locale = PriceLocale();
+    QString text;
+    const QList<Record> records = table.records();
+    for (const Record &values : records)
+        text += ComposePreview(ReviewTextsOf(values), locale);
+    if (!writeOut(text.toUtf8()))
+        return failure(QStringLiteral("Die Ausgabe kann nicht geschrieben werden."));
+    return 0;
+}
+
+int docCommand(const QString &file, const QString &out, const QString &settingsFile)
+{
+    DataSet table;
+    QString error;
+    if (!LoadFromFile(table, file, &error))
+        return failure(error);
+    if (!settingsFile.isEmpty() && !QFileInfo::exists(settingsFile))
+        return failure(QStringLiteral("Die Einstellungsdatei %1 fehlt.").arg(settingsFile));
+    const IniFile settings(settingsFile);
+    if (settings.readFailed())
+        return failure(QStringLiteral("Die Einstellungsdatei %1 kann nicht gelesen werden.")
+                           .arg(settingsFile));
+    const auto style = ReadDocStyle(settings, &error);
+    if (!style)
+        return failure(error);
+    RtfWordProcessor word;
+    if (!WordDocuments(table, word).WriteWordFile(out, *style, &error))
+        return failure(error);
+    return 0;
 }
 
 } // namespace
@@ -115,8 +174,7 @@ int main(int argc, char *argv[])
             return failure(error);
         QByteArray json = dumpJson(packet);
         json.append('\n');
-        if (std::fwrite(json.constData(), 1, size_t(json.size()), stdout) != size_t(json.size())
-            || std::fflush(stdout) != 0)
+        if (!writeOut(json))
             return failure(QStringLiteral("Die Ausgabe kann nicht geschrieben werden."));
         return 0;
     }
@@ -128,6 +186,13 @@ int main(int argc, char *argv[])
         if (!DataPacket::saveToFile(args[2], packet, &error))
             return failure(error);
         return 0;
+    }
+    if (command == QLatin1String("preview") && args.size() == 2)
+        return previewCommand(args[1]);
+    if (command == QLatin1String("doc") && (args.size() == 3 || args.size() == 5)) {
+        if (args.size() == 5 && args[3] != QLatin1String("--settings"))
+            return usage();
+        return docCommand(args[1], args[2], args.size() == 5 ? args[4] : QString());
     }
     return usage();
 }
