@@ -82,7 +82,10 @@ bool MergeDataSets(
     while (!source.eof() && source.recordCount() > 0) {
         const QString text = sourceNumber >= 0 ? source.asText(sourceNumber) : QString();
         const std::optional<double> number = ParseNumber(text);
-        if (!number || !text.contains(u'.')) {
+        // A whole number is a book of 2000 (12 is 12.0); only zero and less
+        // name no book. Refusing them would drop such books from the next save.
+        const bool usable = number && (text.contains(u'.') || *number >= 1);
+        if (!usable) {
             ctx.window->StatusMsg(
                 StatusPanel::Hint, QStringLiteral("Ungültige Buchnummer: <%1>").arg(text));
             source.next();

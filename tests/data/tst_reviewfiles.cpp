@@ -321,6 +321,28 @@ private slots:
 
     // --- Merge ----------------------------------------------------------------
 
+    void mergeTakesBooksOf2000()
+    {
+        // 12.0 is book 12 of 2000; its text has no point, yet it must load
+        // back, or the next save of the file would lose it.
+        WindowFixture f;
+        QVERIFY(f.writeDbFile(QStringLiteral("Alt.cds")));
+        QVERIFY(f.start());
+        DataSet &source = *f.data().DSetBuffer;
+        source.setFields(ReviewFields());
+        source.open();
+        source.append();
+        source.setValue(fBookNbr, 12.0);
+        source.setValue(fBookTitle, QStringLiteral("Zweitausend"));
+        QVERIFY(source.post());
+        QTreeWidgetItem *file = node(f, QStringLiteral("DB/Alt.cds"));
+        QString error;
+        QVERIFY(MergeDataSets(f.window().context(), file, f.table(), source, &error));
+        QCOMPARE(f.table().recordCount(), 1);
+        QCOMPARE(titlesBelow(file), (QStringList { "Zweitausend" }));
+        QCOMPARE(NodeData(file->child(0)), 122000);
+    }
+
     void mergeRules()
     {
         WindowFixture f;
@@ -333,7 +355,7 @@ private slots:
         DataSet &source = *f.data().DSetBuffer;
         source.setFields(fields);
         source.open();
-        const QList<QVariant> numbers { 5.7, 12.0, 6.7 };
+        const QList<QVariant> numbers { 5.7, 0.0, 6.7 };
         const QStringList prices { "1 234.-", "3.-", "25.-" };
         const QStringList pages { "ca. 200", "10", "123" };
         for (int i = 0; i < 3; ++i) {
@@ -351,7 +373,7 @@ private slots:
         DataSet &t = f.table();
         QCOMPARE(t.recordCount(), 2);
         QCOMPARE(f.window().statusText(StatusPanels::Hint),
-            QStringLiteral("Ungültige Buchnummer: <12>"));
+            QStringLiteral("Ungültige Buchnummer: <0>"));
         QVERIFY(t.locate(QStringLiteral("BookNbr"), 5.7));
         QCOMPARE(t.value(fPrice).toDouble(), 1234.0);
         QVERIFY(t.isNull(fPages));
