@@ -19,6 +19,7 @@
 #include "data/ReviewPage.h"
 #include "data/ReviewSchema.h"
 #include "documents/IDocumentWriter.h"
+#include "documents/WebPages.h"
 #include "settings_pages/LetterMenus.h"
 #include "settings_pages/PersonDataPage.h"
 #include "settings_pages/WebSettingsPage.h"
@@ -45,7 +46,6 @@
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QTabWidget>
-#include <QTextBrowser>
 #include <QToolBar>
 #include <QToolTip>
 #include <QTreeWidget>
@@ -119,12 +119,12 @@ TMainform::TMainform(
     buildFrame();
     m_ctx.actions = m_actions;
     m_ctx.tree = TreeView1;
-    m_ctx.webBrowser = WebBrowser;
     m_treeNavigation = new TreeNavigation(m_ctx, this);
     m_documents = std::make_unique<NoDocuments>();
     m_ctx.documents = m_documents.get();
     m_reviewFiles = new ReviewFileActions(m_ctx, *m_treeNavigation, this);
     m_treeEditing = new TreeEditing(m_ctx, this);
+    m_webPages = new WebPages(m_ctx, this);
     connectActions();
     connectTree();
     m_data.setHost(this);
@@ -266,6 +266,11 @@ void TMainform::connectActions()
         m_treeEditing, &TreeEditing::ActionNewFolderExecute);
     connect(m_actions->action(QStringLiteral("ActionDeletefromTree")), &QAction::triggered,
         m_treeEditing, &TreeEditing::ActionDeletefromTreeExecute);
+    connect(m_actions->reviewAction(baWebPage), &QAction::triggered, m_webPages,
+        &WebPages::ActionWebPageExecute);
+    // Only the person's flip is told; the check mark set at start-up is not.
+    connect(m_actions->action(QStringLiteral("ActionCreateWebPage")), &QAction::triggered,
+        m_webPages, &WebPages::ActionCreateWebPageExecute);
 
     // The three switches keep their setting in step with their check mark.
     const struct
@@ -610,12 +615,9 @@ void TMainform::buildPages()
     m_dbOverviewPage = new DbOverviewPage(m_data, TabSheets[pgDbOverview]);
     fill(pgDbOverview, m_dbOverviewPage);
 
+    // The browser view comes when the page is first shown.
     auto *webLayout = new QVBoxLayout(TabSheets[pgWebPage]);
     webLayout->setContentsMargins(0, 0, 0, 0);
-    WebBrowser = new QTextBrowser(TabSheets[pgWebPage]);
-    WebBrowser->setObjectName(QStringLiteral("WebBrowser"));
-    WebBrowser->setOpenLinks(false);
-    webLayout->addWidget(WebBrowser);
 
     m_personDataPage = new ::PersonDataPage(m_ctx);
     buildSettingsFrame(pgSettingsPersonData, QStringLiteral("Personendaten"), m_personDataPage);
@@ -807,7 +809,7 @@ void TMainform::TabSheetPreviewShow()
     }
 }
 
-void TMainform::TabSheetWebPageShow() { EnableActions((1 << baNew) | (1 << baSave)); }
+void TMainform::TabSheetWebPageShow() { m_webPages->TabSheetWebPageShow(); }
 
 void TMainform::TabSheetDbOverviewShow()
 {
@@ -835,7 +837,7 @@ bool TMainform::PreviewShowsCurrent() const { return true; }
 
 void TMainform::ClearViews()
 {
-    WebBrowser->clear();
+    m_webPages->Clear();
     // The review editor follows the emptied table; the preview comes with
     // its page.
 }

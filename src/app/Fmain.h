@@ -23,7 +23,6 @@ class QMenu;
 class QPushButton;
 class QScrollArea;
 class QSplitter;
-class QTextBrowser;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -38,6 +37,7 @@ class TreeEditing;
 class TreeNavigation;
 class ReviewFileActions;
 class NoDocuments;
+class WebPages;
 class WebSettingsPage;
 
 // The main window: builds the frame and wires actions and events to the
@@ -91,6 +91,7 @@ public:
     DbOverviewPage *dbOverviewPage() const { return m_dbOverviewPage; }
     ::PersonDataPage *personDataPage() const { return m_personDataPage; }
     WebSettingsPage *webSettingsPage() const { return m_webSettingsPage; }
+    WebPages *webPages() const { return m_webPages; }
 
     // --- IMainWindow -------------------------------------------------------
     void EnableActions(int actionSet) override;
@@ -158,7 +159,6 @@ public:
     QToolBar *ToolBar1 = nullptr;
     QMenu *PopupMenuTreeView = nullptr;
     QMenu *PopupMenuSearchEngine = nullptr;
-    QTextBrowser *WebBrowser = nullptr;
     QList<QWidget *> TabSheets;
     // The publisher and topic lists behind the two letter menus, in file order.
     QStringList PublisherList;
@@ -208,6 +208,7 @@ private:
     ReviewFileActions *m_reviewFiles = nullptr;
     std::unique_ptr<NoDocuments> m_documents;
     TreeEditing *m_treeEditing = nullptr;
+    WebPages *m_webPages = nullptr;
     TAboutBox1 *m_aboutBox = nullptr;
     BookDataPage *m_bookDataPage = nullptr;
     ReviewPage *m_reviewPage = nullptr;

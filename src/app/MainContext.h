@@ -9,7 +9,7 @@ class IniFile;
 class QTreeWidget;
 class QWidget;
 class QTreeWidgetItem;
-class QTextBrowser;
+class QWebEngineView;
 class TDataAccess;
 struct WorkingFolders;
 
@@ -52,7 +52,8 @@ struct MainContext
     IMainWindow *window = nullptr;
     ActionList *actions = nullptr;
     QTreeWidget *tree = nullptr;
-    QTextBrowser *webBrowser = nullptr;
+    // The web-page tab's browser; made when the tab is first shown.
+    QWebEngineView *webBrowser = nullptr;
     IDocumentWriter *documents = nullptr;
 
     // The file name (no folder) of the review file being worked on.

@@ -216,3 +216,13 @@ QString ComposePreview(const DataSet &table, const QLocale &locale)
 {
     return ComposePreview(CurrentReviewTexts(table), locale);
 }
+
+QString PriceText(const QString &priceField, const QLocale &locale)
+{
+    const auto value = ParseNumber(priceField);
+    if (!value)
+        return {};
+    QLocale plain = locale;
+    plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
+    return plain.toString(*value, 'f', 2);
+}
