@@ -18,6 +18,6 @@ public:
 class NoDocuments : public IDocumentWriter
 {
 public:
-    void WriteWordFile(const QString &) override {}
-    void WriteHtmlFile(const QString &, bool) override {}
+    void WriteWordFile(const QString &) override { }
+    void WriteHtmlFile(const QString &, bool) override { }
 };
