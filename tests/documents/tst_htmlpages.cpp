@@ -6,7 +6,10 @@
 #include "documents/HtmlPages.h"
 #include "documents/PreviewText.h"
 
+#include "data/DataPacket.h"
+
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 
 namespace {
@@ -257,6 +260,79 @@ private slots:
         QVERIFY(!pages.WriteHtmlFile(path, false, &error));
         QVERIFY(!error.isEmpty());
         QVERIFY(!QFile::exists(path));
+    }
+
+    // The companion tool writes the page with the program's own composing:
+    // every record of the file, in file order.
+    void toolWritesTheSamePage_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("preview");
+        QTest::newRow("publication page") << QStringList() << false;
+        QTest::newRow("preview page") << QStringList { QStringLiteral("--preview") } << true;
+    }
+
+    void toolWritesTheSamePage()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(bool, preview);
+        DataSet *t = reviewTable(this);
+        addRecord(*t, boundBook());
+        addRecord(*t, paperback(QStringLiteral("3.9"), QStringLiteral("Tom & Jerry")));
+        addRecord(*t, audioBook());
+        const QString file = m_env.path(QStringLiteral("Buecher.xml"));
+        PacketData packet { t->fields(), {}, t->records() };
+        QVERIFY(DataPacket::saveToFile(file, packet));
+        QVERIFY(m_env.writeFile(QStringLiteral("tool.ini"),
+            "[WEBpage]\r\nStyleSheet=ubo.css\r\nTitle=Neu gelesen\r\nRelativePath=../../\r\n"));
+        const QString out = htmlFolder() + QStringLiteral("Werkzeug.htm");
+
+        QProcess tool;
+        tool.start(QStringLiteral(SKRIBANDO_PACKET_TOOL),
+            QStringList { QStringLiteral("html"), file, out, QStringLiteral("--settings"),
+                m_env.path(QStringLiteral("tool.ini")), QStringLiteral("--subtitle"),
+                QStringLiteral("Bilderbücher") }
+                + options);
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 0);
+        QVERIFY2(tool.readAllStandardError().isEmpty(), "no warning for a style sheet in place");
+
+        IniFile ini(m_env.path(QStringLiteral("tool.ini")));
+        HtmlPages pages(*t, ini, htmlFolder(), QStringLiteral("../../"));
+        pages.PageSubtitle = QStringLiteral("Bilderbücher");
+        QFile written(out);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray page = written.readAll();
+        const QByteArray want = pages.ComposePage(preview);
+        QVERIFY2(page == want, firstDifference(page, want).constData());
+        QCOMPARE(page.count("<div class=\"vex\">"), 3);
+        QVERIFY(page.contains("<h1>Neu gelesen</h1>"));
+    }
+
+    void toolRefusesBadInput_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("missing file") << QStringList { QStringLiteral("html"),
+            QStringLiteral("fehlt.cds"), QStringLiteral("aus.htm") };
+        QTest::newRow("not a review file") << QStringList { QStringLiteral("html"),
+            QStringLiteral("ubo.css"), QStringLiteral("aus.htm") };
+        QTest::newRow("unknown option") << QStringList { QStringLiteral("html"),
+            QStringLiteral("fehlt.cds"), QStringLiteral("aus.htm"), QStringLiteral("--farbig") };
+        QTest::newRow("missing settings") << QStringList { QStringLiteral("html"),
+            QStringLiteral("fehlt.cds"), QStringLiteral("aus.htm"), QStringLiteral("--settings"),
+            QStringLiteral("keine.ini") };
+    }
+
+    void toolRefusesBadInput()
+    {
+        QFETCH(QStringList, args);
+        QProcess tool;
+        tool.setWorkingDirectory(htmlFolder());
+        tool.start(QStringLiteral(SKRIBANDO_PACKET_TOOL), args);
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 1);
+        QVERIFY(!tool.readAllStandardError().isEmpty());
+        QVERIFY(!QFile::exists(htmlFolder() + QStringLiteral("aus.htm")));
     }
 
     void topicPageNames_data()

@@ -3,9 +3,12 @@
 //   skribando-packet dump FILE        the packet as JSON on standard output
 //   skribando-packet convert IN OUT   IN rewritten in the form OUT's name asks
 //                                     for (XML when it ends in ".xml")
+//   skribando-packet html FILE OUT [--settings INI] [--preview] [--subtitle TEXT]
+//                                     the HTML page of all records of FILE
 //
 // Bad input gives a message on standard error and exit status 1.
 
+#include "HtmlCommand.h"
 #include "data/DataPacket.h"
 
 #include <QCoreApplication>
@@ -95,7 +98,9 @@ QByteArray dumpJson(const PacketData &packet)
 int usage()
 {
     return failure(QStringLiteral("Aufruf: skribando-packet dump DATEI | "
-                                  "skribando-packet convert EINGABE AUSGABE"));
+                                  "skribando-packet convert EINGABE AUSGABE | "
+                                  "skribando-packet html DATEI SEITE [--settings INI] "
+                                  "[--preview] [--subtitle TEXT]"));
 }
 
 } // namespace
@@ -128,6 +133,13 @@ int main(int argc, char *argv[])
         if (!DataPacket::saveToFile(args[2], packet, &error))
             return failure(error);
         return 0;
+    }
+    if (command == QLatin1String("html")) {
+        QString error;
+        const int code = RunHtmlCommand(args.mid(1), &error);
+        if (code < 0)
+            return usage();
+        return code == 0 ? 0 : failure(error);
     }
     return usage();
 }
