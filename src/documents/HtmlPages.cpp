@@ -1,5 +1,6 @@
 #include "HtmlPages.h"
 
+#include "HtmlBytes.h"
 #include "PreviewText.h"
 #include "app/IniFile.h"
 #include "data/DataSet.h"
@@ -8,14 +9,11 @@
 
 #include <QFileInfo>
 
-#include <array>
-#include <memory>
-
 namespace {
 
 const QString kWeb = QStringLiteral("WEBpage");
 
-// Opens and closes a line at a given depth of tabs.
+// One line of a page, indented by tabs.
 void appendLine(QString &out, int tabs, QStringView text)
 {
     for (int i = 0; i < tabs; ++i)
@@ -24,88 +22,7 @@ void appendLine(QString &out, int tabs, QStringView text)
     out += u"\r\n";
 }
 
-// Byte of every UTF-16 unit in Windows-1252, or -1; built once, so encoding
-// a page of many megabytes is one table look-up per character.
-const std::array<qint16, 0x10000> &byteTable()
-{
-    static const auto table = [] {
-        auto t = std::make_unique<std::array<qint16, 0x10000>>();
-        QString all(0x10000, Qt::Uninitialized);
-        for (int u = 0; u < 0x10000; ++u)
-            all[u] = QChar(char16_t(u));
-        const QByteArray bytes = Codec1252::encode(all);
-        for (int u = 0; u < 0x10000; ++u) {
-            const bool known = u < 0x80 || Codec1252::canEncode(QChar(char16_t(u)));
-            (*t)[size_t(u)] = known ? qint16(static_cast<unsigned char>(bytes[u])) : qint16(-1);
-        }
-        return t;
-    }();
-    return *table;
-}
-
 } // namespace
-
-QString HtmlEscaped(const QString &text)
-{
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    const QChar *s = text.constData();
-    while (i < n) {
-        const char16_t c = s[i].unicode();
-        if (c == u'<' || c == u'>' || c == u'&' || c == u'"')
-            break;
-        ++i;
-    }
-    if (i == n)
-        return text;
-    QString out;
-    out.reserve(n + 16);
-    out.append(s, i);
-    for (; i < n; ++i) {
-        switch (s[i].unicode()) {
-        case u'<':
-            out += u"&lt;";
-            break;
-        case u'>':
-            out += u"&gt;";
-            break;
-        case u'&':
-            out += u"&amp;";
-            break;
-        case u'"':
-            out += u"&quot;";
-            break;
-        default:
-            out += s[i];
-        }
-    }
-    return out;
-}
-
-QByteArray HtmlEncode1252(QStringView text)
-{
-    const auto &table = byteTable();
-    QByteArray out;
-    out.reserve(text.size());
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t u = text[i].unicode();
-        const qint16 b = table[u];
-        if (b >= 0) {
-            out += char(b);
-            continue;
-        }
-        char32_t code = u;
-        if (QChar::isHighSurrogate(u) && i + 1 < n && text[i + 1].isLowSurrogate()) {
-            code = QChar::surrogateToUcs4(u, text[i + 1].unicode());
-            ++i;
-        }
-        out += "&#";
-        out += QByteArray::number(uint(code));
-        out += ';';
-    }
-    return out;
-}
 
 HtmlPages::HtmlPages(const DataSet &table, const IniFile &settings, const QString &htmlFolder,
     const QString &relativePath)
@@ -180,90 +97,90 @@ QString HtmlPages::ComposePreviewHTML(bool preview) const
     return ComposePreviewHTML(CurrentReviewTexts(m_table), preview);
 }
 
-QString HtmlPages::ComposePreviewHTML(const ReviewTexts &raw, bool preview) const
+QString HtmlPages::ComposePreviewHTML(const ReviewTexts &record, bool preview) const
 {
-    // Every field text is escaped, so a review cannot put markup onto the
-    // site; the decisions below look at the texts as they are.
-    ReviewTexts r;
-    for (int f = 0; f < ReviewFieldCount; ++f)
-        r.field[size_t(f)] = HtmlEscaped(raw.field[size_t(f)]);
+    QByteArray bytes;
+    {
+        HtmlBytes out(bytes);
+        writeEntry(out, record, preview);
+    }
+    return Codec1252::decode(bytes);
+}
 
+void HtmlPages::writeEntry(HtmlBytes &out, const ReviewTexts &r, bool preview) const
+{
+    // Every field text is escaped on its way into the page, so a review
+    // cannot put markup onto the site. The contributor phrases and the book
+    // number hold field texts between pieces without markup characters.
     const QString nr = BookNumberText(r);
-    const QString cover = QStringLiteral("Umschlagbilder/") + nr + QStringLiteral(".jpg");
-    const QString bullet = preview ? QStringLiteral("kreis_orange_klein.gif")
-                                   : m_relativePath + QStringLiteral("kreis_orange_klein.gif");
-    const QString titleLine = GetAuthors(r) + r[fBookTitle] + QStringLiteral(". ");
-
-    const bool audioBook = raw[fBinding] == QStringLiteral("CD");
-    QString data;
-    const QString illustrators = GetIllustrators(r);
-    if (!illustrators.isEmpty()) {
-        data += audioBook ? QStringLiteral("Gel. von ") : QStringLiteral("Ill. von ");
-        data += illustrators + QStringLiteral("<br>");
-    }
-    if (raw[fLanguage] != QStringLiteral("-")) {
-        data += QStringLiteral("A. d. ") + r[fLanguage] + QStringLiteral(". von ")
-            + GetTranslators(r) + QStringLiteral("<br>");
-    }
-    data += r[fPublisherLocation] + QStringLiteral(": ") + r[fPublisher] + QStringLiteral(", ")
-        + r[fYearPublished] + QStringLiteral(".<br> ");
+    const bool audioBook = r[fBinding] == QLatin1String("CD");
     const QString pages = r[fPages].trimmed();
-    if (raw[fPagination] == QStringLiteral("P")) {
+
+    out.text(u"\r\n\t<div class=\"vex\">\r\n\t\t<div class=\"pict\">\r\n\t\t\t<img "
+             u"src=\"Umschlagbilder/")
+        .field(nr)
+        .text(u".jpg\" alt=\"\" width=\"100\" title=\"")
+        .field(nr)
+        .text(u"\">\r\n\t\t</div>\r\n\t\t<div class=\"booktitle\">\r\n\t\t\t<a name=\"")
+        .field(nr)
+        .text(u"\"><img src=\"");
+    if (!preview)
+        out.text(m_relativePath);
+    out.text(u"kreis_orange_klein.gif\" alt=\"*\"></a>\r\n\t\t\t")
+        .field(GetAuthors(r))
+        .field(r[fBookTitle])
+        .text(u". \r\n\t\t</div>\r\n\t\t<div class=\"bookdata\">\r\n\t\t\t");
+
+    const QString illustrators = GetIllustrators(r);
+    if (!illustrators.isEmpty())
+        out.text(audioBook ? u"Gel. von " : u"Ill. von ").field(illustrators).text(u"<br>");
+    if (r[fLanguage] != QLatin1String("-")) {
+        out.text(u"A. d. ")
+            .field(r[fLanguage])
+            .text(u". von ")
+            .field(GetTranslators(r))
+            .text(u"<br>");
+    }
+    out.field(r[fPublisherLocation])
+        .text(u": ")
+        .field(r[fPublisher])
+        .text(u", ")
+        .field(r[fYearPublished])
+        .text(u".<br> ");
+    if (r[fPagination] == QLatin1String("P")) {
         if (audioBook)
-            data += QStringLiteral("Hörbuch, ") + pages + QStringLiteral("&nbsp;");
+            out.text(u"Hörbuch, ").field(pages).text(u"&nbsp;");
         else
-            data += pages + QStringLiteral("&nbsp;S., ");
+            out.field(pages).text(u"&nbsp;S., ");
     } else {
-        data += QStringLiteral("Unpag., ");
+        out.text(u"Unpag., ");
     }
-    data += r[fBinding];
-    if (audioBook) {
-        if (raw[fPages].trimmed() != QStringLiteral("1"))
-            data += u's';
-        data += QStringLiteral(", ");
-    } else {
-        data += QStringLiteral("., ");
-    }
-    data += raw[fCurrency] == QStringLiteral("Fr") ? QStringLiteral("Fr.")
-                                                   : QStringLiteral("&euro;");
-    data += QStringLiteral("&nbsp;") + PriceText(raw[fPrice], locale) + QStringLiteral(".<br>");
+    out.field(r[fBinding]);
+    if (audioBook)
+        out.text(pages == QLatin1String("1") ? u", " : u"s, ");
+    else
+        out.text(u"., ");
+    out.text(r[fCurrency] == QLatin1String("Fr") ? u"Fr." : u"&euro;")
+        .text(u"&nbsp;")
+        .field(PriceText(r[fPrice], locale))
+        .text(u".<br>");
     if (!r[fBookSerie].isEmpty())
-        data += QStringLiteral(" (") + r[fBookSerie] + QStringLiteral(").");
+        out.text(u" (").field(r[fBookSerie]).text(u").");
 
-    QString review = r[fReview];
-    review.replace(QStringLiteral("\r\n"), QStringLiteral("<br>"));
-    QString age = r[fAge].trimmed();
-    if (age.isEmpty())
-        age = QStringLiteral("0");
-    const QString rating = r[fAgegroup] + u' ' + r[fCategory] + QStringLiteral(". Ab ") + age
-        + QStringLiteral(", ") + r[fRecommendation] + u' ' + r[fReviewerInitials];
-
-    QString t;
-    t.reserve(review.size() + data.size() + titleLine.size() + 400);
-    t += u"\r\n";
-    appendLine(t, 1, u"<div class=\"vex\">");
-    appendLine(t, 2, u"<div class=\"pict\">");
-    appendLine(t, 3,
-        QString(QStringLiteral("<img src=\"") + cover
-            + QStringLiteral("\" alt=\"\" width=\"100\" title=\"") + nr + QStringLiteral("\">")));
-    appendLine(t, 2, u"</div>");
-    appendLine(t, 2, u"<div class=\"booktitle\">");
-    appendLine(t, 3,
-        QString(QStringLiteral("<a name=\"") + nr + QStringLiteral("\"><img src=\"") + bullet
-            + QStringLiteral("\" alt=\"*\"></a>")));
-    appendLine(t, 3, titleLine);
-    appendLine(t, 2, u"</div>");
-    appendLine(t, 2, u"<div class=\"bookdata\">");
-    appendLine(t, 3, data);
-    appendLine(t, 2, u"</div>");
-    appendLine(t, 2, u"<div class=\"txt\">");
-    appendLine(t, 3, review);
-    appendLine(t, 2, u"</div>");
-    appendLine(t, 2, u"<div class=\"rating\">");
-    appendLine(t, 3, rating);
-    appendLine(t, 2, u"</div>");
-    appendLine(t, 1, u"</div>");
-    return t;
+    const QString age = r[fAge].trimmed();
+    out.text(u"\r\n\t\t</div>\r\n\t\t<div class=\"txt\">\r\n\t\t\t")
+        .fieldWithBreaks(r[fReview])
+        .text(u"\r\n\t\t</div>\r\n\t\t<div class=\"rating\">\r\n\t\t\t")
+        .field(r[fAgegroup])
+        .text(u" ")
+        .field(r[fCategory])
+        .text(u". Ab ")
+        .field(age.isEmpty() ? QStringLiteral("0") : age)
+        .text(u", ")
+        .field(r[fRecommendation])
+        .text(u" ")
+        .field(r[fReviewerInitials])
+        .text(u"\r\n\t\t</div>\r\n\t</div>\r\n");
 }
 
 QString HtmlPages::ComposeHTMLfoot(bool)
@@ -274,14 +191,17 @@ QString HtmlPages::ComposeHTMLfoot(bool)
 QByteArray HtmlPages::ComposePage(bool preview) const
 {
     const int count = m_table.recordCount();
-    QString page = ComposeHTMLhead(preview, count);
+    QByteArray page;
+    HtmlBytes out(page);
+    out.text(ComposeHTMLhead(preview, count));
     for (int row = 0; row < count; ++row) {
         const ReviewTexts r = ReviewTextsAt(m_table, row);
         if (!included || included(r[fBookNbr]))
-            page += ComposePreviewHTML(r, preview);
+            writeEntry(out, r, preview);
     }
-    page += ComposeHTMLfoot(preview);
-    return HtmlEncode1252(page);
+    out.text(ComposeHTMLfoot(preview));
+    out.finish();
+    return page;
 }
 
 bool HtmlPages::WriteHtmlFile(const QString &path, bool preview, QString *error) const

@@ -7,6 +7,7 @@
 #include <functional>
 
 class DataSet;
+class HtmlBytes;
 class IniFile;
 struct ReviewTexts;
 
@@ -55,16 +56,10 @@ public:
     static QString TopicPageName(const QString &folderText);
 
 private:
+    void writeEntry(HtmlBytes &out, const ReviewTexts &record, bool preview) const;
+
     const DataSet &m_table;
     const IniFile &m_settings;
     QString m_htmlFolder;
     QString m_relativePath;
 };
-
-// Field text made safe for a page: "<", ">", "&" and the double quote as
-// character references. (Characters Windows-1252 cannot hold become numeric
-// references when the page is encoded.)
-QString HtmlEscaped(const QString &text);
-// The page text as Windows-1252 bytes; characters the code page cannot hold
-// become numeric character references.
-QByteArray HtmlEncode1252(QStringView text);
