@@ -2,7 +2,8 @@
 // each through the real "Laden" of a headless main window, and compares with
 // reading the same files with the packet reader alone, in the same run.
 
-#include "BenchSupport.h"
+#include "BenchArchive.h"
+
 #include "app/ActionList.h"
 #include "app/Fmain.h"
 #include "app/IDesktop.h"
@@ -28,26 +29,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-// Writes `files` review files of `books` books each into folder; book
-// numbers are unique across all files.
-void writeArchive(const QString &folder, int files, int books, int firstNumber)
-{
-    QDir().mkpath(folder);
-    QRandomGenerator rng(firstNumber);
-    DataSet t;
-    t.setFields(ReviewFields());
-    t.open();
-    int number = firstNumber;
-    for (int f = 0; f < files; ++f) {
-        t.emptyTable();
-        for (int b = 0; b < books; ++b, ++number) {
-            FillBenchRecord(t, number, rng);
-            t.post();
-        }
-        SaveToFile(t, folder + QStringLiteral("/AB_%1.cds").arg(f, 4, 10, QLatin1Char('0')));
-    }
-}
 
 long peakKilobytes()
 {

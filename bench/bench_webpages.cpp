@@ -1,15 +1,15 @@
-// The HTML pages of a coordinator's table: writing the page of 40,000
-// records against writing as many bytes with one plain file write, and
-// showing the web-page tab of 1,000 records until the page is at its book.
+// The web-page tab of a table of 1,000 records: from showing the tab until
+// the page is loaded at the current book, the first time (the browser engine
+// starts) and again.
 
-#include "BenchSupport.h"
+#include "BenchArchive.h"
+
 #include "app/Fmain.h"
 #include "app/IniFile.h"
 #include "app/Startup.h"
 #include "data/DDataAccess.h"
-#include "data/ReviewSchema.h"
+#include "data/ReviewFiles.h"
 #include "documents/WebPages.h"
-#include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
 
 #include <QApplication>
@@ -30,17 +30,14 @@ struct Window
 {
     QuietDesktop desktop;
     std::unique_ptr<Program> program;
-    QTreeWidgetItem *file = nullptr;
 };
 
-// A started window whose review table holds `books` records, shown as the
-// book nodes of one review file.
-void startWithBooks(Window &w, const QString &programFolder, int books)
+// A started window that has loaded an archive of `files` review files of 40
+// books, with the style sheet in place.
+void startWithArchive(Window &w, const QString &programFolder, int files)
 {
-    QDir().mkpath(programFolder + QStringLiteral("Zadizezerev/DB/Archiv"));
+    writeArchive(programFolder + QStringLiteral("Zadizezerev/DB/Archiv"), files, 40, 1);
     QDir().mkpath(programFolder + QStringLiteral("Zadizezerev/Html"));
-    QFile(programFolder + QStringLiteral("Zadizezerev/DB/Archiv/AB.cds"))
-        .open(QIODevice::WriteOnly);
     QFile css(programFolder + QStringLiteral("Zadizezerev/Html/ubo.css"));
     css.open(QIODevice::WriteOnly);
     css.write("body { font-family: sans-serif }\n");
@@ -48,42 +45,16 @@ void startWithBooks(Window &w, const QString &programFolder, int books)
     IniFile ini(programFolder + QStringLiteral("Skribando.ini"));
     ini.writeBool(QStringLiteral("Folders"), QStringLiteral("AskYearFolder"), false);
     ini.writeString(
+        QStringLiteral("Reviewer"), QStringLiteral("Firstname"), QStringLiteral("Anna"));
+    ini.writeString(QStringLiteral("Reviewer"), QStringLiteral("Name"), QStringLiteral("Muster"));
+    ini.writeString(
         QStringLiteral("WEBpage"), QStringLiteral("StyleSheet"), QStringLiteral("ubo.css"));
     ini.UpdateFile();
     w.program = StartProgram(w.desktop, programFolder + QStringLiteral("Skribando"));
     TMainform &m = *w.program->mainform;
-    DataSet &t = *w.program->dataAccess->DSetReview;
-    t.setTag(TDataAccess::tagNone);
-    QRandomGenerator rng(7);
-    t.disableControls();
-    for (int i = 1; i <= books; ++i) {
-        FillBenchRecord(t, i, rng);
-        t.post();
-    }
-    t.enableControls();
-    w.file = FindNodeByPath(m.TreeView1, QStringLiteral("DB/Archiv/AB.cds"));
-    m.treeNavigation()->TreeViewPopulateFileNode(w.file);
-}
-
-template<typename F>
-double bestOf3Ms(F &&f)
-{
-    double best = 1e300;
-    for (int i = 0; i < 3; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        f();
-        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
-    }
-    return best;
-}
-
-// The baseline, as a function of its own.
-[[gnu::noinline]] void plainWrite(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
+    m.TreeView1->setCurrentItem(RootNode(m.TreeView1));
+    m.TreeView1Enter();
+    m.reviewFiles()->ActionLoadExecute();
 }
 
 // Shows the web-page tab and waits until the page is loaded at its book.
@@ -110,38 +81,20 @@ int main(int argc, char *argv[])
     qputenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false");
     QApplication app(argc, argv);
 
-    QTemporaryDir large;
-    const QString largeFolder = large.path() + u'/';
-    double pageMs = 0;
-    double plainMs = 0;
-    qint64 pageBytes = 0;
-    {
-        Window w;
-        startWithBooks(w, largeFolder, 40000);
-        TMainform &m = *w.program->mainform;
-        const QString page = largeFolder + QStringLiteral("Zadizezerev/Html/Alle.htm");
-        pageMs = bestOf3Ms([&] { m.webPages()->WriteHtmlFile(page, false); });
-        pageBytes = QFileInfo(page).size();
-        const QByteArray same(pageBytes, 'x');
-        const QString plain = largeFolder + QStringLiteral("Zadizezerev/Html/Plain.htm");
-        plainMs = bestOf3Ms([&] { plainWrite(plain, same); });
-    }
-
     QTemporaryDir small;
     const QString smallFolder = small.path() + u'/';
     Window w;
-    startWithBooks(w, smallFolder, 1000);
+    startWithArchive(w, smallFolder, 25);
     TMainform &m = *w.program->mainform;
     m.resize(1000, 700);
     m.show();
-    m.TreeView1->setCurrentItem(w.file->child(500));
+    QTreeWidgetItem *file = FindNodeByPath(m.TreeView1, QStringLiteral("DB/Archiv/AB_0012.cds"));
+    m.TreeView1->setCurrentItem(file->child(20));
     const double firstMs = showWebTabMs(m);
-    m.TreeView1->setCurrentItem(w.file->child(900));
+    m.TreeView1->setCurrentItem(
+        FindNodeByPath(m.TreeView1, QStringLiteral("DB/Archiv/AB_0022.cds"))->child(30));
     const double againMs = showWebTabMs(m);
 
-    std::printf("html_write_40000_ms %.1f ms (%.1f MB)\n", pageMs, double(pageBytes) / 1e6);
-    std::printf("plain_write_same_bytes_ms %.1f ms\n", plainMs);
-    std::printf("html_write_ratio %.2f\n", pageMs / plainMs);
     std::printf("web_tab_1000_ms %.1f ms\n", firstMs);
     std::printf("web_tab_1000_again_ms %.1f ms\n", againMs);
     return 0;

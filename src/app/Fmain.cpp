@@ -20,6 +20,9 @@
 #include "data/ReviewSchema.h"
 #include "documents/IDocumentWriter.h"
 #include "documents/WebPages.h"
+#include "documents/Preview.h"
+#include "documents/PreviewPage.h"
+#include "documents/ReviewDocuments.h"
 #include "settings_pages/LetterMenus.h"
 #include "settings_pages/PersonDataPage.h"
 #include "settings_pages/WebSettingsPage.h"
@@ -41,6 +44,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
@@ -120,11 +124,13 @@ TMainform::TMainform(
     m_ctx.actions = m_actions;
     m_ctx.tree = TreeView1;
     m_treeNavigation = new TreeNavigation(m_ctx, this);
-    m_documents = std::make_unique<NoDocuments>();
+    m_documents = std::make_unique<ReviewDocuments>(m_ctx);
+    m_preview = new ::Preview(m_ctx, *m_previewPage, this);
     m_ctx.documents = m_documents.get();
     m_reviewFiles = new ReviewFileActions(m_ctx, *m_treeNavigation, this);
     m_treeEditing = new TreeEditing(m_ctx, this);
     m_webPages = new WebPages(m_ctx, this);
+    m_documents->setWebPages(m_webPages);
     connectActions();
     connectTree();
     m_data.setHost(this);
@@ -271,6 +277,12 @@ void TMainform::connectActions()
     // Only the person's flip is told; the check mark set at start-up is not.
     connect(m_actions->action(QStringLiteral("ActionCreateWebPage")), &QAction::triggered,
         m_webPages, &WebPages::ActionCreateWebPageExecute);
+    connect(m_actions->action(QStringLiteral("ActionPrint")), &QAction::triggered, m_preview,
+        &::Preview::ActionPrintExecute);
+    connect(m_actions->action(QStringLiteral("ActionPublisherDocuments")), &QAction::triggered,
+        m_documents.get(), &ReviewDocuments::ActionPublisherDocumentsExecute);
+    connect(m_actions->action(QStringLiteral("ActionCreateWordDoc")), &QAction::triggered,
+        m_documents.get(), &ReviewDocuments::ActionCreateWordDocExecute);
 
     // The three switches keep their setting in step with their check mark.
     const struct
@@ -614,6 +626,8 @@ void TMainform::buildPages()
     fill(pgReview, m_reviewPage);
     m_dbOverviewPage = new DbOverviewPage(m_data, TabSheets[pgDbOverview]);
     fill(pgDbOverview, m_dbOverviewPage);
+    m_previewPage = new ::PreviewPage(TabSheets[pgPreview]);
+    fill(pgPreview, m_previewPage);
 
     // The browser view comes when the page is first shown.
     auto *webLayout = new QVBoxLayout(TabSheets[pgWebPage]);
@@ -828,18 +842,15 @@ void TMainform::DBNavigator1Click(int button)
     StatusMsg(StatusPanels::Books, QString::number(t.recordCount()));
 }
 
-void TMainform::ShowPreviewInRichEdit(bool)
-{
-    // The preview's text comes with the preview page.
-}
+void TMainform::ShowPreviewInRichEdit(bool all) { m_preview->ShowPreviewInRichEdit(all); }
 
-bool TMainform::PreviewShowsCurrent() const { return true; }
+bool TMainform::PreviewShowsCurrent() const { return m_previewPage->showsCurrent(); }
 
 void TMainform::ClearViews()
 {
     m_webPages->Clear();
-    // The review editor follows the emptied table; the preview comes with
-    // its page.
+    m_previewPage->RichEdit1->clear();
+    // The review editor follows the emptied table.
 }
 
 QWidget *TMainform::control(const QString &objectName) const

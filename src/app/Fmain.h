@@ -36,8 +36,10 @@ class TState;
 class TreeEditing;
 class TreeNavigation;
 class ReviewFileActions;
-class NoDocuments;
 class WebPages;
+class Preview;
+class PreviewPage;
+class ReviewDocuments;
 class WebSettingsPage;
 
 // The main window: builds the frame and wires actions and events to the
@@ -92,6 +94,12 @@ public:
     ::PersonDataPage *personDataPage() const { return m_personDataPage; }
     WebSettingsPage *webSettingsPage() const { return m_webSettingsPage; }
     WebPages *webPages() const { return m_webPages; }
+    ::PreviewPage *previewPage() const { return m_previewPage; }
+    ::Preview *preview() const { return m_preview; }
+    ReviewDocuments *documents() const { return m_documents.get(); }
+    // The printer and the word processor of the desktop seam.
+    void setPrinter(IPrinter *printer) { m_ctx.printer = printer; }
+    void setWordProcessor(IWordProcessor *wordProcessor) { m_ctx.wordProcessor = wordProcessor; }
 
     // --- IMainWindow -------------------------------------------------------
     void EnableActions(int actionSet) override;
@@ -206,7 +214,9 @@ private:
     ActionList *m_actions = nullptr;
     TreeNavigation *m_treeNavigation = nullptr;
     ReviewFileActions *m_reviewFiles = nullptr;
-    std::unique_ptr<NoDocuments> m_documents;
+    std::unique_ptr<ReviewDocuments> m_documents;
+    ::PreviewPage *m_previewPage = nullptr;
+    ::Preview *m_preview = nullptr;
     TreeEditing *m_treeEditing = nullptr;
     WebPages *m_webPages = nullptr;
     TAboutBox1 *m_aboutBox = nullptr;

@@ -5,6 +5,8 @@
 class ActionList;
 class IDocumentWriter;
 class IDesktop;
+class IPrinter;
+class IWordProcessor;
 class IniFile;
 class QTreeWidget;
 class QWidget;
@@ -55,6 +57,9 @@ struct MainContext
     // The web-page tab's browser; made when the tab is first shown.
     QWebEngineView *webBrowser = nullptr;
     IDocumentWriter *documents = nullptr;
+    IPrinter *printer = nullptr;
+    // Null: the documents use this platform's own word processor.
+    IWordProcessor *wordProcessor = nullptr;
 
     // The file name (no folder) of the review file being worked on.
     QString CurrentFileName;

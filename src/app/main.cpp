@@ -1,3 +1,4 @@
+#include "app/DesktopPrinter.h"
 #include "app/DesktopServices.h"
 #include "app/Fmain.h"
 #include "app/Startup.h"
@@ -16,9 +17,12 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Skribando"));
 
     DesktopServices desktop;
+    DesktopPrinter printer;
     std::unique_ptr<Program> program = StartProgram(desktop, QApplication::applicationFilePath());
     if (!program)
         return 1;
     desktop.setOwner(program->mainform.get());
+    printer.setOwner(program->mainform.get());
+    program->mainform->setPrinter(&printer);
     return app.exec();
 }

@@ -58,8 +58,12 @@ bool WindowFixture::makeDbFolder(const QString &relative)
 bool WindowFixture::start()
 {
     m_program = StartProgram(desktop, env.path(QStringLiteral("Skribando")));
+    if (m_program)
+        m_program->mainform->setPrinter(&printer);
     return bool(m_program);
 }
+
+void WindowFixture::useScriptedWordProcessor() { window().setWordProcessor(&wordProcessor); }
 
 TMainform &WindowFixture::window() const { return *m_program->mainform; }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "ScriptedDesktop.h"
+#include "ScriptedPrinter.h"
+#include "ScriptedWordProcessor.h"
 #include "TestEnv.h"
 
 #include "app/Startup.h"
@@ -37,6 +39,10 @@ public:
 
     TestEnv env;
     ScriptedDesktop desktop;
+    ScriptedPrinter printer;
+    // Set by useScriptedWordProcessor(); otherwise documents are really written.
+    ScriptedWordProcessor wordProcessor;
+    void useScriptedWordProcessor();
 
 private:
     std::unique_ptr<Program> m_program;

@@ -1,10 +1,12 @@
 #pragma once
 
+// What the benchmarks share: a desktop that never waits, and a coordinator's
+// archive of review files with realistic field sizes.
+
 #include "app/IDesktop.h"
 
-#include <QRandomGenerator>
-
-class DataSet;
+#include <QDate>
+#include <QString>
 
 // Answers every question with its default button and never waits.
 class QuietDesktop : public IDesktop
@@ -30,6 +32,6 @@ public:
     int dialogs = 0;
 };
 
-// Appends a record of realistic field sizes (titles of 8 to 60 characters,
-// reviews of 300 to 2,000) with the given running number; the caller posts.
-void FillBenchRecord(DataSet &table, int number, QRandomGenerator &rng);
+// Writes `files` review files of `books` books each into folder; book
+// numbers are unique across all files.
+void writeArchive(const QString &folder, int files, int books, int firstNumber);
