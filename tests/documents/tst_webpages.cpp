@@ -313,6 +313,36 @@ private slots:
         QVERIFY(!w.webPages()->WebBrowser());
     }
 
+    // With the switch on, saving writes the review file's page for the site,
+    // without the books that saving dropped.
+    void savingWritesThePageForTheSite()
+    {
+        WindowFixture f(kStyleSheet
+            + "[Reviewer]\r\nFirstname=Erika\r\nName=Muster\r\n"
+              "Initials=EM\r\nCreateWebPage=1\r\n");
+        QTreeWidgetItem *file = start(f, QStringLiteral("Bilderbücher"));
+        QVERIFY(file);
+        addBooks(f, file, manyBooks(2008).mid(0, 3));
+        ToggleBookMark(file->child(2));
+        TMainform &w = f.window();
+        w.TreeView1->setCurrentItem(file);
+        w.TreeView1Enter();
+        f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
+        w.actions()->reviewAction(baSave)->setEnabled(true);
+        w.actions()->reviewAction(baSave)->trigger();
+        QCOMPARE(f.desktop.pendingAnswers(), 0);
+        QVERIFY(f.desktop.systemMessages.isEmpty());
+        QFile page(f.env.path(QStringLiteral("Zadizezerev/Html/A.htm")));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QByteArray bytes = page.readAll();
+        QVERIFY(bytes.contains("<h2> (2 Titel)</h2>"));
+        QCOMPARE(bytes.count("<div class=\"vex\">"), 2);
+        QVERIFY(bytes.contains("<a name=\"2.8\"><img src=\"../kreis_orange_klein.gif\""));
+        QVERIFY(!bytes.contains("<a name=\"3.8\">"));
+        QVERIFY(bytes.contains("<div class=\"sidebarmenu\">"));
+        QVERIFY(!w.webPages()->WebBrowser());
+    }
+
     void switchTellsWhatSavingWillDo()
     {
         WindowFixture f(kStyleSheet);
