@@ -190,13 +190,7 @@ QString ComposePreview(const ReviewTexts &r, const QLocale &locale)
     t += r[fCurrency];
     if (r[fCurrency] == QStringLiteral("Fr"))
         t += u'.';
-    QString price;
-    if (const auto value = ParseNumber(r[fPrice])) {
-        QLocale plain = locale;
-        plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
-        price = plain.toString(*value, 'f', 2);
-    }
-    t += u' ' + price + u'.';
+    t += u' ' + PriceText(r[fPrice], locale) + u'.';
     if (!r[fBookSerie].isEmpty())
         t += QStringLiteral(" (") + r[fBookSerie] + QStringLiteral(").");
 
