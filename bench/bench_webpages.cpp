@@ -78,7 +78,6 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
-    qputenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false");
     QApplication app(argc, argv);
 
     QTemporaryDir small;
