@@ -49,7 +49,7 @@ void HtmlBytes::reserve(qsizetype more)
 {
     if (m_pos + more <= m_out.size())
         return;
-    m_out.resize(qMax(2 * m_out.size(), m_pos + more + 4096));
+    m_out.resize(qMax(qMax(2 * m_out.size(), m_out.capacity()), m_pos + more + 4096));
     m_data = m_out.data();
 }
 

@@ -192,6 +192,9 @@ QByteArray HtmlPages::ComposePage(bool preview) const
 {
     const int count = m_table.recordCount();
     QByteArray page;
+    // Room for entries of about a page's length each, so that a large table
+    // seldom moves the bytes written so far.
+    page.reserve(qsizetype(count) * 2048 + 8192);
     HtmlBytes out(page);
     out.text(ComposeHTMLhead(preview, count));
     for (int row = 0; row < count; ++row) {

@@ -14,7 +14,9 @@ struct ReviewTexts;
 // The HTML review pages of the circle's web site, written from the review
 // table: the page of a review file or of a topic folder ("publication page",
 // for the site) and the preview page that the web-page tab shows. Pages are
-// Windows-1252 text with CR LF line ends and tab indentation.
+// Windows-1252 text with CR LF line ends and tab indentation. Field texts go
+// in escaped, so no review file can put markup or script onto the site;
+// characters the code page cannot hold become numeric character references.
 class HtmlPages
 {
 public:
