@@ -1,11 +1,15 @@
 #include "BenchArchive.h"
 
+#include "app/Fmain.h"
+#include "app/IniFile.h"
 #include "data/DataSet.h"
 #include "data/ReviewSchema.h"
 #include "data/TableFile.h"
+#include "tree/TreeProcedures.h"
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <QTreeWidget>
 
 #include <iterator>
 
@@ -84,4 +88,22 @@ void writeArchive(const QString &folder, int files, int books, int firstNumber)
         }
         SaveToFile(t, folder + QStringLiteral("/AB_%1.cds").arg(f, 4, 10, QLatin1Char('0')));
     }
+}
+
+std::unique_ptr<Program> StartOnDatabase(IDesktop &desktop, const QString &programFolder)
+{
+    IniFile ini(programFolder + QStringLiteral("Skribando.ini"));
+    ini.writeBool(QStringLiteral("Folders"), QStringLiteral("AskYearFolder"), false);
+    ini.writeString(
+        QStringLiteral("Reviewer"), QStringLiteral("Firstname"), QStringLiteral("Anna"));
+    ini.writeString(QStringLiteral("Reviewer"), QStringLiteral("Name"), QStringLiteral("Muster"));
+    ini.UpdateFile();
+    std::unique_ptr<Program> program
+        = StartProgram(desktop, programFolder + QStringLiteral("Skribando"));
+    if (program) {
+        QTreeWidget *tree = program->mainform->TreeView1;
+        tree->setCurrentItem(RootNode(tree));
+        program->mainform->TreeView1Enter();
+    }
+    return program;
 }

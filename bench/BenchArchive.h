@@ -4,6 +4,7 @@
 // archive of review files with realistic field sizes.
 
 #include "app/IDesktop.h"
+#include "app/Startup.h"
 
 #include <QDate>
 #include <QString>
@@ -35,3 +36,7 @@ public:
 // Writes `files` review files of `books` books each into folder; book
 // numbers are unique across all files.
 void writeArchive(const QString &folder, int files, int books, int firstNumber);
+
+// Starts the program headless in programFolder (which ends in "/") with the
+// database folder selected in the tree, as "Laden" of everything finds it.
+std::unique_ptr<Program> StartOnDatabase(IDesktop &desktop, const QString &programFolder);

@@ -86,18 +86,9 @@ struct LoadResult
 LoadResult loadArchive(const QString &programFolder, bool timeSave)
 {
     QuietDesktop desktop;
-    IniFile ini(programFolder + QStringLiteral("Skribando.ini"));
-    ini.writeBool(QStringLiteral("Folders"), QStringLiteral("AskYearFolder"), false);
-    ini.writeString(
-        QStringLiteral("Reviewer"), QStringLiteral("Firstname"), QStringLiteral("Anna"));
-    ini.writeString(QStringLiteral("Reviewer"), QStringLiteral("Name"), QStringLiteral("Muster"));
-    ini.UpdateFile();
-    std::unique_ptr<Program> program
-        = StartProgram(desktop, programFolder + QStringLiteral("Skribando"));
+    std::unique_ptr<Program> program = StartOnDatabase(desktop, programFolder);
     TMainform &w = *program->mainform;
     QTreeWidget *tree = w.TreeView1;
-    tree->setCurrentItem(RootNode(tree));
-    w.TreeView1Enter();
 
     LoadResult r;
     QElapsedTimer timer;

@@ -197,8 +197,9 @@ QByteArray HtmlPages::ComposePage(bool preview) const
     page.reserve(qsizetype(count) * 2048 + 8192);
     HtmlBytes out(page);
     out.text(ComposeHTMLhead(preview, count));
-    for (int row = 0; row < count; ++row) {
-        const ReviewTexts r = ReviewTextsAt(m_table, row);
+    const QList<Record> records = m_table.records();
+    for (const Record &record : records) {
+        const ReviewTexts r = ReviewTextsOf(record);
         if (!included || included(r[fBookNbr]))
             writeEntry(out, r, preview);
     }

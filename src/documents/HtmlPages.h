@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PreviewText.h"
+
 #include <QByteArray>
 #include <QLocale>
 #include <QString>
@@ -9,7 +11,6 @@
 class DataSet;
 class HtmlBytes;
 class IniFile;
-struct ReviewTexts;
 
 // The HTML review pages of the circle's web site, written from the review
 // table: the page of a review file or of a topic folder ("publication page",
@@ -36,7 +37,7 @@ public:
     // all the same.
     std::function<void(const QString &caption, const QString &message)> warn;
     // Prices follow this number format.
-    QLocale locale = QLocale::system();
+    QLocale locale = PriceLocale();
 
     // preview: the page of the web-page tab (empty sidebar, links relative to
     // the HTML folder); otherwise a publication page.

@@ -12,11 +12,3 @@ public:
     // preview: the page of the web-page tab rather than a page for the site.
     virtual void WriteHtmlFile(const QString &path, bool preview) = 0;
 };
-
-// Until the documents are built, saving writes none.
-class NoDocuments : public IDocumentWriter
-{
-public:
-    void WriteWordFile(const QString &) override { }
-    void WriteHtmlFile(const QString &, bool) override { }
-};

@@ -18,13 +18,6 @@ namespace {
 const QString kJobTitle = QStringLiteral("Besprechungsbericht");
 const QString kPrintCaption = QStringLiteral("Drucken...");
 
-// The control breaks lines at LF; the composed text ends lines with CR.
-QString forDisplay(QString text)
-{
-    text.replace(u'\r', u'\n');
-    return text;
-}
-
 } // namespace
 
 Preview::Preview(MainContext &ctx, PreviewPage &page, QObject *parent)
@@ -46,7 +39,8 @@ void Preview::ShowPreviewInRichEdit(bool allRecords)
     if (!allRecords) {
         // Without a record there is nothing to compose.
         if (t.recNo() >= 0 || t.state() == DataSet::dsInsert)
-            edit->setPlainText(forDisplay(ComposePreview(t)));
+            // The control starts a line at each CR as at LF.
+            edit->setPlainText(ComposePreview(t));
         return;
     }
 
@@ -56,16 +50,17 @@ void Preview::ShowPreviewInRichEdit(bool allRecords)
     edit->setUpdatesEnabled(false);
     if (m_ctx.tree)
         m_ctx.tree->setUpdatesEnabled(false);
-    const QLocale locale = QLocale::system();
+    const QLocale locale = PriceLocale();
+    const QList<Record> records = t.records();
     QString text;
-    const int count = t.recordCount();
-    for (int row = 0; row < count; ++row) {
-        const ReviewTexts r = ReviewTextsAt(t, row);
+    text.reserve(PreviewSizeEstimate(records));
+    for (const Record &values : records) {
+        const ReviewTexts r = ReviewTextsOf(values);
         const QTreeWidgetItem *node = FindNodeByData(m_ctx.tree, EncodeBookKey(r[fBookNbr]), false);
         if (!node || IsBookIncluded(node))
-            text += ComposePreview(r, locale);
+            AppendPreview(text, r, locale);
     }
-    edit->setPlainText(forDisplay(std::move(text)));
+    edit->setPlainText(text);
     if (m_ctx.tree)
         m_ctx.tree->setUpdatesEnabled(true);
     edit->setUpdatesEnabled(true);

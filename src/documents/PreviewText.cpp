@@ -67,6 +67,7 @@ Filled filled(const QString &name, const QString &firstName)
 QString fillPattern(const char16_t *pattern, const QString *names, const QString *firstNames)
 {
     QString out;
+    out.reserve(96);
     for (const char16_t *c = pattern; *c; ++c) {
         if ((*c == u'N' || *c == u'F') && c[1] >= u'1' && c[1] <= u'3') {
             const int k = c[1] - u'1';
@@ -105,13 +106,18 @@ constexpr ReviewField kTranslators[2][2]
 
 } // namespace
 
-ReviewTexts CurrentReviewTexts(const DataSet &table)
+ReviewTexts ReviewTextsOf(const Record &values)
 {
     ReviewTexts r;
-    const Record values = table.currentValues();
-    for (int i = 0; i < ReviewFieldCount && i < values.size(); ++i)
+    const qsizetype count = qMin(qsizetype(ReviewFieldCount), values.size());
+    for (qsizetype i = 0; i < count; ++i)
         r.field[i] = fieldText(values[i]);
     return r;
+}
+
+ReviewTexts CurrentReviewTexts(const DataSet &table)
+{
+    return ReviewTextsOf(table.currentValues());
 }
 
 ReviewTexts ReviewTextsAt(const DataSet &table, int row)
@@ -125,19 +131,25 @@ ReviewTexts ReviewTextsAt(const DataSet &table, int row)
 
 QString GetAuthors(const ReviewTexts &r)
 {
-    const QString p = phrase(r, kAuthors, 3, true);
-    return p.isEmpty() ? p : p + QStringLiteral(": ");
+    QString p = phrase(r, kAuthors, 3, true);
+    if (!p.isEmpty())
+        p += QStringLiteral(": ");
+    return p;
 }
 
 QString GetIllustrators(const ReviewTexts &r)
 {
-    const QString p = phrase(r, kIllustrators, 3, false);
-    return p.isEmpty() ? p : p + QStringLiteral(". ");
+    QString p = phrase(r, kIllustrators, 3, false);
+    if (!p.isEmpty())
+        p += QStringLiteral(". ");
+    return p;
 }
 
 QString GetTranslators(const ReviewTexts &r)
 {
-    return phrase(r, kTranslators, 2, false) + QStringLiteral(". ");
+    QString p = phrase(r, kTranslators, 2, false);
+    p += QStringLiteral(". ");
+    return p;
 }
 
 QString BookNumberText(const ReviewTexts &r)
@@ -151,61 +163,124 @@ QString BookNumberText(const ReviewTexts &r)
     return QString::number(*number, 'f', 2);
 }
 
+qsizetype PreviewSizeEstimate(const QList<Record> &records)
+{
+    qsizetype size = 0;
+    for (const Record &values : records) {
+        size += 400;
+        if (values.size() > fReview)
+            size += values[fReview].toString().size();
+    }
+    return size;
+}
+
 QString ComposePreview(const ReviewTexts &r, const QLocale &locale)
 {
+    QString t;
+    t.reserve(320 + r[fBookTitle].size() + r[fReview].size());
+    AppendPreview(t, r, locale);
+    return t;
+}
+
+void AppendPreview(QString &t, const ReviewTexts &r, const QLocale &locale)
+{
+    // Piece by piece straight into t: with tens of thousands of records,
+    // temporaries of the long review text would cost as much as the rest.
     const QChar cr(u'\r');
-    QString t = BookNumberText(r) + cr;
+    const qsizetype start = t.size();
+    t += BookNumberText(r);
+    t += cr;
     t += GetAuthors(r);
     t += r[fBookTitle];
-    if (t.endsWith(u'.') || t.endsWith(u'!') || t.endsWith(u'?'))
+    const QChar last = t.size() > start ? t.back() : QChar();
+    if (last == u'.' || last == u'!' || last == u'?')
         t += u' ';
     else
         t += QStringLiteral(". ");
 
     const bool audioBook = r[fBinding] == QStringLiteral("CD");
     const QString illustrators = GetIllustrators(r);
-    if (!illustrators.isEmpty())
-        t += (audioBook ? QStringLiteral("Gel. von ") : QStringLiteral("Ill. von ")) + illustrators;
-    if (r[fLanguage] != QStringLiteral("-"))
-        t += QStringLiteral("A. d. ") + r[fLanguage] + QStringLiteral(". von ") + GetTranslators(r);
-    t += r[fPublisherLocation] + QStringLiteral(": ") + r[fPublisher] + QStringLiteral(", ")
-        + r[fYearPublished] + QStringLiteral(". ");
+    if (!illustrators.isEmpty()) {
+        t += audioBook ? QStringLiteral("Gel. von ") : QStringLiteral("Ill. von ");
+        t += illustrators;
+    }
+    if (r[fLanguage] != QStringLiteral("-")) {
+        t += QStringLiteral("A. d. ");
+        t += r[fLanguage];
+        t += QStringLiteral(". von ");
+        t += GetTranslators(r);
+    }
+    t += r[fPublisherLocation];
+    t += QStringLiteral(": ");
+    t += r[fPublisher];
+    t += QStringLiteral(", ");
+    t += r[fYearPublished];
+    t += QStringLiteral(". ");
 
     const QString pages = r[fPages].trimmed();
     if (r[fPagination] == QStringLiteral("P")) {
-        if (audioBook)
-            t += QStringLiteral("Hörbuch, ") + pages + u' ';
-        else
-            t += pages + QStringLiteral(" S., ");
+        if (audioBook) {
+            t += QStringLiteral("Hörbuch, ");
+            t += pages;
+            t += u' ';
+        } else {
+            t += pages;
+            t += QStringLiteral(" S., ");
+        }
     } else {
         t += QStringLiteral("Unpag., ");
     }
     t += r[fBinding];
-    if (audioBook)
-        t += (pages == QStringLiteral("1") ? QString() : QStringLiteral("s"))
-            + QStringLiteral(", ");
-    else
+    if (audioBook) {
+        if (pages != QStringLiteral("1"))
+            t += u's';
+        t += QStringLiteral(", ");
+    } else {
         t += QStringLiteral("., ");
+    }
 
     t += r[fCurrency];
     if (r[fCurrency] == QStringLiteral("Fr"))
         t += u'.';
-    t += u' ' + PriceText(r[fPrice], locale) + u'.';
-    if (!r[fBookSerie].isEmpty())
-        t += QStringLiteral(" (") + r[fBookSerie] + QStringLiteral(").");
+    t += u' ';
+    t += PriceText(r[fPrice], locale);
+    t += u'.';
+    if (!r[fBookSerie].isEmpty()) {
+        t += QStringLiteral(" (");
+        t += r[fBookSerie];
+        t += QStringLiteral(").");
+    }
 
-    t += cr + r[fReview] + cr + r[fAgegroup] + u' ' + r[fCategory];
+    t += cr;
+    t += r[fReview];
+    t += cr;
+    t += r[fAgegroup];
+    t += u' ';
+    t += r[fCategory];
     const QString age = r[fAge].trimmed();
-    if (!age.isEmpty())
-        t += QStringLiteral(". Ab ") + age;
-    t += QStringLiteral(", ") + r[fRecommendation] + u' ' + r[fReviewerInitials] + cr + cr;
-    return t;
+    if (!age.isEmpty()) {
+        t += QStringLiteral(". Ab ");
+        t += age;
+    }
+    t += QStringLiteral(", ");
+    t += r[fRecommendation];
+    t += u' ';
+    t += r[fReviewerInitials];
+    t += cr;
+    t += cr;
+}
+
+QLocale PriceLocale(QLocale locale)
+{
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    return locale;
 }
 
 QString GetAuthors(const DataSet &table) { return GetAuthors(CurrentReviewTexts(table)); }
 QString GetIllustrators(const DataSet &table) { return GetIllustrators(CurrentReviewTexts(table)); }
 QString GetTranslators(const DataSet &table) { return GetTranslators(CurrentReviewTexts(table)); }
 QString BookNumberText(const DataSet &table) { return BookNumberText(CurrentReviewTexts(table)); }
+
 QString ComposePreview(const DataSet &table, const QLocale &locale)
 {
     return ComposePreview(CurrentReviewTexts(table), locale);
@@ -216,7 +291,7 @@ QString PriceText(const QString &priceField, const QLocale &locale)
     const auto value = ParseNumber(priceField);
     if (!value)
         return {};
-    QLocale plain = locale;
-    plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
-    return plain.toString(*value, 'f', 2);
+    if (locale.numberOptions() & QLocale::OmitGroupSeparator)
+        return locale.toString(*value, 'f', 2);
+    return PriceLocale(locale).toString(*value, 'f', 2);
 }

@@ -23,6 +23,8 @@ struct ReviewTexts
 ReviewTexts CurrentReviewTexts(const DataSet &table);
 // A posted row of the review table, without moving the table.
 ReviewTexts ReviewTextsAt(const DataSet &table, int row);
+// The values of one record (for many records at once: DataSet::records()).
+ReviewTexts ReviewTextsOf(const Record &values);
 
 // The contributor phrases of a record: the authors followed by ": ", the
 // illustrators (readers of an audio book) followed by ". ", the translators
@@ -39,6 +41,14 @@ QString BookNumberText(const ReviewTexts &r);
 // The preview text of one record: four lines and an empty one, lines ended
 // by a carriage return alone. Prices follow the given number format.
 QString ComposePreview(const ReviewTexts &r, const QLocale &locale = QLocale::system());
+// The same appended to t, for many records into one text.
+void AppendPreview(QString &t, const ReviewTexts &r, const QLocale &locale);
+// Room for the previews of these records (reserve it before appending).
+qsizetype PreviewSizeEstimate(const QList<Record> &records);
+
+// The number format for many previews at once: the regional one without
+// thousands separators, as prices are written.
+QLocale PriceLocale(QLocale locale = QLocale::system());
 
 // The same for the review table's current record.
 QString GetAuthors(const DataSet &table);

@@ -10,9 +10,25 @@ namespace {
 void appendEscaped(QByteArray &out, QStringView text, bool paragraphs)
 {
     static const char hex[] = "0123456789abcdef";
+    out.reserve(out.size() + text.size() + text.size() / 8);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        if (c == u'\r' || c == u'\n') {
+        if (c >= 0x20 && c < 0x80 && c != u'\\' && c != u'{' && c != u'}') {
+            // Most text is plain ASCII: copy a whole run at once.
+            qsizetype end = i + 1;
+            while (end < text.size()) {
+                const char16_t d = text[end].unicode();
+                if (d < 0x20 || d >= 0x80 || d == u'\\' || d == u'{' || d == u'}')
+                    break;
+                ++end;
+            }
+            const qsizetype at = out.size();
+            out.resize(at + (end - i));
+            char *dst = out.data() + at;
+            for (qsizetype k = i; k < end; ++k)
+                *dst++ = char(text[k].unicode());
+            i = end - 1;
+        } else if (c == u'\r' || c == u'\n') {
             if (!paragraphs)
                 continue;
             // CR LF is one break, as is a CR or an LF alone.
@@ -26,8 +42,11 @@ void appendEscaped(QByteArray &out, QStringView text, bool paragraphs)
             out += char(c);
         } else if (c < 0x20) {
             // Other control characters have no place in a document.
-        } else if (c < 0x80) {
-            out += char(c);
+        } else if (c >= 0xA0 && c <= 0xFF) {
+            // Windows-1252 holds Latin-1's upper half at the same codes.
+            out += "\\'";
+            out += hex[c >> 4];
+            out += hex[c & 15];
         } else if (Codec1252::canEncode(QChar(c))) {
             const QByteArray b = Codec1252::encode(text.mid(i, 1));
             const uchar u = uchar(b.at(0));

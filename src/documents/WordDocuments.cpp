@@ -42,7 +42,7 @@ QString NoPublisherDocumentName() { return QStringLiteral("Ohne Verlag.doc"); }
 WordDocuments::WordDocuments(DataSet &table, IWordProcessor &word, const QLocale &locale)
     : m_table(table)
     , m_word(word)
-    , m_locale(locale)
+    , m_locale(PriceLocale(locale))
 { }
 
 bool WordDocuments::fail(QString *error)
@@ -55,10 +55,10 @@ bool WordDocuments::fail(QString *error)
     return false;
 }
 
-bool WordDocuments::insertReview(int row, const DocStyle &style)
+bool WordDocuments::insertReview(const Record &values, const DocStyle &style)
 {
     return m_word.Font(style.font) && m_word.FontSize(style.fontSize)
-        && m_word.Insert(ComposePreview(ReviewTextsAt(m_table, row), m_locale));
+        && m_word.Insert(ComposePreview(ReviewTextsOf(values), m_locale));
 }
 
 bool WordDocuments::WriteWordFile(const QString &path, const DocStyle &style, QString *error)
@@ -70,11 +70,11 @@ bool WordDocuments::WriteWordFile(const QString &path, const DocStyle &style, QS
         m_table.cancel();
     // Moving through the table would post a pending edit first.
     m_table.checkBrowseMode();
-    const int count = m_table.recordCount();
+    const QList<Record> records = m_table.records();
     m_table.disableControls();
     bool ok = true;
-    for (int row = 0; row < count && ok; ++row)
-        ok = insertReview(row, style);
+    for (qsizetype row = 0; row < records.size() && ok; ++row)
+        ok = insertReview(records[row], style);
     m_table.enableControls();
     if (!ok || !m_word.FileSaveAs(path))
         return fail(error);
@@ -93,22 +93,22 @@ bool WordDocuments::WritePublisherDocuments(
     if (m_table.state() == DataSet::dsInsert)
         m_table.cancel();
     m_table.checkBrowseMode();
-    const int count = m_table.recordCount();
-    if (count == 0)
+    const QList<Record> records = m_table.records();
+    if (records.isEmpty())
         return false;
 
     // The order compares publishers without regard to case, so the rows of
     // one exact publisher text are gathered first; each group keeps the
     // table's order.
-    QList<QList<int>> groups;
+    QList<QList<qsizetype>> groups;
     QStringList publishers;
     QHash<QString, int> groupOf;
-    for (int row = 0; row < count; ++row) {
-        const QString publisher = ReviewTextsAt(m_table, row)[fPublisher];
+    for (qsizetype row = 0; row < records.size(); ++row) {
+        const QString publisher = records[row].value(fPublisher).toString();
         auto it = groupOf.constFind(publisher);
         if (it == groupOf.constEnd()) {
             it = groupOf.insert(publisher, int(groups.size()));
-            groups.append(QList<int>());
+            groups.append(QList<qsizetype>());
             publishers.append(publisher);
         }
         groups[*it].append(row);
@@ -131,7 +131,7 @@ bool WordDocuments::WritePublisherDocuments(
 
         ok = m_word.FileNew(style.dotFile);
         for (int i = 0; i < groups[g].size() && ok; ++i)
-            ok = insertReview(groups[g][i], style);
+            ok = insertReview(records[groups[g][i]], style);
         ok = ok && m_word.FileSaveAs(folder + unique);
         if (ok && written)
             written->append(folder + unique);

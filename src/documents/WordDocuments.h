@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/FieldDef.h"
+
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -51,7 +53,7 @@ public:
 
 private:
     // Font, size and the preview of one posted row.
-    bool insertReview(int row, const DocStyle &style);
+    bool insertReview(const Record &values, const DocStyle &style);
     bool fail(QString *error);
 
     DataSet &m_table;

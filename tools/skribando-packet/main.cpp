@@ -133,10 +133,11 @@ int previewCommand(const QString &file)
     QString error;
     if (!LoadFromFile(table, file, &error))
         return failure(error);
-    const QLocale locale = QLocale::system();
+    const QLocale locale = PriceLocale();
     QString text;
-    for (int row = 0; row < table.recordCount(); ++row)
-        text += ComposePreview(ReviewTextsAt(table, row), locale);
+    const QList<Record> records = table.records();
+    for (const Record &values : records)
+        text += ComposePreview(ReviewTextsOf(values), locale);
     if (!writeOut(text.toUtf8()))
         return failure(QStringLiteral("Die Ausgabe kann nicht geschrieben werden."));
     return 0;
