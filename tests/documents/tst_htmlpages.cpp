@@ -182,6 +182,13 @@ private slots:
         QTest::newRow("script in the review")
             << int(fReview) << QStringLiteral("<script>alert(1)</script>\r\nweiter")
             << QByteArray("\t\t\t&lt;script&gt;alert(1)&lt;/script&gt;<br>weiter\r\n");
+        QTest::newRow("long review, markup between runs")
+            << int(fReview)
+            << QStringLiteral("Ein langer Text mit <b>Markup</b> & mehr, über \"Zitate\" "
+                              "und noch mehr\r\nZeilen; das Ende\rbleibt.")
+            << QByteArray("\t\t\tEin langer Text mit &lt;b&gt;Markup&lt;/b&gt; &amp; mehr, "
+                          "\xfc"
+                          "ber &quot;Zitate&quot; und noch mehr<br>Zeilen; das Ende\rbleibt.\r\n");
         QTest::newRow("Windows-1252 letters stay bytes")
             << int(fPublisher) << QStringLiteral("Müller & Söhne")
             << QByteArray(": M\xfcller &amp; S\xf6hne, 2009.<br> ");
