@@ -24,6 +24,7 @@
 #include "exchange/MailActions.h"
 #include "exchange/ZipActions.h"
 #include "exchange/ZipArchive.h"
+#include "documents/WebPages.h"
 #include "documents/Preview.h"
 #include "documents/PreviewPage.h"
 #include "documents/ReviewDocuments.h"
@@ -55,7 +56,6 @@
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QTabWidget>
-#include <QTextBrowser>
 #include <QToolBar>
 #include <QToolTip>
 #include <QTreeWidget>
@@ -129,7 +129,6 @@ TMainform::TMainform(
     buildFrame();
     m_ctx.actions = m_actions;
     m_ctx.tree = TreeView1;
-    m_ctx.webBrowser = WebBrowser;
     m_treeNavigation = new TreeNavigation(m_ctx, this);
     m_documents = std::make_unique<ReviewDocuments>(m_ctx);
     m_preview = new ::Preview(m_ctx, *m_previewPage, this);
@@ -142,6 +141,8 @@ TMainform::TMainform(
     m_ctx.zip = m_zipForge1.get();
     m_zipActions = new ZipActions(m_ctx, *m_treeNavigation, this);
     m_mailActions = new MailActions(m_ctx, *m_reviewFiles, this);
+    m_webPages = new WebPages(m_ctx, this);
+    m_documents->setWebPages(m_webPages);
     connectActions();
     connectTree();
     m_data.setHost(this);
@@ -293,6 +294,11 @@ void TMainform::connectActions()
         &MailActions::ActionSendMailExecute);
     connect(m_actions->action(QStringLiteral("ActionSendZipped")), &QAction::triggered,
         m_mailActions, &MailActions::ActionSendZippedExecute);
+    connect(m_actions->reviewAction(baWebPage), &QAction::triggered, m_webPages,
+        &WebPages::ActionWebPageExecute);
+    // Only the person's flip is told; the check mark set at start-up is not.
+    connect(m_actions->action(QStringLiteral("ActionCreateWebPage")), &QAction::triggered,
+        m_webPages, &WebPages::ActionCreateWebPageExecute);
     connect(m_actions->action(QStringLiteral("ActionPrint")), &QAction::triggered, m_preview,
         &::Preview::ActionPrintExecute);
     connect(m_actions->action(QStringLiteral("ActionPublisherDocuments")), &QAction::triggered,
@@ -670,12 +676,9 @@ void TMainform::buildPages()
     m_previewPage = new ::PreviewPage(TabSheets[pgPreview]);
     fill(pgPreview, m_previewPage);
 
+    // The browser view comes when the page is first shown.
     auto *webLayout = new QVBoxLayout(TabSheets[pgWebPage]);
     webLayout->setContentsMargins(0, 0, 0, 0);
-    WebBrowser = new QTextBrowser(TabSheets[pgWebPage]);
-    WebBrowser->setObjectName(QStringLiteral("WebBrowser"));
-    WebBrowser->setOpenLinks(false);
-    webLayout->addWidget(WebBrowser);
 
     m_personDataPage = new ::PersonDataPage(m_ctx);
     buildSettingsFrame(pgSettingsPersonData, QStringLiteral("Personendaten"), m_personDataPage);
@@ -878,7 +881,7 @@ void TMainform::TabSheetPreviewShow()
     }
 }
 
-void TMainform::TabSheetWebPageShow() { EnableActions((1 << baNew) | (1 << baSave)); }
+void TMainform::TabSheetWebPageShow() { m_webPages->TabSheetWebPageShow(); }
 
 void TMainform::TabSheetDbOverviewShow()
 {
@@ -903,7 +906,7 @@ bool TMainform::PreviewShowsCurrent() const { return m_previewPage->showsCurrent
 
 void TMainform::ClearViews()
 {
-    WebBrowser->clear();
+    m_webPages->Clear();
     m_previewPage->RichEdit1->clear();
     // The review editor follows the emptied table.
 }

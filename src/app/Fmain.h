@@ -25,7 +25,6 @@ class QMenu;
 class QPushButton;
 class QScrollArea;
 class QSplitter;
-class QTextBrowser;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -40,6 +39,7 @@ class TState;
 class TreeEditing;
 class TreeNavigation;
 class ReviewFileActions;
+class WebPages;
 class Preview;
 class PreviewPage;
 class ReviewDocuments;
@@ -110,6 +110,7 @@ public:
     WebSettingsPage *webSettingsPage() const { return m_webSettingsPage; }
     PublishersPage *publishersPage() const { return m_publishersPage; }
     LanguagesPage *languagesPage() const { return m_languagesPage; }
+    WebPages *webPages() const { return m_webPages; }
     ::PreviewPage *previewPage() const { return m_previewPage; }
     ::Preview *preview() const { return m_preview; }
     ReviewDocuments *documents() const { return m_documents.get(); }
@@ -183,7 +184,6 @@ public:
     QToolBar *ToolBar1 = nullptr;
     QMenu *PopupMenuTreeView = nullptr;
     QMenu *PopupMenuSearchEngine = nullptr;
-    QTextBrowser *WebBrowser = nullptr;
     QList<QWidget *> TabSheets;
     // The publisher and topic lists behind the two letter menus, in file order.
     QStringList PublisherList;
@@ -242,6 +242,7 @@ private:
     std::unique_ptr<ZipArchive> m_zipForge1;
     ZipActions *m_zipActions = nullptr;
     MailActions *m_mailActions = nullptr;
+    WebPages *m_webPages = nullptr;
     TAboutBox1 *m_aboutBox = nullptr;
     BookDataPage *m_bookDataPage = nullptr;
     ReviewPage *m_reviewPage = nullptr;

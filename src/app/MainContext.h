@@ -12,7 +12,7 @@ class IniFile;
 class QTreeWidget;
 class QWidget;
 class QTreeWidgetItem;
-class QTextBrowser;
+class QWebEngineView;
 class TDataAccess;
 class TFrontImageDlg;
 struct WorkingFolders;
@@ -57,7 +57,8 @@ struct MainContext
     IMainWindow *window = nullptr;
     ActionList *actions = nullptr;
     QTreeWidget *tree = nullptr;
-    QTextBrowser *webBrowser = nullptr;
+    // The web-page tab's browser; made when the tab is first shown.
+    QWebEngineView *webBrowser = nullptr;
     IDocumentWriter *documents = nullptr;
     // The cover-image dialog, created once at start-up and shared.
     TFrontImageDlg *frontImageDlg = nullptr;

@@ -7,8 +7,14 @@
 
 #include <QApplication>
 
+#include <unistd.h>
+
 int main(int argc, char *argv[])
 {
+    // The browser engine of the web-page tab refuses to start its sandbox for
+    // root; there it runs without one.
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Skribando"));
     InstallQtGermanTranslations();

@@ -9,7 +9,6 @@ class IDocumentWriter
 public:
     virtual ~IDocumentWriter() = default;
     virtual void WriteWordFile(const QString &path) = 0;
-    // topicPage: the page is a topic page of a folder rather than the page of
-    // one review file.
-    virtual void WriteHtmlFile(const QString &path, bool topicPage) = 0;
+    // preview: the page of the web-page tab rather than a page for the site.
+    virtual void WriteHtmlFile(const QString &path, bool preview) = 0;
 };

@@ -313,3 +313,9 @@ QString ComposePreview(const DataSet &table, const QLocale &locale)
 {
     return ComposePreview(CurrentReviewTexts(table), locale);
 }
+
+QString PriceText(const QString &priceField, const QLocale &locale)
+{
+    const auto value = ParseNumber(priceField);
+    return value ? PriceText(*value, locale) : QString();
+}

@@ -60,3 +60,8 @@ QString GetIllustrators(const DataSet &table);
 QString GetTranslators(const DataSet &table);
 QString BookNumberText(const DataSet &table);
 QString ComposePreview(const DataSet &table, const QLocale &locale = QLocale::system());
+
+// A price field in fixed notation with two decimals, with the decimal
+// separator of the given number format and no group separators; empty for an
+// empty field.
+QString PriceText(const QString &priceField, const QLocale &locale);

@@ -1,5 +1,6 @@
 #include "ReviewDocuments.h"
 
+#include "WebPages.h"
 #include "WordDocuments.h"
 #include "app/IDesktop.h"
 #include "app/MainContext.h"
@@ -44,8 +45,11 @@ void ReviewDocuments::WriteWordFile(const QString &path)
         m_ctx.desktop->ShowPlainMessage(error);
 }
 
-// The HTML page comes with the page writer; until then saving writes none.
-void ReviewDocuments::WriteHtmlFile(const QString &, bool) { }
+void ReviewDocuments::WriteHtmlFile(const QString &path, bool preview)
+{
+    if (m_webPages)
+        m_webPages->WriteHtmlFile(path, preview);
+}
 
 void ReviewDocuments::ActionPublisherDocumentsExecute()
 {

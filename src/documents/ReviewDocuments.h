@@ -7,6 +7,7 @@
 
 struct MainContext;
 class IWordProcessor;
+class WebPages;
 
 // The documents of the review table: the word-processor document that
 // saving writes, the publisher documents and the switch for the former.
@@ -20,8 +21,9 @@ public:
     // Every record in table order into one document at path. Failures are
     // reported to the person.
     void WriteWordFile(const QString &path) override;
-    // HTML page: still to come; writes nothing yet.
-    void WriteHtmlFile(const QString &path, bool topicPage) override;
+    // The HTML page of the review table, through the window's page writer.
+    void WriteHtmlFile(const QString &path, bool preview) override;
+    void setWebPages(WebPages *pages) { m_webPages = pages; }
 
     void ActionPublisherDocumentsExecute();
     // The switch has already flipped to on.
@@ -33,4 +35,5 @@ private:
 
     MainContext &m_ctx;
     RtfWordProcessor m_ownWordProcessor;
+    WebPages *m_webPages = nullptr;
 };

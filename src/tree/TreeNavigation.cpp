@@ -14,7 +14,6 @@
 
 #include <QStyle>
 #include <QStyleOptionViewItem>
-#include <QTextBrowser>
 #include <QTreeWidget>
 
 using namespace VexConst;

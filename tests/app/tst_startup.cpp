@@ -384,6 +384,7 @@ private slots:
         ScriptedDesktop desktop;
         auto program = StartProgram(desktop, programFile(env));
         QVERIFY(program);
+        desktop.answer(Msg::mrOk, QStringLiteral("Html-Dokument erzeugen..."));
         program->mainform->actions()->action(QStringLiteral("ActionCreateWebPage"))->trigger();
         QVERIFY(program->mainform->SettingsFile().readBool(
             QStringLiteral("Reviewer"), QStringLiteral("CreateWebPage"), false));

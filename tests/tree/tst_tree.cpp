@@ -9,9 +9,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QFile>
-#include <QScrollBar>
 #include <QTest>
-#include <QTextBrowser>
 #include <QTreeWidget>
 
 using namespace VexConst;
@@ -284,33 +282,6 @@ private slots:
             QCOMPARE(SelectedIndex(momo), expected);
         }
         QVERIFY(!IsBookIncluded(momo));
-    }
-
-    void clickingABookScrollsTheWebPageToIt()
-    {
-        WindowFixture f;
-        QTreeWidgetItem *file = startWithTwoBooks(f);
-        QVERIFY(file);
-        TMainform &w = f.window();
-        QString html;
-        for (int i = 0; i < 200; ++i)
-            html += QStringLiteral("<p>Absatz %1</p>").arg(i);
-        html += QStringLiteral("<h2>Momo</h2><p>Ende</p>");
-        for (int i = 0; i < 50; ++i)
-            html += QStringLiteral("<p>Nachtrag %1</p>").arg(i);
-        w.WebBrowser->setHtml(html);
-        file->setExpanded(true);
-        w.resize(900, 600);
-        w.show();
-        w.SetActivePage(TMainform::pgWebPage);
-        QCoreApplication::processEvents();
-        QTreeWidgetItem *momo = file->child(1);
-        const QRect row = w.TreeView1->visualItemRect(momo);
-        QTest::mouseClick(
-            w.TreeView1->viewport(), Qt::LeftButton, {}, QPoint(row.right() - 5, row.center().y()));
-        QVERIFY(w.WebBrowser->verticalScrollBar()->value() > 0);
-        QVERIFY(qAbs(w.WebBrowser->cursorRect().top()) < 20);
-        w.hide();
     }
 
     void doubleClickLoadsOnlyWhenLoadIsEnabled()
