@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 #include <QUrl>
@@ -108,6 +109,15 @@ bool DesktopServices::MoveToTrash(const QString &path)
     QString inTrash;
     if (!QFile::moveToTrash(p, &inTrash))
         return false;
-    const QFileInfo where(inTrash);
-    return where.isAbsolute() && inTrash.contains(QLatin1String("/Trash/"), Qt::CaseInsensitive);
+    return isInTrash(inTrash);
+}
+
+bool DesktopServices::isInTrash(const QString &path)
+{
+    if (!QFileInfo(path).isAbsolute())
+        return false;
+    // A file on another file system goes to the trash of its mount.
+    static const QRegularExpression trashFiles(
+        QStringLiteral("/(?:Trash|\\.Trash-\\d+|\\.Trash/\\d+)/files/[^/]"));
+    return trashFiles.match(path).hasMatch();
 }

@@ -25,6 +25,10 @@ public:
 
     // "Desc (*.a)|*.a|Desc|*.b" in Qt's form "Desc (*.a);;Desc (*.b)".
     static QString qtFilter(const QString &filter);
+    // Whether a path lies in the files of a freedesktop trash: the home trash
+    // ".../Trash/files/" or a mount's "$topdir/.Trash-$uid/files/" or
+    // "$topdir/.Trash/$uid/files/".
+    static bool isInTrash(const QString &path);
 
 private:
     QPointer<QWidget> m_owner;

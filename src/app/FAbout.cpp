@@ -22,6 +22,7 @@ TAboutBox1::TAboutBox1(QWidget *parent)
     QFont f = m_legal->font();
     f.setPixelSize(13);
     m_legal->setFont(f);
+    m_legal->setWordWrap(true);
     m_legal->setGeometry(20, 172, 295, 14);
     m_legal->raise();
 
@@ -43,6 +44,8 @@ void TAboutBox1::fill(const QStringList &versionInfoList)
 {
     versionLabel()->setText(QStringLiteral("V") + GetVersionField(versionInfoList, 2));
     m_legal->setText(VersionValue(versionInfoList, QStringLiteral("LegalCopyRight ")).trimmed());
+    // As high as the notice needs, so that none of it is cut off.
+    m_legal->resize(m_legal->width(), qMax(14, m_legal->heightForWidth(m_legal->width())));
     dateLabel()->setText(
         VersionValue(versionInfoList, QStringLiteral("Productversion ")).trimmed());
 }

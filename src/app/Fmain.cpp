@@ -20,10 +20,16 @@
 #include "data/ReviewSchema.h"
 #include "documents/IDocumentWriter.h"
 #include "exchange/CoverActions.h"
+#include "exchange/CoverDrop.h"
 #include "exchange/MailActions.h"
 #include "exchange/ZipActions.h"
 #include "exchange/ZipArchive.h"
+#include "documents/WebPages.h"
+#include "documents/Preview.h"
+#include "documents/PreviewPage.h"
+#include "documents/ReviewDocuments.h"
 #include "settings_pages/LetterMenus.h"
+#include "settings_pages/ListSettingsPage.h"
 #include "settings_pages/PersonDataPage.h"
 #include "settings_pages/WebSettingsPage.h"
 #include "tree/ReviewTreeWidget.h"
@@ -44,12 +50,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QTabWidget>
-#include <QTextBrowser>
 #include <QToolBar>
 #include <QToolTip>
 #include <QTreeWidget>
@@ -123,17 +129,20 @@ TMainform::TMainform(
     buildFrame();
     m_ctx.actions = m_actions;
     m_ctx.tree = TreeView1;
-    m_ctx.webBrowser = WebBrowser;
     m_treeNavigation = new TreeNavigation(m_ctx, this);
-    m_documents = std::make_unique<NoDocuments>();
+    m_documents = std::make_unique<ReviewDocuments>(m_ctx);
+    m_preview = new ::Preview(m_ctx, *m_previewPage, this);
     m_ctx.documents = m_documents.get();
     m_reviewFiles = new ReviewFileActions(m_ctx, *m_treeNavigation, this);
     m_treeEditing = new TreeEditing(m_ctx, this);
     m_coverActions = new CoverActions(m_ctx, this);
+    new CoverDrop(m_ctx, m_bookDataPage, this);
     m_zipForge1 = std::make_unique<ZipArchive>();
     m_ctx.zip = m_zipForge1.get();
     m_zipActions = new ZipActions(m_ctx, *m_treeNavigation, this);
     m_mailActions = new MailActions(m_ctx, *m_reviewFiles, this);
+    m_webPages = new WebPages(m_ctx, this);
+    m_documents->setWebPages(m_webPages);
     connectActions();
     connectTree();
     m_data.setHost(this);
@@ -285,8 +294,20 @@ void TMainform::connectActions()
         &MailActions::ActionSendMailExecute);
     connect(m_actions->action(QStringLiteral("ActionSendZipped")), &QAction::triggered,
         m_mailActions, &MailActions::ActionSendZippedExecute);
+    connect(m_actions->reviewAction(baWebPage), &QAction::triggered, m_webPages,
+        &WebPages::ActionWebPageExecute);
+    // Only the person's flip is told; the check mark set at start-up is not.
+    connect(m_actions->action(QStringLiteral("ActionCreateWebPage")), &QAction::triggered,
+        m_webPages, &WebPages::ActionCreateWebPageExecute);
+    connect(m_actions->action(QStringLiteral("ActionPrint")), &QAction::triggered, m_preview,
+        &::Preview::ActionPrintExecute);
+    connect(m_actions->action(QStringLiteral("ActionPublisherDocuments")), &QAction::triggered,
+        m_documents.get(), &ReviewDocuments::ActionPublisherDocumentsExecute);
+    connect(m_actions->action(QStringLiteral("ActionCreateWordDoc")), &QAction::triggered,
+        m_documents.get(), &ReviewDocuments::ActionCreateWordDocExecute);
 
-    // The three switches keep their setting in step with their check mark.
+    // The three switches keep their setting in step with the person's
+    // choice; setting the check mark at start-up writes nothing.
     const struct
     {
         const char *action;
@@ -295,7 +316,7 @@ void TMainform::connectActions()
         { "ActionCreateWebPage", "CreateWebPage" }, { "ActionCreateWordDoc", "CreateWordDoc" } };
     for (const auto &s : switches) {
         const QString key = QLatin1String(s.key);
-        connect(m_actions->action(QLatin1String(s.action)), &QAction::toggled, this,
+        connect(m_actions->action(QLatin1String(s.action)), &QAction::triggered, this,
             [this, key](bool on) {
                 if (m_settingsFile)
                     m_settingsFile->writeBool(QStringLiteral("Reviewer"), key, on);
@@ -339,17 +360,26 @@ bool TMainform::FormCreate()
         writeDefaults = true;
     }
     m_settingsFile = std::make_unique<IniFile>(m_settingsFileName);
+    if (m_settingsFile->readFailed()) {
+        // Going on with defaults would ask what the file has settled and,
+        // at the end, write the defaults over it.
+        m_desktop.ShowMessageDialog(QStringLiteral("Einstellungen lesen..."),
+            QStringLiteral("Die Einstellungsdatei\r\n") + m_settingsFileName
+                + QStringLiteral("\r\nkann nicht gelesen werden:\r\n")
+                + m_settingsFile->errorString() + QStringLiteral("\r\nDas Programm wird beendet."),
+            Msg::mtError, Msg::mbOK, { QStringLiteral("OK") });
+        m_settingsFile.reset();
+        return false;
+    }
     m_ctx.settings = m_settingsFile.get();
     if (writeDefaults)
         WriteDefaultSettings(*m_settingsFile, version3);
 
-    // 9. The language table behind the book page's drop-down, the publisher
-    // menu, the person data and the topic menu; the publisher and language
-    // pages themselves come with their pages.
-    FillLanguageTable(*m_data.DSetLanguages,
-        SortedListLines(m_settingsFile->readSectionValues(QStringLiteral("Languages"))));
-    IniPublisherMenu(*m_settingsFile, QStringLiteral("Publishers"), PublisherList,
-        m_bookDataPage->PopupMenuPublisher);
+    // 9. The language page with the table behind the book page's drop-down,
+    // the publisher page with the publisher menu, the person data and the
+    // topic menu.
+    m_languagesPage->IniSettingsLanguageList(*m_settingsFile, QStringLiteral("Languages"));
+    m_publishersPage->IniSettingsPublisherList(*m_settingsFile, QStringLiteral("Publishers"));
     m_personDataPage->IniSettingsPersonData(*m_settingsFile);
     IniPopupTopics(
         *m_settingsFile, QStringLiteral("Topics"), TopicList, m_reviewPage->PopupMenuTopics);
@@ -364,7 +394,7 @@ bool TMainform::FormCreate()
     m_coverActions->IniWebSearch(*m_settingsFile, this);
 
     // 12.
-    m_settingsFile->UpdateFile();
+    WriteSettingsFile();
 
     // 13.
     StateInitial().OnChange = [this](TState *s) { StateChangedToInitial(s); };
@@ -525,7 +555,20 @@ void TMainform::FormCloseSaveWindow()
     m_settingsFile->writeInteger(pos, QStringLiteral("Width"), width());
     m_settingsFile->writeInteger(pos, QStringLiteral("Height"), height());
     m_settingsFile->writeInteger(pos, QStringLiteral("SplitterLeft"), Panel1->width());
-    m_settingsFile->UpdateFile();
+    WriteSettingsFile();
+}
+
+bool TMainform::WriteSettingsFile()
+{
+    if (m_settingsFile->UpdateFile())
+        return true;
+    m_desktop.ShowMessageDialog(QStringLiteral("Einstellungen speichern..."),
+        QStringLiteral("Die Einstellungsdatei\r\n") + m_settingsFileName
+            + QStringLiteral("\r\nkann nicht geschrieben werden:\r\n")
+            + m_settingsFile->errorString()
+            + QStringLiteral("\r\nDie geänderten Einstellungen gehen verloren."),
+        Msg::mtWarning, Msg::mbOK, { QStringLiteral("OK") });
+    return false;
 }
 
 void TMainform::ActionTerminateExecute() { close(); }
@@ -630,20 +673,21 @@ void TMainform::buildPages()
     fill(pgReview, m_reviewPage);
     m_dbOverviewPage = new DbOverviewPage(m_data, TabSheets[pgDbOverview]);
     fill(pgDbOverview, m_dbOverviewPage);
+    m_previewPage = new ::PreviewPage(TabSheets[pgPreview]);
+    fill(pgPreview, m_previewPage);
 
+    // The browser view comes when the page is first shown.
     auto *webLayout = new QVBoxLayout(TabSheets[pgWebPage]);
     webLayout->setContentsMargins(0, 0, 0, 0);
-    WebBrowser = new QTextBrowser(TabSheets[pgWebPage]);
-    WebBrowser->setObjectName(QStringLiteral("WebBrowser"));
-    WebBrowser->setOpenLinks(false);
-    webLayout->addWidget(WebBrowser);
 
     m_personDataPage = new ::PersonDataPage(m_ctx);
     buildSettingsFrame(pgSettingsPersonData, QStringLiteral("Personendaten"), m_personDataPage);
     m_webSettingsPage = new WebSettingsPage(m_ctx);
     buildSettingsFrame(pgSettingsWeb, QStringLiteral("Web-Seite"), m_webSettingsPage);
-    buildSettingsFrame(pgSettingsPublishers, QStringLiteral("Verlage"));
-    buildSettingsFrame(pgSettingsLanguages, QStringLiteral("Sprachen"));
+    m_publishersPage = new PublishersPage(m_ctx, PublisherList, m_bookDataPage->PopupMenuPublisher);
+    buildSettingsFrame(pgSettingsPublishers, QStringLiteral("Verlage"), m_publishersPage);
+    m_languagesPage = new LanguagesPage(m_ctx);
+    buildSettingsFrame(pgSettingsLanguages, QStringLiteral("Sprachen"), m_languagesPage);
 
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMainform::PageShown);
     connect(PageControl1, &PageControl::userChanged, this, &TMainform::PageControl1Change);
@@ -668,17 +712,22 @@ QWidget *TMainform::buildSettingsFrame(int page, const QString &title, SettingsP
         "ButtonAbortSettingsWeb", "ButtonAbortSettingsPublishers", "ButtonLanguagesAbort" };
     static const char *const saveNames[] = { "ButtonPersonDataSaveSettings",
         "ButtonWebPageSaveSettings", "ButtonPublishersSave", "ButtonLanguagesSave" };
+    static const char *const abortHints[] = { "Seite schliessen und Änderungen verwerfen.",
+        "Seite schliessen und Änderungen verwerfen.", "Information zur Programmversion",
+        "Seite schliessen und Änderungen verwerfen." };
+    static const char *const saveHints[]
+        = { "Verlagstabelle permanent speichern.", "Verlagstabelle permanent speichern.",
+              "Verlagstabelle permanent speichern.", "Sprachtabelle permanent speichern." };
     auto *abort = new QPushButton(QStringLiteral("Abbrechen"), sheet);
     abort->setObjectName(QLatin1String(abortNames[page - pgSettingsPersonData]));
-    abort->setToolTip(QStringLiteral("Seite schliessen und Änderungen verwerfen."));
+    SetControlHint(abort, QString::fromUtf8(abortHints[page - pgSettingsPersonData]));
     auto *save = new QPushButton(QStringLiteral("Speichern"), sheet);
     save->setObjectName(QLatin1String(saveNames[page - pgSettingsPersonData]));
     save->setDefault(true);
     // Enter presses "Speichern" anywhere on the page.
     if (contents)
         contents->setDefaultButton(save);
-    if (page == pgSettingsPersonData || page == pgSettingsWeb)
-        SetControlHint(save, QStringLiteral("Verlagstabelle permanent speichern."));
+    SetControlHint(save, QString::fromUtf8(saveHints[page - pgSettingsPersonData]));
     buttons->addWidget(abort);
     buttons->addWidget(save);
     layout->addLayout(buttons);
@@ -689,6 +738,10 @@ QWidget *TMainform::buildSettingsFrame(int page, const QString &title, SettingsP
             m_personDataPage->ButtonPersonDataSaveSettingsClick();
         else if (page == pgSettingsWeb)
             m_webSettingsPage->ButtonWebPageSaveSettingsClick();
+        else if (page == pgSettingsPublishers)
+            m_publishersPage->ButtonPublishersSaveClick();
+        else if (page == pgSettingsLanguages)
+            m_languagesPage->ButtonLanguagesSaveClick();
         ButtonAbortSettingsClick();
     });
     return content;
@@ -828,7 +881,7 @@ void TMainform::TabSheetPreviewShow()
     }
 }
 
-void TMainform::TabSheetWebPageShow() { EnableActions((1 << baNew) | (1 << baSave)); }
+void TMainform::TabSheetWebPageShow() { m_webPages->TabSheetWebPageShow(); }
 
 void TMainform::TabSheetDbOverviewShow()
 {
@@ -847,18 +900,15 @@ void TMainform::DBNavigator1Click(int button)
     StatusMsg(StatusPanels::Books, QString::number(t.recordCount()));
 }
 
-void TMainform::ShowPreviewInRichEdit(bool)
-{
-    // The preview's text comes with the preview page.
-}
+void TMainform::ShowPreviewInRichEdit(bool all) { m_preview->ShowPreviewInRichEdit(all); }
 
-bool TMainform::PreviewShowsCurrent() const { return true; }
+bool TMainform::PreviewShowsCurrent() const { return m_previewPage->showsCurrent(); }
 
 void TMainform::ClearViews()
 {
-    WebBrowser->clear();
-    // The review editor follows the emptied table; the preview comes with
-    // its page.
+    m_webPages->Clear();
+    m_previewPage->RichEdit1->clear();
+    // The review editor follows the emptied table.
 }
 
 QWidget *TMainform::control(const QString &objectName) const

@@ -25,7 +25,6 @@ class QMenu;
 class QPushButton;
 class QScrollArea;
 class QSplitter;
-class QTextBrowser;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -40,11 +39,16 @@ class TState;
 class TreeEditing;
 class TreeNavigation;
 class ReviewFileActions;
-class NoDocuments;
+class WebPages;
+class Preview;
+class PreviewPage;
+class ReviewDocuments;
 class WebSettingsPage;
 class MailActions;
 class ZipActions;
 class ZipArchive;
+class PublishersPage;
+class LanguagesPage;
 
 // The main window: builds the frame and wires actions and events to the
 // handlers of the subsystems.
@@ -104,6 +108,15 @@ public:
     DbOverviewPage *dbOverviewPage() const { return m_dbOverviewPage; }
     ::PersonDataPage *personDataPage() const { return m_personDataPage; }
     WebSettingsPage *webSettingsPage() const { return m_webSettingsPage; }
+    PublishersPage *publishersPage() const { return m_publishersPage; }
+    LanguagesPage *languagesPage() const { return m_languagesPage; }
+    WebPages *webPages() const { return m_webPages; }
+    ::PreviewPage *previewPage() const { return m_previewPage; }
+    ::Preview *preview() const { return m_preview; }
+    ReviewDocuments *documents() const { return m_documents.get(); }
+    // The printer and the word processor of the desktop seam.
+    void setPrinter(IPrinter *printer) { m_ctx.printer = printer; }
+    void setWordProcessor(IWordProcessor *wordProcessor) { m_ctx.wordProcessor = wordProcessor; }
 
     // --- IMainWindow -------------------------------------------------------
     void EnableActions(int actionSet) override;
@@ -171,7 +184,6 @@ public:
     QToolBar *ToolBar1 = nullptr;
     QMenu *PopupMenuTreeView = nullptr;
     QMenu *PopupMenuSearchEngine = nullptr;
-    QTextBrowser *WebBrowser = nullptr;
     QList<QWidget *> TabSheets;
     // The publisher and topic lists behind the two letter menus, in file order.
     QStringList PublisherList;
@@ -196,6 +208,9 @@ private:
     // What closing does with the review table; false keeps the window open.
     bool FormCloseQueryReviewTable();
     void FormCloseSaveWindow();
+    // Writes the settings back to disk; a failure is reported with the
+    // file's name and the system's reason.
+    bool WriteSettingsFile();
     void focusChanged(QWidget *old, QWidget *now);
 
     void StateChangedToInitial(TState *state);
@@ -219,16 +234,21 @@ private:
     ActionList *m_actions = nullptr;
     TreeNavigation *m_treeNavigation = nullptr;
     ReviewFileActions *m_reviewFiles = nullptr;
-    std::unique_ptr<NoDocuments> m_documents;
+    std::unique_ptr<ReviewDocuments> m_documents;
+    ::PreviewPage *m_previewPage = nullptr;
+    ::Preview *m_preview = nullptr;
     TreeEditing *m_treeEditing = nullptr;
     CoverActions *m_coverActions = nullptr;
     std::unique_ptr<ZipArchive> m_zipForge1;
     ZipActions *m_zipActions = nullptr;
     MailActions *m_mailActions = nullptr;
+    WebPages *m_webPages = nullptr;
     TAboutBox1 *m_aboutBox = nullptr;
     BookDataPage *m_bookDataPage = nullptr;
     ReviewPage *m_reviewPage = nullptr;
     DbOverviewPage *m_dbOverviewPage = nullptr;
     ::PersonDataPage *m_personDataPage = nullptr;
     WebSettingsPage *m_webSettingsPage = nullptr;
+    PublishersPage *m_publishersPage = nullptr;
+    LanguagesPage *m_languagesPage = nullptr;
 };

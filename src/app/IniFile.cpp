@@ -283,6 +283,13 @@ QByteArray IniFile::toBytes() const
 
 bool IniFile::UpdateFile()
 {
+    // A file that could not be read is not replaced with what little this
+    // copy holds.
+    if (m_readFailed) {
+        m_errorString
+            = QStringLiteral("Die Datei konnte nicht gelesen werden und bleibt, wie sie ist.");
+        return false;
+    }
     const QByteArray bytes = toBytes();
 
     QString why;

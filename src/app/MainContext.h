@@ -6,11 +6,13 @@ class ActionList;
 class IDocumentWriter;
 class IDesktop;
 class IMailProgram;
+class IPrinter;
+class IWordProcessor;
 class IniFile;
 class QTreeWidget;
 class QWidget;
 class QTreeWidgetItem;
-class QTextBrowser;
+class QWebEngineView;
 class TDataAccess;
 class TFrontImageDlg;
 struct WorkingFolders;
@@ -55,7 +57,8 @@ struct MainContext
     IMainWindow *window = nullptr;
     ActionList *actions = nullptr;
     QTreeWidget *tree = nullptr;
-    QTextBrowser *webBrowser = nullptr;
+    // The web-page tab's browser; made when the tab is first shown.
+    QWebEngineView *webBrowser = nullptr;
     IDocumentWriter *documents = nullptr;
     // The cover-image dialog, created once at start-up and shared.
     TFrontImageDlg *frontImageDlg = nullptr;
@@ -63,6 +66,9 @@ struct MainContext
     ZipArchive *zip = nullptr;
     // The person's mail program.
     IMailProgram *mail = nullptr;
+    IPrinter *printer = nullptr;
+    // Null: the documents use this platform's own word processor.
+    IWordProcessor *wordProcessor = nullptr;
 
     // The file name (no folder) of the review file being worked on.
     QString CurrentFileName;

@@ -3,6 +3,8 @@
 #include "ProgramIcon.h"
 #include "VersionInfo.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
@@ -113,4 +115,18 @@ TSplashForm::TSplashForm(const QStringList &versionList, QWidget *parent)
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    qApp->installEventFilter(this);
+}
+
+bool TSplashForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show && watched != this && isVisible()) {
+        auto *window = qobject_cast<QWidget *>(watched);
+        if (window && window->isWindow() && window->isModal()) {
+            hide();
+            window->raise();
+            window->activateWindow();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -37,6 +37,11 @@ public:
     QLabel *versionLabel() const { return m_panel->versionLabel(); }
     QLabel *dateLabel() const { return m_panel->dateLabel(); }
 
+protected:
+    // The splash stays on top; a question or report of the start-up would
+    // sit under it, so it steps aside for any modal window.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     VersionPanel *m_panel;
 };

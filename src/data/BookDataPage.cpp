@@ -175,6 +175,20 @@ void BookDataPage::build(QAction *checkIsbn)
         DBEditPrice, 0, 1, 2, 1, Qt::AlignLeft | Qt::AlignVCenter);
     DBRadioGroupCurrency->grid()->setColumnStretch(1, 1);
     connect(DBEditPrice, &DBEdit::exited, this, &BookDataPage::DBEditPriceExit);
+    // Blanks in a price do not count; a price of blanks alone is no number.
+    DBEditPrice->inputConversion = [](const QString &text) -> std::optional<QString> {
+        QString plain = text;
+        plain.remove(u' ');
+        if (text.isEmpty())
+            return text;
+        if (!ParseNumber(plain))
+            return std::nullopt;
+        return plain;
+    };
+    WarnOnInvalidNumber(DBEditPrice, m_data.desktop(), QStringLiteral("Preis"), true);
+    WarnOnInvalidNumber(DBEditPages, m_data.desktop(), QStringLiteral("Seiten"));
+    WarnOnInvalidNumber(DBEditYear, m_data.desktop(), QStringLiteral("Erscheinungsjahr"));
+    WarnOnInvalidNumber(DBEditBookNbr, m_data.desktop(), QStringLiteral("Buchnummer"));
 
     connect(DBRadioGroupPagination, &DBRadioGroup::valueChanged, this,
         &BookDataPage::DBRadioGroupPaginationChange);
@@ -287,13 +301,9 @@ void BookDataPage::DBEditPriceExit()
         return;
     QString plain = text;
     plain.remove(u' ');
-    if (const auto number = ParseNumber(plain)) {
+    // A text that is no number is reported by the edit itself and stays.
+    if (const auto number = ParseNumber(plain))
         DBEditPrice->setText(QString::asprintf("%.2f", *number));
-        return;
-    }
-    m_data.desktop().ShowMessageDialog(QStringLiteral("Ungültige Eingabe ..."),
-        QStringLiteral("Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n") + plain, Msg::mtWarning,
-        Msg::mbOK, { QStringLiteral("OK") });
 }
 
 void BookDataPage::DBEditYearExit()

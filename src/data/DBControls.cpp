@@ -1,6 +1,7 @@
 #include "DBControls.h"
 
 #include "DataSet.h"
+#include "app/IDesktop.h"
 #include "util/Codec1252.h"
 #include "util/Hints.h"
 #include "util/VexUtils.h"
@@ -16,6 +17,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QRadioButton>
+#include <QTimer>
 #include <QValidator>
 
 #include <limits>
@@ -172,6 +174,15 @@ DBEdit::DBEdit(DataSet *table, const QString &fieldName, QWidget *parent)
         m_entryLength = table->field(f).entryLength;
     connect(this, &QLineEdit::textEdited, this, &DBEdit::personEdited);
     connect(m_link, &FieldLink::refreshNeeded, this, &DBEdit::refresh);
+    if (isNumberField()) {
+        table->addPostGuard(this, [this] { return postAllowed(); });
+        // The record this text belongs to is done with (posted, cancelled or
+        // left), even while the controls wait for their refresh.
+        connect(table, &DataSet::stateChanged, this, [this] {
+            if (!m_link->table()->isEditing())
+                m_inputPending = false;
+        });
+    }
     refresh();
 }
 
@@ -192,6 +203,8 @@ void DBEdit::refresh()
     const QString shown = m_display ? m_display(m_link->value()) : m_link->text();
     m_shown = shown;
     m_userModified = false;
+    m_inputPending = false;
+    m_reportedText.clear();
     setReadOnly(!m_link->canModify());
     // A stored value longer than what may be typed (read from a file) is
     // shown whole; cutting it here would change the record at the next key.
@@ -211,28 +224,73 @@ void DBEdit::personEdited(const QString &text)
         refresh();
         return;
     }
+    if (!m_userModified)
+        m_valueBefore = m_link->value();
     m_userModified = true;
-    // Numbers are taken over while they convert; the rest waits for leaving.
-    m_link->writeText(text);
+    if (!isNumberField()) {
+        m_link->writeText(text);
+        return;
+    }
+    // Numbers are taken over while they convert; otherwise the field goes
+    // back to what it held, so no piece of the text is kept.
+    if (const auto stored = storedText(text)) {
+        m_inputPending = false;
+        m_link->writeText(*stored);
+    } else {
+        m_inputPending = true;
+        m_link->writeValue(m_valueBefore);
+    }
 }
 
-bool DBEdit::converts(const QString &text) const
+bool DBEdit::isNumberField() const
 {
     const int f = m_link->field();
-    if (f < 0 || !isNumberKind(m_link->table()->field(f).kind) || text.trimmed().isEmpty())
-        return true;
-    if (m_link->table()->field(f).kind == FieldKind::Integer)
-        return ParseInteger(text).has_value();
-    return ParseNumber(text).has_value();
+    return f >= 0 && isNumberKind(m_link->table()->field(f).kind);
+}
+
+std::optional<QString> DBEdit::storedText(const QString &text) const
+{
+    if (inputConversion)
+        return inputConversion(text);
+    if (!isNumberField() || text.trimmed().isEmpty())
+        return text;
+    const int f = m_link->field();
+    const bool ok = m_link->table()->field(f).kind == FieldKind::Integer
+        ? ParseInteger(text).has_value()
+        : ParseNumber(text).has_value();
+    return ok ? std::optional<QString>(text) : std::nullopt;
 }
 
 bool DBEdit::commit()
 {
     if (!m_userModified)
         return true;
-    if (!converts(text()) || !m_link->startEdit())
+    const auto stored = storedText(text());
+    m_inputPending = !stored && m_link->table()->isEditing();
+    if (!stored || !m_link->startEdit())
         return false;
-    return m_link->writeText(text());
+    return m_link->writeText(*stored);
+}
+
+void DBEdit::reportInvalidInput()
+{
+    // A click elsewhere both leaves the edit and moves the table, which
+    // posts: the post of that same click is refused without saying it
+    // twice, any later one says it again.
+    if (m_reportedText == text())
+        return;
+    m_reportedText = text();
+    if (invalidInput)
+        invalidInput(text());
+    QTimer::singleShot(0, this, [this] { m_reportedText.clear(); });
+}
+
+bool DBEdit::postAllowed()
+{
+    if (!m_inputPending || !m_link->table()->isEditing())
+        return true;
+    reportInvalidInput();
+    return false;
 }
 
 void DBEdit::focusOutEvent(QFocusEvent *event)
@@ -245,6 +303,8 @@ void DBEdit::focusOutEvent(QFocusEvent *event)
     emit exited();
     if (commit())
         refresh();
+    else if (m_inputPending)
+        reportInvalidInput();
 }
 
 void DBEdit::keyPressEvent(QKeyEvent *event)
@@ -254,6 +314,18 @@ void DBEdit::keyPressEvent(QKeyEvent *event)
         return;
     }
     QLineEdit::keyPressEvent(event);
+}
+
+void WarnOnInvalidNumber(
+    DBEdit *edit, IDesktop &desktop, const QString &fieldTitle, bool withoutBlanks)
+{
+    edit->invalidInput = [&desktop, fieldTitle, withoutBlanks](QString text) {
+        if (withoutBlanks)
+            text.remove(u' ');
+        desktop.ShowMessageDialog(QStringLiteral("Ungültige Eingabe ..."),
+            QStringLiteral("Das Feld \"%1\" enthält keine Zahl:\r\n\r\n").arg(fieldTitle) + text,
+            Msg::mtWarning, Msg::mbOK, { QStringLiteral("OK") });
+    };
 }
 
 // --- DBMemo ------------------------------------------------------------------------

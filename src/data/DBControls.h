@@ -9,6 +9,7 @@
 #include <QTableView>
 
 #include <functional>
+#include <optional>
 
 class DataSet;
 class QButtonGroup;
@@ -68,8 +69,11 @@ private:
 
 // A single-line edit bound to a field. Text fields are written as the person
 // types; numbers too as long as the text converts. Leaving the edit writes
-// what converts, runs exited() and shows the value in its display format;
-// text that does not convert stays as it is.
+// what converts, runs exited() and shows the value in its display format.
+// Text that does not convert is never stored, not even in part: the field
+// keeps the value it had before the person started typing, the text stays
+// in the edit, leaving it reports it through invalidInput, and every post of
+// the record is refused (reporting it too) until it converts or is emptied.
 class DBEdit : public QLineEdit
 {
     Q_OBJECT
@@ -90,6 +94,13 @@ public:
     // converts; false when it does not convert (nothing is written then).
     bool commit();
 
+    // Turns the person's text into the text to store, or nothing when it does
+    // not convert; without one, blank text is an empty field and anything
+    // else has to read as the field's kind.
+    std::function<std::optional<QString>(const QString &)> inputConversion;
+    // Tells the person that the text does not convert.
+    std::function<void(const QString &text)> invalidInput;
+
 public slots:
     void refresh();
 
@@ -103,14 +114,34 @@ protected:
 
 private:
     void personEdited(const QString &text);
-    bool converts(const QString &text) const;
+    // The text to store, or nothing when it does not convert.
+    std::optional<QString> storedText(const QString &text) const;
+    bool isNumberField() const;
+    // Whether the record may be posted; reports a text that does not convert.
+    bool postAllowed();
+    void reportInvalidInput();
 
     FieldLink *m_link;
     DisplayFunction m_display;
     QString m_shown;
     int m_entryLength = 0;
     bool m_userModified = false;
+    // Set while the edit holds text of the record being edited that does
+    // not convert; valueBefore is what the field held before the typing.
+    bool m_inputPending = false;
+    QVariant m_valueBefore;
+    // The text just reported, until the event loop turns, so that leaving
+    // and the post of the same click do not both report it.
+    QString m_reportedText;
 };
+
+class IDesktop;
+
+// Lets a number edit report text that does not convert: "Ungültige Eingabe
+// ..." naming the field, with the text (without its blanks when they do not
+// count, as in prices).
+void WarnOnInvalidNumber(
+    DBEdit *edit, IDesktop &desktop, const QString &fieldTitle, bool withoutBlanks = false);
 
 // A multi-line edit bound to a text field; line breaks are stored as CR LF.
 class DBMemo : public QPlainTextEdit

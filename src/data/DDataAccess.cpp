@@ -242,7 +242,7 @@ bool TDataAccess::DSetReviewBeforeDelete()
         Msg::mbOKCancel, { QStringLiteral("Ja"), QStringLiteral("Nein") });
     if (answer != Msg::mrOk)
         return false;
-    const int key = EncodeBookKey(DSetReview->asText(fBookNbr));
+    const int key = BookKeyOf(DSetReview->value(fBookNbr));
     if (m_host && key != 0)
         m_host->RemoveBookNode(key);
     return true;
@@ -259,10 +259,10 @@ void TDataAccess::DSetReviewAfterPost()
 
 void TDataAccess::DSetReviewAfterScroll()
 {
-    const QString number = DSetReview->asText(fBookNbr);
-    if (number.isEmpty() || !m_host)
+    const QVariant number = DSetReview->value(fBookNbr);
+    if (isEmptyValue(number) || !m_host)
         return;
-    m_host->SelectBookNode(EncodeBookKey(number));
+    m_host->SelectBookNode(BookKeyOf(number));
 }
 
 void TDataAccess::DSetReviewAfterCancel()

@@ -524,6 +524,7 @@ const FieldDef &noField()
 struct DataSet::Private
 {
     DataSet *q = nullptr;
+    std::vector<std::pair<const QObject *, std::function<bool()>>> postGuards;
 
     QList<FieldDef> fields;
     QHash<QString, int> exactNames;
@@ -921,6 +922,14 @@ DataSet::DataSet(QObject *parent)
 }
 
 DataSet::~DataSet() { delete d; }
+
+void DataSet::addPostGuard(QObject *owner, std::function<bool()> guard)
+{
+    d->postGuards.emplace_back(owner, std::move(guard));
+    connect(owner, &QObject::destroyed, this, [this](QObject *gone) {
+        std::erase_if(d->postGuards, [gone](const auto &g) { return g.first == gone; });
+    });
+}
 
 // --- structure ------------------------------------------------------------
 
@@ -1332,6 +1341,12 @@ bool DataSet::post()
     // inside beforePost, say) must not slip past those checks.
     if (d->posting)
         return false;
+    // A copy: a guard may show a message, during which a control can go.
+    const auto guards = d->postGuards;
+    for (const auto &guard : guards) {
+        if (!guard.second())
+            return false;
+    }
     if (beforePost) {
         d->posting = true;
         const bool accepted = beforePost(*this);

@@ -192,6 +192,10 @@ public:
 
     // Events that may refuse: return false to abort the operation silently.
     std::function<bool(DataSet &)> beforePost;
+    // A control holding input that is not in the record yet (text that does
+    // not convert) holds every post back while its guard returns false; the
+    // guards are asked before beforePost. A guard goes with its owner.
+    void addPostGuard(QObject *owner, std::function<bool()> guard);
     std::function<bool(DataSet &)> beforeDelete;
 
 signals:

@@ -11,6 +11,8 @@
 
 #include <QTreeWidget>
 
+#include <limits>
+
 namespace {
 
 QString duplicatesMessage(const QStringList &duplicates)
@@ -23,6 +25,18 @@ QString duplicatesMessage(const QStringList &duplicates)
     }
     text += QStringLiteral("\r\n\r\nund wurden nicht mehr geladen.");
     return text;
+}
+
+// The review record's whole numbers are 32 bits wide; a larger value from a
+// file goes through its text, which then fails to convert.
+bool fitsField(FieldKind kind, const QVariant &value)
+{
+    if (kind != FieldKind::Integer || !value.isValid())
+        return true;
+    bool ok = false;
+    const qlonglong v = value.toLongLong(&ok);
+    return ok && value.metaType().id() != QMetaType::ULongLong
+        && v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max();
 }
 
 void expandAll(QTreeWidgetItem *node)
@@ -68,7 +82,10 @@ bool MergeDataSets(
     while (!source.eof() && source.recordCount() > 0) {
         const QString text = sourceNumber >= 0 ? source.asText(sourceNumber) : QString();
         const std::optional<double> number = ParseNumber(text);
-        if (!number || !text.contains(u'.')) {
+        // A whole number is a book of 2000 (12 is 12.0); only zero and less
+        // name no book. Refusing them would drop such books from the next save.
+        const bool usable = number && (text.contains(u'.') || *number >= 1);
+        if (!usable) {
             ctx.window->StatusMsg(
                 StatusPanel::Hint, QStringLiteral("Ungültige Buchnummer: <%1>").arg(text));
             source.next();
@@ -111,7 +128,7 @@ bool MergeDataSets(
             if (kind == target.field(i).kind
                 && (kind == FieldKind::Text || (kind == FieldKind::Float && i != targetPrice)
                     || (kind == FieldKind::Float && raw.toDouble() >= 0)
-                    || (kind == FieldKind::Integer))) {
+                    || (kind == FieldKind::Integer && fitsField(kind, raw)))) {
                 target.setValue(i, raw);
                 continue;
             }
@@ -143,7 +160,7 @@ bool MergeDataSets(
 
         auto *book = new QTreeWidgetItem;
         book->setText(0, sourceTitle >= 0 ? source.asText(sourceTitle) : QString());
-        book->setData(0, TreeRoles::Data, EncodeBookKey(text));
+        book->setData(0, TreeRoles::Data, BookKeyOf(*number));
         // Pictures before the node is in the tree: there every change of a
         // node is reported to the views and looks for its row among all its
         // siblings.

@@ -222,7 +222,7 @@ void ReviewFileActions::LoadReviewFileNode(QTreeWidgetItem *node, bool &flag)
 
 // --- Save -------------------------------------------------------------------------
 
-bool ReviewFileActions::saveLoop()
+bool ReviewFileActions::saveLoop(QList<Record> *keptRecords)
 {
     DataSet &table = *m_ctx.data->DSetReview;
     QTreeWidget *tree = m_ctx.tree;
@@ -246,15 +246,27 @@ bool ReviewFileActions::saveLoop()
     const int numberField = table.fieldIndex(QStringLiteral("BookNbr"));
     while (!table.eof() && table.recordCount() > 0) {
         const QTreeWidgetItem *node
-            = FindNodeByData(tree, EncodeBookKey(table.asText(numberField)), false);
-        if (node && GetNodeKind(node) == nkBook && !IsBookIncluded(node))
+            = FindNodeByData(tree, BookKeyOf(table.value(numberField)), false);
+        if (node && GetNodeKind(node) == nkBook && !IsBookIncluded(node)) {
+            if (keptRecords->isEmpty())
+                *keptRecords = table.records();
             table.deleteRecord();
-        else
+        } else
             table.next();
     }
     table.setTag(previousTag);
     resume();
     return true;
+}
+
+void ReviewFileActions::restoreRecords(const QList<Record> &records)
+{
+    DataSet &table = *m_ctx.data->DSetReview;
+    // The tree still shows every book; the table is put back under it
+    // without moving the selection.
+    m_tree.setFollowTable(false);
+    table.setData(table.fields(), records);
+    m_tree.setFollowTable(true);
 }
 
 void ReviewFileActions::ActionSaveExecute()
@@ -309,13 +321,17 @@ void ReviewFileActions::ActionSaveExecute()
 
     if (table.state() == DataSet::dsInsert)
         table.cancel();
-    if (!saveLoop())
+    QList<Record> keptRecords;
+    if (!saveLoop(&keptRecords))
         return;
 
     table.setFileName(full);
     QString error;
     if (!SaveToFile(table, full, &error)) {
-        // The table keeps its records, so the save can be repeated.
+        // The table keeps its records, the excluded ones too, so the save
+        // can be repeated.
+        if (!keptRecords.isEmpty())
+            restoreRecords(keptRecords);
         showFileError(QStringLiteral("Besprechungsbericht speichern..."), error);
         return;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FieldDef.h"
+
 #include <QObject>
 #include <QString>
 
@@ -33,7 +35,11 @@ public:
 private:
     // Empties the review table and starts a new record for a review file.
     void startTableFor(const QString &fullPath);
-    bool saveLoop();
+    // Drops the excluded books from the table. keptRecords receives every
+    // record as it was before the first one was dropped (nothing when none
+    // was), so a failed write can give them back.
+    bool saveLoop(QList<Record> *keptRecords);
+    void restoreRecords(const QList<Record> &records);
     // A word-processor or HTML follow-up of saving; false when its folder
     // cannot be made (then nothing further is written).
     bool writeFollowUp(

@@ -56,6 +56,7 @@ ReviewPage::ReviewPage(TDataAccess &dataAccess, QWidget *parent)
     DBEditAge->setObjectName(QStringLiteral("DBEditAge"));
     DBEditAge->setFixedWidth(44);
     DBEditAge->setAlignment(Qt::AlignRight);
+    WarnOnInvalidNumber(DBEditAge, m_data.desktop(), QStringLiteral("Lesealter"));
     auto *ageLabel = new QLabel(QStringLiteral("Lesealter"), verdictColumn);
     auto *fromLabel = new QLabel(QStringLiteral("ab"), verdictColumn);
     fromLabel->setBuddy(DBEditAge);

@@ -9,15 +9,6 @@ class IDocumentWriter
 public:
     virtual ~IDocumentWriter() = default;
     virtual void WriteWordFile(const QString &path) = 0;
-    // topicPage: the page is a topic page of a folder rather than the page of
-    // one review file.
-    virtual void WriteHtmlFile(const QString &path, bool topicPage) = 0;
-};
-
-// Until the documents are built, saving writes none.
-class NoDocuments : public IDocumentWriter
-{
-public:
-    void WriteWordFile(const QString &) override {}
-    void WriteHtmlFile(const QString &, bool) override {}
+    // preview: the page of the web-page tab rather than a page for the site.
+    virtual void WriteHtmlFile(const QString &path, bool preview) = 0;
 };

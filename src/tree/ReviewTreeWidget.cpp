@@ -50,6 +50,9 @@ ReviewTreeWidget::ReviewTreeWidget(QWidget *parent)
     setDefaultDropAction(Qt::MoveAction);
     // Every drop lands on a node, never between two.
     setDropIndicatorShown(false);
+    // All nodes are one line high; rows of varying height are laid out one
+    // by one, which takes seconds for the first End in tens of thousands.
+    setUniformRowHeights(true);
 
     // The selected node stays marked while another control has the focus.
     QPalette pal = palette();

@@ -14,7 +14,6 @@
 
 #include <QStyle>
 #include <QStyleOptionViewItem>
-#include <QTextBrowser>
 #include <QTreeWidget>
 
 using namespace VexConst;
@@ -80,9 +79,7 @@ void TreeNavigation::TreeViewPopulateFileNode(QTreeWidgetItem *node)
     for (int row = 0; row < table.recordCount(); ++row) {
         auto *book = new QTreeWidgetItem;
         book->setText(0, table.valueAt(row, titleField).toString());
-        const QVariant number = table.valueAt(row, numberField);
-        book->setData(0, TreeRoles::Data,
-            EncodeBookKey(number.isValid() ? NumberText(number.toDouble()) : QString()));
+        book->setData(0, TreeRoles::Data, BookKeyOf(table.valueAt(row, numberField)));
         // Before the node is in the tree: there every change of a node looks
         // for its row among all its siblings.
         SetNodeImages(book, imgBookIncluded, imgBookIncluded);

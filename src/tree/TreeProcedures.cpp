@@ -59,25 +59,26 @@ private:
     void rebuild()
     {
         m_nodes.clear();
+        bool repeated = false;
         for (int i = 0; i < m_tree->topLevelItemCount(); ++i)
-            addSubtree(m_tree->topLevelItem(i));
+            addSubtree(m_tree->topLevelItem(i), repeated);
         m_valid = true;
     }
 
-    // Adds in pre-order, so the first node of a key in tree order wins.
-    bool addSubtree(QTreeWidgetItem *node)
+    // Adds in pre-order, so the first node of a key in tree order wins; a
+    // node whose key is taken stays out but its subtree is still walked.
+    // repeated tells whether such a node was met.
+    void addSubtree(QTreeWidgetItem *node, bool &repeated)
     {
         const int data = NodeData(node);
         if (data != nkFolder && data != nkReviewFile) {
             if (m_nodes.contains(data))
-                return false;
-            m_nodes.insert(data, node);
+                repeated = true;
+            else
+                m_nodes.insert(data, node);
         }
-        for (int i = 0; i < node->childCount(); ++i) {
-            if (!addSubtree(node->child(i)))
-                return false;
-        }
-        return true;
+        for (int i = 0; i < node->childCount(); ++i)
+            addSubtree(node->child(i), repeated);
     }
 
     void inserted(const QModelIndex &parent, int first, int last)
@@ -89,7 +90,10 @@ private:
             QTreeWidgetItem *item = parentItem ? parentItem->child(row) : m_tree->topLevelItem(row);
             // A key met twice needs the tree order to pick the first node:
             // start afresh then.
-            if (!item || !addSubtree(item)) {
+            bool repeated = false;
+            if (item)
+                addSubtree(item, repeated);
+            if (!item || repeated) {
                 invalidate();
                 return;
             }
@@ -409,9 +413,18 @@ void SortSubtree(QTreeWidgetItem *node)
         return;
     QList<QTreeWidgetItem *> expanded;
     collectExpanded(node, expanded);
+    // Taking the nodes out also drops the current node when it lies below;
+    // it is made current again, so its actions stay enabled.
+    QTreeWidget *tree = node->treeWidget();
+    QTreeWidgetItem *current = tree ? tree->currentItem() : nullptr;
+    bool below = false;
+    for (QTreeWidgetItem *p = current ? current->parent() : nullptr; p && !below; p = p->parent())
+        below = p == node;
     sortBelow(node, QCollator(QLocale()));
     for (QTreeWidgetItem *n : expanded)
         n->setExpanded(true);
+    if (below && tree->currentItem() != current)
+        tree->setCurrentItem(current);
 }
 
 void SortTree(QTreeWidget *tree)

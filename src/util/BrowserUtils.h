@@ -2,11 +2,11 @@
 
 #include <QString>
 
-class QTextBrowser;
+class QWebEngineView;
 
-// Finds the first occurrence of text in the browser's document and scrolls it
-// to the top of the view. The outcome of the search is not reported: the view
-// stays where it is when the text is missing.
-void ScrollBrowserToText(QTextBrowser *browser, const QString &text);
-// Whether the browser holds a document.
-bool BrowserHasDocument(const QTextBrowser *browser);
+// Finds the first occurrence of text in the browser's page and scrolls it to
+// the top of the view. The outcome of the search is not reported; without a
+// match the page goes to its top. The page scrolls once its script has run.
+void ScrollBrowserToText(QWebEngineView *browser, const QString &text);
+// Whether the browser holds a page (not the empty one).
+bool BrowserHasDocument(const QWebEngineView *browser);

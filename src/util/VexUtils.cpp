@@ -32,19 +32,28 @@ std::optional<qint64> parseWhole(QStringView text)
 
 int EncodeBookKey(const QString &numberText)
 {
+    // A number without decimals is a book of 2000: its text has no point.
     const qsizetype dot = numberText.indexOf(u'.');
-    if (dot < 0)
-        return 0;
-    QString whole = numberText.left(dot);
+    QString whole = dot < 0 ? numberText : numberText.left(dot);
     whole.remove(u'_');
     const auto n = parseWhole(whole);
-    const auto f = parseWhole(QStringView(numberText).mid(dot + 1));
+    const auto f
+        = dot < 0 ? std::optional<qint64>(0) : parseWhole(QStringView(numberText).mid(dot + 1));
     if (!n || !f)
         return 0;
     const qint64 key = *n * 10000 + 2000 + *f;
     if (key < std::numeric_limits<int>::min() || key > std::numeric_limits<int>::max())
         return 0;
     return int(key);
+}
+
+int BookKeyOf(const QVariant &storedNumber)
+{
+    if (!storedNumber.isValid() || storedNumber.isNull())
+        return 0;
+    bool ok = false;
+    const double number = storedNumber.toDouble(&ok);
+    return ok ? EncodeBookKey(NumberText(number)) : 0;
 }
 
 QString BookKeyToText(int key)

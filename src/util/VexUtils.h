@@ -1,13 +1,21 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 #include <optional>
 
 // Book numbers are written N.F: N the running number the coordinator gives,
 // F the publication year minus 2000. The book key packs both into one integer
-// that the review tree keeps in its book nodes.
+// that the review tree keeps in its book nodes. A number without decimals
+// ("12") is a book of 2000; an empty or unreadable text has key 0.
 int EncodeBookKey(const QString &numberText);
 QString BookKeyToText(int key);
+
+// The key of a stored book number (the BookNbr value of a record), taken
+// from its number text; a null value has key 0. Every place that matches a
+// record with its tree node goes through this, so that a number typed as
+// "8.70" and stored as 8.7 has one key everywhere.
+int BookKeyOf(const QVariant &storedNumber);
 
 // The text of a number as book keys, lookups and merging use it: shortest
 // general form, up to 15 significant digits, "." as decimal point.

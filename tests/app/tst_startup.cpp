@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "ScriptedDesktop.h"
 #include "TestEnv.h"
 
@@ -5,6 +6,7 @@
 #include "app/Fmain.h"
 #include "app/IniFile.h"
 #include "app/PageControl.h"
+#include "app/QtTranslations.h"
 #include "app/Startup.h"
 #include "app/StatusPanels.h"
 #include "data/DDataAccess.h"
@@ -288,6 +290,93 @@ private slots:
         QCOMPARE(desktop.pendingAnswers(), 0);
     }
 
+    // Start-up writes nothing the file lacks (beyond the first start's
+    // defaults), and leaves what the person wrote, even when malformed.
+    void startUpWritesNoSwitch_data()
+    {
+        QTest::addColumn<QByteArray>("reviewer");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("no switches") << QByteArray() << QByteArray();
+        QTest::newRow("switched off")
+            << QByteArray("SendMailZipped=0\r\n") << QByteArray("SendMailZipped=0\r\n");
+        QTest::newRow("malformed")
+            << QByteArray("SendMailZipped=abc\r\n") << QByteArray("SendMailZipped=abc\r\n");
+    }
+    void startUpWritesNoSwitch()
+    {
+        QFETCH(QByteArray, reviewer);
+        QFETCH(QByteArray, expected);
+        TestEnv env;
+        QVERIFY(env.writeFile(QStringLiteral("Skribando.ini"),
+            "[Folders]\r\nAskYearFolder=0\r\n[Reviewer]\r\nInitials=EM\r\n" + reviewer));
+        ScriptedDesktop desktop;
+        auto program = StartProgram(desktop, programFile(env));
+        QVERIFY(program);
+        QVERIFY(program->mainform->close());
+        const QByteArray ini = env.readFile(QStringLiteral("Skribando.ini"));
+        QVERIFY(ini.contains("[Reviewer]\r\nInitials=EM\r\n" + expected + "\r\n"));
+        for (const char *key : { "SendMailZipped=1", "CreateWebPage", "CreateWordDoc" })
+            QVERIFY2(!ini.contains(key), key);
+    }
+
+    void unreadableSettingsFileEndsTheProgram()
+    {
+        TestEnv env;
+        // A folder in the place of the file: it exists but cannot be read.
+        QVERIFY(QDir().mkpath(env.path(QStringLiteral("Skribando.ini"))));
+        ScriptedDesktop desktop;
+        desktop.answer(Msg::mrOk, QStringLiteral("Einstellungen lesen..."));
+        QVERIFY(!StartProgram(desktop, programFile(env)));
+        QCOMPARE(desktop.dialogs().size(), 1); // no year question
+        const ScriptedDesktop::Dialog &d = desktop.lastDialog();
+        QCOMPARE(d.kind, int(Msg::mtError));
+        const QString start = QStringLiteral("Die Einstellungsdatei\r\n")
+            + env.path(QStringLiteral("Skribando.ini"))
+            + QStringLiteral("\r\nkann nicht gelesen werden:\r\n");
+        QVERIFY2(d.message.startsWith(start), qPrintable(d.message));
+        // The system's reason follows.
+        QVERIFY(d.message.size()
+            > start.size() + QStringLiteral("\r\nDas Programm wird beendet.").size());
+        QVERIFY(QFileInfo(env.path(QStringLiteral("Skribando.ini"))).isDir());
+        QVERIFY(!QFileInfo::exists(env.path(QStringLiteral("Zadizezerev"))));
+    }
+
+    void failedSettingsWriteIsReported()
+    {
+        TestEnv env;
+        const QByteArray before = "[Folders]\r\nAskYearFolder=0\r\n";
+        QVERIFY(env.writeFile(QStringLiteral("Skribando.ini"), before));
+        ScriptedDesktop desktop;
+        const QString caption = QStringLiteral("Einstellungen speichern...");
+        const QString message = QStringLiteral("Die Einstellungsdatei\r\n")
+            + env.path(QStringLiteral("Skribando.ini"))
+            + QStringLiteral("\r\nkann nicht geschrieben werden:\r\n");
+        std::unique_ptr<Program> program;
+        {
+            // No file may grow past a few bytes.
+            FileSizeLimit limit(8);
+            desktop.answer(Msg::mrOk, caption);
+            program = StartProgram(desktop, programFile(env));
+            QVERIFY(program);
+            QCOMPARE(desktop.dialogs().size(), 1);
+            QVERIFY2(desktop.lastDialog().message.startsWith(message),
+                qPrintable(desktop.lastDialog().message));
+            QCOMPARE(desktop.lastDialog().kind, int(Msg::mtWarning));
+            desktop.answer(Msg::mrOk, caption);
+            QVERIFY(program->mainform->close());
+            QCOMPARE(desktop.dialogs().size(), 2);
+            QVERIFY(desktop.lastDialog().message.startsWith(message));
+        }
+        QCOMPARE(env.readFile(QStringLiteral("Skribando.ini")), before);
+    }
+
+    void qtSpeaksGerman()
+    {
+        QVERIFY(InstallQtGermanTranslations());
+        // The edits' own context menu.
+        QCOMPARE(QCoreApplication::translate("QLineEdit", "&Undo"), QStringLiteral("&Rückgängig"));
+    }
+
     void switchesWriteTheirSetting()
     {
         TestEnv env;
@@ -295,6 +384,7 @@ private slots:
         ScriptedDesktop desktop;
         auto program = StartProgram(desktop, programFile(env));
         QVERIFY(program);
+        desktop.answer(Msg::mrOk, QStringLiteral("Html-Dokument erzeugen..."));
         program->mainform->actions()->action(QStringLiteral("ActionCreateWebPage"))->trigger();
         QVERIFY(program->mainform->SettingsFile().readBool(
             QStringLiteral("Reviewer"), QStringLiteral("CreateWebPage"), false));

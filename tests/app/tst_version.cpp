@@ -2,8 +2,11 @@
 #include "app/Splash.h"
 #include "app/VersionInfo.h"
 
+#include <QDialog>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -83,6 +86,50 @@ private slots:
         QCOMPARE(about.dateLabel()->text(), QStringLiteral("2010-05-07"));
         QCOMPARE(about.legalLabel()->text(), QStringLiteral("(c) Test"));
         QCOMPARE(about.versionLabel()->x(), 232);
+    }
+
+    // The splash stays on top of everything; a question of the start-up
+    // must not sit under it.
+    void splashStepsAsideForAQuestion()
+    {
+        TSplashForm splash;
+        splash.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&splash));
+        bool splashShownDuringQuestion = true;
+        QDialog question;
+        question.setWindowTitle(QStringLiteral("Jahresverzeichnis anlegen..."));
+        QTimer::singleShot(0, &question, [&] {
+            splashShownDuringQuestion = splash.isVisible();
+            question.reject();
+        });
+        question.exec();
+        QVERIFY(!splashShownDuringQuestion);
+        // A window that is no question leaves it where it is.
+        TSplashForm other;
+        other.show();
+        QWidget plain;
+        plain.show();
+        QVERIFY(other.isVisible());
+    }
+
+    void aboutBoxShowsTheWholeLegalNotice()
+    {
+        QStringList list;
+        ReadVersionInfo(list);
+        TAboutBox1 about;
+        about.fill(list);
+        const QLabel *legal = about.legalLabel();
+        QVERIFY(legal->text().endsWith(QStringLiteral("Freie Nutzung im Besprechungskreis.")));
+        const QRect needed = legal->fontMetrics().boundingRect(
+            QRect(0, 0, legal->width(), 1000), Qt::TextWordWrap, legal->text());
+        QVERIFY(needed.width() <= legal->width());
+        QVERIFY2(needed.height() <= legal->height(),
+            qPrintable(QStringLiteral("%1 > %2").arg(needed.height()).arg(legal->height())));
+        QCOMPARE(legal->pos(), QPoint(20, 172));
+        // Clear of the button below and inside the box.
+        const auto *ok = about.findChild<QPushButton *>(QStringLiteral("OKButton"));
+        QVERIFY(legal->geometry().bottom() < ok->geometry().top());
+        QVERIFY(about.rect().contains(legal->geometry()));
     }
 
     void programHasItsOwnVersion()

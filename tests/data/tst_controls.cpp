@@ -406,6 +406,88 @@ private slots:
             QCOMPARE(p.table().value(fPrice).toDouble(), price.toDouble());
     }
 
+    // Text that does not convert is never stored in part: the field keeps
+    // what it held, the text stays, and posts are refused until it converts
+    // or is emptied.
+    void numberEditsKeepNoPieceOfBadText_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("leave"); // leave the edit before posting
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("price with a comma, left")
+            << "DBEditPrice"
+            << "12,50" << true << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n12,50";
+        QTest::newRow("price with a comma, posted")
+            << "DBEditPrice"
+            << "19,90" << false << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n19,90";
+        QTest::newRow("price of blanks")
+            << "DBEditPrice"
+            << "   " << true << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n";
+        QTest::newRow("pages with words")
+            << "DBEditPages"
+            << "ca. 200" << true << "Das Feld \"Seiten\" enthält keine Zahl:\r\n\r\nca. 200";
+        QTest::newRow("age range")
+            << "DBEditAge"
+            << "8-10" << true << "Das Feld \"Lesealter\" enthält keine Zahl:\r\n\r\n8-10";
+        QTest::newRow("age range, posted")
+            << "DBEditAge"
+            << "8-10" << false << "Das Feld \"Lesealter\" enthält keine Zahl:\r\n\r\n8-10";
+    }
+    void numberEditsKeepNoPieceOfBadText()
+    {
+        QFETCH(QString, edit);
+        QFETCH(QString, typed);
+        QFETCH(bool, leave);
+        QFETCH(QString, warning);
+        Pages p;
+        QVERIFY(addBook(p.data, { { fPrice, 5.0 }, { fPages, 100 }, { fAge, 6 } }));
+        const Record before = p.table().currentValues();
+        auto *e = qobject_cast<DBEdit *>(control(p, edit));
+        QVERIFY(e);
+        QWidget *page = edit == u"DBEditAge" ? static_cast<QWidget *>(&p.review) : &p.book;
+        QVERIFY(showActive(page));
+        e->setFocus();
+        QTRY_VERIFY(e->hasFocus());
+        QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(e, typed);
+        QCOMPARE(p.table().state(), DataSet::dsEdit);
+        // Not a piece of it in the record, while typing already.
+        QCOMPARE(p.table().currentValues(), before);
+
+        p.desktop.answer(Msg::mrOk, QStringLiteral("Ungültige Eingabe ..."));
+        if (leave) {
+            QWidget *other = edit == u"DBEditAge" ? static_cast<QWidget *>(p.review.DBEditCategory)
+                                                  : p.book.DBEditBookTitle;
+            other->setFocus();
+            QTRY_VERIFY(other->hasFocus());
+            QCOMPARE(p.desktop.dialogMessages(), QStringList { warning });
+        }
+        // The post is refused and says why; a post of the same moment as the
+        // leaving does not say it twice.
+        if (leave) {
+            QVERIFY(!p.table().post());
+            QCOMPARE(p.desktop.dialogs().size(), 1);
+            QCoreApplication::processEvents();
+            p.desktop.answer(Msg::mrOk, QStringLiteral("Ungültige Eingabe ..."));
+        }
+        QVERIFY(!p.table().post());
+        QCOMPARE(p.desktop.dialogMessages(), QStringList(leave ? 2 : 1, warning));
+        QCOMPARE(p.desktop.lastDialog().kind, int(Msg::mtWarning));
+        QCOMPARE(p.table().state(), DataSet::dsEdit);
+        QCOMPARE(e->text(), typed);
+        QCOMPARE(p.table().currentValues(), before);
+
+        // Emptied, the record takes it and posts.
+        e->setFocus();
+        QTRY_VERIFY(e->hasFocus());
+        QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(e, Qt::Key_Delete);
+        QVERIFY(p.table().post());
+        QVERIFY(p.table().isNull(p.table().fieldIndex(e->link()->fieldName())));
+        QCOMPARE(p.desktop.dialogs().size(), leave ? 2 : 1);
+    }
+
     void yearExitSetsTheBookNumberFormat_data()
     {
         QTest::addColumn<QString>("year");

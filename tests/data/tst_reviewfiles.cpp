@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "WindowFixture.h"
 
 #include "app/ActionList.h"
@@ -22,9 +23,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
-
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace VexConst;
 
@@ -54,29 +52,6 @@ void writeReviewFile(const QString &path, const QList<Book> &books)
     QString error;
     QVERIFY2(SaveToFile(t, path, &error), qPrintable(error));
 }
-
-// Limits the size of files this process writes while it lives.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_oldHandler = signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_saved {};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 QList<Book> numbered(int from, int count)
 {
@@ -273,6 +248,25 @@ private slots:
         QVERIFY(f.desktop.dialogs().isEmpty());
     }
 
+    void loadingOneFileKeepsItSelected()
+    {
+        WindowFixture f;
+        writeReviewFile(f.dbFolder() + QStringLiteral("2007/B.cds"),
+            { { 3.7, QStringLiteral("Zora") }, { 1.7, QStringLiteral("Anna") } });
+        QVERIFY(f.makeDbFolder(QStringLiteral("2007/Alt")));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB/2007/B.cds"));
+        trigger(f, baLoad);
+        QTreeWidgetItem *file = node(f, QStringLiteral("DB/2007/B.cds"));
+        QCOMPARE(titlesBelow(file), (QStringList { "Anna", "Zora" })); // sorted
+        QCOMPARE(f.window().TreeView1->currentItem(), file);
+        QVERIFY(file->isSelected());
+        for (int bit : { baSave, baRemove, baSendMail }) {
+            QAction *a = f.window().actions()->reviewAction(bit);
+            QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
+        }
+    }
+
     void loadingAgainReportsEveryBookAsPresent()
     {
         WindowFixture f;
@@ -327,6 +321,28 @@ private slots:
 
     // --- Merge ----------------------------------------------------------------
 
+    void mergeTakesBooksOf2000()
+    {
+        // 12.0 is book 12 of 2000; its text has no point, yet it must load
+        // back, or the next save of the file would lose it.
+        WindowFixture f;
+        QVERIFY(f.writeDbFile(QStringLiteral("Alt.cds")));
+        QVERIFY(f.start());
+        DataSet &source = *f.data().DSetBuffer;
+        source.setFields(ReviewFields());
+        source.open();
+        source.append();
+        source.setValue(fBookNbr, 12.0);
+        source.setValue(fBookTitle, QStringLiteral("Zweitausend"));
+        QVERIFY(source.post());
+        QTreeWidgetItem *file = node(f, QStringLiteral("DB/Alt.cds"));
+        QString error;
+        QVERIFY(MergeDataSets(f.window().context(), file, f.table(), source, &error));
+        QCOMPARE(f.table().recordCount(), 1);
+        QCOMPARE(titlesBelow(file), (QStringList { "Zweitausend" }));
+        QCOMPARE(NodeData(file->child(0)), 122000);
+    }
+
     void mergeRules()
     {
         WindowFixture f;
@@ -339,7 +355,7 @@ private slots:
         DataSet &source = *f.data().DSetBuffer;
         source.setFields(fields);
         source.open();
-        const QList<QVariant> numbers { 5.7, 12.0, 6.7 };
+        const QList<QVariant> numbers { 5.7, 0.0, 6.7 };
         const QStringList prices { "1 234.-", "3.-", "25.-" };
         const QStringList pages { "ca. 200", "10", "123" };
         for (int i = 0; i < 3; ++i) {
@@ -357,7 +373,7 @@ private slots:
         DataSet &t = f.table();
         QCOMPARE(t.recordCount(), 2);
         QCOMPARE(f.window().statusText(StatusPanels::Hint),
-            QStringLiteral("Ungültige Buchnummer: <12>"));
+            QStringLiteral("Ungültige Buchnummer: <0>"));
         QVERIFY(t.locate(QStringLiteral("BookNbr"), 5.7));
         QCOMPARE(t.value(fPrice).toDouble(), 1234.0);
         QVERIFY(t.isNull(fPages));
@@ -367,6 +383,46 @@ private slots:
         QCOMPARE(t.value(fPrice).toDouble(), 25.0);
         QCOMPARE(titlesBelow(file), (QStringList { "Titel 0", "Titel 2" }));
         QCOMPARE(NodeData(file->child(0)), 52007);
+    }
+
+    // The record's whole numbers are 32 bits: a larger value from a file ends
+    // the merge as a value that does not convert, instead of failing every
+    // later save.
+    void integerBeyond32BitsEndsTheMerge_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("year") << int(fYearPublished) << QVariant(qint64(5000000000));
+        QTest::newRow("age") << int(fAge) << QVariant(qint64(5000000000));
+        QTest::newRow("age, negative") << int(fAge) << QVariant(qint64(-5000000000));
+    }
+    void integerBeyond32BitsEndsTheMerge()
+    {
+        QFETCH(int, field);
+        QFETCH(QVariant, value);
+        WindowFixture f;
+        QVERIFY(f.writeDbFile(QStringLiteral("Alt.cds")));
+        QVERIFY(f.start());
+        DataSet &source = *f.data().DSetBuffer;
+        QList<FieldDef> fields = ReviewFields();
+        QList<Record> rows;
+        for (const double number : { 5.7, 6.7 }) {
+            Record row(fields.size());
+            row[fBookNbr] = number;
+            row[fBookTitle] = QStringLiteral("Buch %1").arg(number);
+            row[fYearPublished] = 2007;
+            rows.append(row);
+        }
+        rows[1][field] = value;
+        source.setData(fields, rows);
+        QTreeWidgetItem *file = node(f, QStringLiteral("DB/Alt.cds"));
+        QString error;
+        QVERIFY(!MergeDataSets(f.window().context(), file, f.table(), source, &error));
+        QCOMPARE(
+            error, QStringLiteral("'%1' ist kein gültiger Integerwert.").arg(value.toLongLong()));
+        QCOMPARE(f.table().recordCount(), 1);
+        QVERIFY(f.table().locate(QStringLiteral("BookNbr"), 5.7));
+        QCOMPARE(titlesBelow(file), QStringList { QStringLiteral("Buch 5.7") });
     }
 
     void twelveDuplicatesInTwoLines()
@@ -542,6 +598,66 @@ private slots:
         QCOMPARE(back.recordCount(), 2);
     }
 
+    // Excluding a book must drop exactly that book, also for books of 2000
+    // (whole numbers) and for numbers a file holds as text with a trailing 0.
+    void excludedBookIsFoundByItsStoredNumber_data()
+    {
+        QTest::addColumn<QStringList>("numbers");
+        QTest::addColumn<int>("excluded");
+        QTest::newRow("books of 2000") << QStringList { "12", "13" } << 1;
+        QTest::newRow("first of two books of 2000") << QStringList { "12", "13" } << 0;
+        QTest::newRow("typed as 8.70") << QStringList { "8.70", "9.70" } << 0;
+    }
+    void excludedBookIsFoundByItsStoredNumber()
+    {
+        QFETCH(QStringList, numbers);
+        QFETCH(int, excluded);
+        WindowFixture f;
+        QVERIFY(f.writeDbFile(QStringLiteral("Alt.cds")));
+        QVERIFY(f.start());
+        QTreeWidgetItem *file = node(f, QStringLiteral("DB/Alt.cds"));
+        DataSet &t = f.table();
+        if (numbers.constFirst().contains(u'.')) {
+            // An older file that keeps the book number as text.
+            QList<FieldDef> fields = ReviewFields();
+            fields[fBookNbr] = FieldDef::text(QStringLiteral("BookNbr"), 20, 20);
+            DataSet &source = *f.data().DSetBuffer;
+            source.setFields(fields);
+            source.open();
+            for (const QString &number : numbers) {
+                source.append();
+                source.setValue(fBookNbr, number);
+                source.setValue(fBookTitle, QStringLiteral("Buch ") + number);
+                QVERIFY(source.post());
+            }
+            QString error;
+            QVERIFY(MergeDataSets(f.window().context(), file, t, source, &error));
+        } else {
+            // Books of 2000 come into the tree as a saved file's books do.
+            t.setTag(TDataAccess::tagNone);
+            for (const QString &number : numbers) {
+                t.append();
+                t.setValue(fBookNbr, number.toDouble());
+                t.setValue(fYearPublished, 2000);
+                t.setValue(fBookTitle, QStringLiteral("Buch ") + number);
+                QVERIFY(t.post());
+            }
+            f.window().treeNavigation()->TreeViewPopulateFileNode(file);
+        }
+        f.window().context().CurrentFileName = QStringLiteral("Alt.cds");
+        QCOMPARE(file->childCount(), 2);
+        ToggleBookMark(file->child(excluded));
+        select(f, QStringLiteral("DB/Alt.cds"));
+        f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
+        trigger(f, baSave);
+        DataSet back;
+        QVERIFY(LoadFromFile(back, f.dbFolder() + QStringLiteral("Alt.cds")));
+        QCOMPARE(back.recordCount(), 1);
+        QCOMPARE(back.value(fBookNbr).toDouble(), numbers.at(1 - excluded).toDouble());
+        QCOMPARE(titlesBelow(node(f, QStringLiteral("DB/Alt.cds"))),
+            QStringList { QStringLiteral("Buch ") + numbers.at(1 - excluded) });
+    }
+
     void refusedCheckStopsTheSaveBeforeWriting()
     {
         WindowFixture f;
@@ -615,6 +731,35 @@ private slots:
         QCOMPARE(f.table().recordCount(), 1);
         const QByteArray after = f.env.readFile(QStringLiteral("Zadizezerev/DB/2007/A.cds"));
         QCOMPARE(after, before);
+    }
+
+    void failedWriteKeepsTheExcludedBooks()
+    {
+        WindowFixture f;
+        writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 3));
+        QVERIFY(f.start());
+        select(f, QStringLiteral("DB/A.cds"));
+        trigger(f, baLoad);
+        QTreeWidgetItem *excluded = node(f, QStringLiteral("DB/A.cds/Buch 2"));
+        ToggleBookMark(excluded);
+        select(f, QStringLiteral("DB/A.cds"));
+        f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
+        f.desktop.answer(Msg::mrOk, QStringLiteral("Besprechungsbericht speichern..."));
+        {
+            FileSizeLimit limit(200);
+            trigger(f, baSave);
+        }
+        QCOMPARE(f.table().recordCount(), 3);
+        QVERIFY(f.table().locate(QStringLiteral("BookNbr"), 2.7));
+        QCOMPARE(f.table().asText(fBookTitle), QStringLiteral("Buch 2"));
+        // Taken back in, the book survives the next save.
+        ToggleBookMark(node(f, QStringLiteral("DB/A.cds/Buch 2")));
+        select(f, QStringLiteral("DB/A.cds"));
+        f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
+        trigger(f, baSave);
+        DataSet back;
+        QVERIFY(LoadFromFile(back, f.dbFolder() + QStringLiteral("A.cds")));
+        QCOMPARE(back.recordCount(), 3);
     }
 
     void emptyTableSavesNothing()

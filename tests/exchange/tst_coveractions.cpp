@@ -1,3 +1,4 @@
+#include "CoverTestFiles.h"
 #include "WindowFixture.h"
 
 #include "app/ActionList.h"
@@ -23,33 +24,7 @@
 
 namespace {
 
-struct Book
-{
-    QVariant number;
-    int year;
-    QString title;
-    QString publisher;
-};
-
-void writeReviewFile(const QString &path, const QList<Book> &books)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    DataSet t;
-    t.setFields(ReviewFields());
-    t.open();
-    for (const Book &b : books) {
-        t.append();
-        t.setValue(fBookNbr, b.number);
-        t.setValue(fYearPublished, b.year);
-        t.setValue(fBookTitle, b.title);
-        t.setValue(fPublisher, b.publisher);
-        QVERIFY(t.post());
-    }
-    QString error;
-    QVERIFY2(SaveToFile(t, path, &error), qPrintable(error));
-}
-
-const QList<Book> kThreeBooks = { { 8.1, 2010, QStringLiteral("Zwerg Nase"), {} },
+const QList<CoverBook> kThreeBooks = { { 8.1, 2010, QStringLiteral("Zwerg Nase"), {} },
     { 3.7, 2007, QStringLiteral("Momo"), {} }, { 5.7, 2007, QStringLiteral("Krabat"), {} } };
 
 void selectNode(WindowFixture &f, const QString &path)
@@ -130,9 +105,9 @@ private slots:
         QFETCH(int, answer);
         QFETCH(QString, opened);
         WindowFixture f(settings);
-        QList<Book> books = kThreeBooks;
+        QList<CoverBook> books = kThreeBooks;
         books[1].title = QStringLiteral("Momo & Co.");
-        writeReviewFile(f.dbFolder() + QStringLiteral("2007/EM_2007_05_12.cds"), books);
+        QVERIFY(WriteCoverTestFile(f.dbFolder() + QStringLiteral("2007/EM_2007_05_12.cds"), books));
         QVERIFY(f.env.writeFile(QStringLiteral("Zadizezerev/Html/Umschlagbilder/8.10.jpg"), "x"));
         QVERIFY(f.start());
         Shown shown;
@@ -162,7 +137,7 @@ private slots:
     void everyCoverThere()
     {
         WindowFixture f;
-        writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), { kThreeBooks[1] });
+        QVERIFY(WriteCoverTestFile(f.dbFolder() + QStringLiteral("A.cds"), { kThreeBooks[1] }));
         QVERIFY(f.env.writeFile(QStringLiteral("Zadizezerev/Html/Umschlagbilder/3.7.jpg"), "x"));
         QVERIFY(f.start());
         Shown shown;
@@ -178,9 +153,9 @@ private slots:
     void reviewFileGoneOrUnusable()
     {
         WindowFixture f;
-        writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), kThreeBooks);
-        writeReviewFile(f.dbFolder() + QStringLiteral("B.cds"),
-            { kThreeBooks[0], { QVariant(), 2007, QStringLiteral("Ohne Nummer"), {} } });
+        QVERIFY(WriteCoverTestFile(f.dbFolder() + QStringLiteral("A.cds"), kThreeBooks));
+        QVERIFY(WriteCoverTestFile(f.dbFolder() + QStringLiteral("B.cds"),
+            { kThreeBooks[0], { QVariant(), 2007, QStringLiteral("Ohne Nummer"), {} } }));
         QVERIFY(f.start());
         QVERIFY(QFile::remove(f.dbFolder() + QStringLiteral("A.cds")));
         // The fixture fails the test when the dialog shows.
@@ -221,9 +196,9 @@ private slots:
         QFETCH(QByteArray, settings);
         QFETCH(QString, address);
         WindowFixture f(settings);
-        writeReviewFile(f.dbFolder() + QStringLiteral("2007/A.cds"),
+        QVERIFY(WriteCoverTestFile(f.dbFolder() + QStringLiteral("2007/A.cds"),
             { { 3.7, 2007, QStringLiteral("Äpfel & Birnen / Teil #2"),
-                QStringLiteral("Beltz & Gelberg") } });
+                QStringLiteral("Beltz & Gelberg") } }));
         QVERIFY(f.start());
         selectNode(f, QStringLiteral("DB/2007/A.cds"));
         trigger(f, baLoad);

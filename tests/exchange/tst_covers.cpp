@@ -1,3 +1,4 @@
+#include "CoverTestFiles.h"
 #include "TestEnv.h"
 
 #include "data/DataSet.h"
@@ -10,34 +11,6 @@
 #include <QFileInfo>
 #include <QTest>
 #include <QUrl>
-
-namespace {
-
-struct Book
-{
-    QVariant number;
-    QVariant year;
-    QString title;
-};
-
-void writeReviewFile(const QString &path, const QList<Book> &books)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    DataSet t;
-    t.setFields(ReviewFields());
-    t.open();
-    for (const Book &b : books) {
-        t.append();
-        t.setValue(fBookNbr, b.number);
-        t.setValue(fYearPublished, b.year);
-        t.setValue(fBookTitle, b.title);
-        QVERIFY(t.post());
-    }
-    QString error;
-    QVERIFY2(SaveToFile(t, path, &error), qPrintable(error));
-}
-
-} // namespace
 
 class TestCovers : public QObject
 {
@@ -89,8 +62,8 @@ private slots:
             << "Beltz%20%26%20Gelberg%20%C3%84pfel%20%26%20Birnen%20%2F%20%231%20%2B50%25%20"
                "Spa%C3%9F%20f%C3%BCr%20%C3%89mile";
         QTest::newRow("no publisher") << QStringLiteral("Krabat") << QString() << "Krabat";
-        QTest::newRow("unreserved stay") << QStringLiteral("a-b_c.d~e") << QStringLiteral("X")
-                                         << "X%20a-b_c.d~e";
+        QTest::newRow("unreserved stay")
+            << QStringLiteral("a-b_c.d~e") << QStringLiteral("X") << "X%20a-b_c.d~e";
     }
     void webSearchAddress()
     {
@@ -113,9 +86,9 @@ private slots:
         TestEnv env;
         const QString file = env.path(QStringLiteral("DB/2010/EM.cds"));
         const QString covers = env.path(QStringLiteral("Umschlagbilder/"));
-        writeReviewFile(file,
+        QVERIFY(WriteCoverTestFile(file,
             { { 8.1, 2010, QStringLiteral("Zwerg Nase") }, { 3.7, 2007, QStringLiteral("Momo") },
-                { 12.1, 2010, QStringLiteral("alte Mühle") } });
+                { 12.1, 2010, QStringLiteral("alte Mühle") } }));
         QVERIFY(env.writeFile(QStringLiteral("Umschlagbilder/8.10.jpg"), "jpeg"));
         // The plain number text is not the cover of a book of 2010.
         QVERIFY(env.writeFile(QStringLiteral("Umschlagbilder/12.1.jpg"), "jpeg"));
@@ -128,7 +101,8 @@ private slots:
         QCOMPARE(available,
             (QStringList { QStringLiteral("old=line"), QStringLiteral("8.10.jpg=Zwerg Nase") }));
         QCOMPARE(missing,
-            (QStringList { QStringLiteral("12.10.jpg=alte Mühle"), QStringLiteral("3.7.jpg=Momo") }));
+            (QStringList {
+                QStringLiteral("12.10.jpg=alte Mühle"), QStringLiteral("3.7.jpg=Momo") }));
 
         // In file order, with the cover image name, also without a trailing "/".
         QVERIFY(env.writeFile(QStringLiteral("Umschlagbilder/3.7.jpg"), "jpeg"));
@@ -143,8 +117,9 @@ private slots:
         TestEnv env;
         const QString covers = env.path(QStringLiteral("Umschlagbilder/"));
         const QString file = env.path(QStringLiteral("DB/EM.cds"));
-        writeReviewFile(file,
-            { { 3.7, 2007, QStringLiteral("Momo") }, { QVariant(), 2007, QStringLiteral("Ohne") } });
+        QVERIFY(WriteCoverTestFile(file,
+            { { 3.7, 2007, QStringLiteral("Momo") },
+                { QVariant(), 2007, QStringLiteral("Ohne") } }));
         QStringList available, missing;
         QString error;
         QCOMPARE(ListCoverImages(file, covers, available, missing, &error), -1);

@@ -1,13 +1,9 @@
+#include "CoverTestFiles.h"
 #include "TestEnv.h"
 
 #include "app/IDesktop.h"
-#include "data/DataSet.h"
-#include "data/ReviewSchema.h"
-#include "data/TableFile.h"
 #include "exchange/FFrontImageDlg.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -64,8 +60,8 @@ private slots:
             QCOMPARE(list->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
             QCOMPARE(list->editTriggers(), QAbstractItemView::NoEditTriggers);
         }
-        QCOMPARE(dlg.ValueListEditorImagesMissing->selectionBehavior(),
-            QAbstractItemView::SelectRows);
+        QCOMPARE(
+            dlg.ValueListEditorImagesMissing->selectionBehavior(), QAbstractItemView::SelectRows);
         QCOMPARE(dlg.GroupBoxFindImages->title(), QStringLiteral(" Bild suchen "));
         QCOMPARE(dlg.BitBtnFindImage->text(), QStringLiteral("&Bild suchen"));
         QCOMPARE(dlg.BitBtnClose->text(), QStringLiteral("&Schliessen"));
@@ -92,17 +88,8 @@ private slots:
     {
         TestEnv env;
         const QString file = env.path(QStringLiteral("EM.cds"));
-        DataSet t;
-        t.setFields(ReviewFields());
-        t.open();
-        for (const auto &[n, title] : { std::pair { 3.7, "Momo" }, { 5.7, "Krabat" } }) {
-            t.append();
-            t.setValue(fBookNbr, n);
-            t.setValue(fYearPublished, 2007);
-            t.setValue(fBookTitle, QString::fromUtf8(title));
-            QVERIFY(t.post());
-        }
-        QVERIFY(SaveToFile(t, file));
+        QVERIFY(WriteCoverTestFile(file,
+            { { 3.7, 2007, QStringLiteral("Momo") }, { 5.7, 2007, QStringLiteral("Krabat") } }));
         QVERIFY(env.writeFile(QStringLiteral("covers/5.7.jpg"), "x"));
 
         TFrontImageDlg dlg;

@@ -6,9 +6,9 @@ top=${1:?project folder}
 cd "$top/src" || exit 1
 status=0
 
-# Files allowed to talk to the desktop directly: the real desktop services and
-# the message dialog they show.
-allowed='^app/(DesktopServices|MessageDialog)\.(h|cpp)$'
+# Files allowed to talk to the desktop directly: the real desktop services (the
+# printer among them) and the message dialog they show.
+allowed='^app/(DesktopServices|DesktopPrinter|MessageDialog)\.(h|cpp)$'
 while IFS= read -r hit; do
     file=${hit%%:*}
     if ! [[ $file =~ $allowed ]]; then

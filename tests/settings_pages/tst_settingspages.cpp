@@ -5,19 +5,28 @@
 #include "app/PageControl.h"
 #include "app/Startup.h"
 #include "app/UState.h"
+#include "data/BookDataPage.h"
+#include "data/DDataAccess.h"
+#include "data/DataSet.h"
+#include "settings_pages/LetterMenus.h"
+#include "settings_pages/ListSettingsPage.h"
 #include "settings_pages/PersonData.h"
 #include "settings_pages/PersonDataPage.h"
 #include "settings_pages/WebSettingsPage.h"
+#include "util/Hints.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -71,6 +80,54 @@ QPushButton *button(TMainform &w, const char *name)
     if (!b)
         qWarning("no button %s", name);
     return b;
+}
+
+// The list page of a page name ("Verlage" or "Sprachen").
+ListSettingsPage *listPage(TMainform &w, const QString &page)
+{
+    if (page == u"Verlage")
+        return w.publishersPage();
+    return w.languagesPage();
+}
+
+QStringList gridKeys(const ListSettingsPage *page)
+{
+    QStringList keys;
+    for (int row = 0; row < page->grid()->rowCount(); ++row)
+        keys.append(page->grid()->item(row, 0)->text());
+    return keys;
+}
+
+bool selectRow(ListSettingsPage *page, const QString &key)
+{
+    const int row = int(gridKeys(page).indexOf(key));
+    if (row < 0)
+        return false;
+    page->grid()->setCurrentCell(row, 0);
+    return true;
+}
+
+// The long forms the language table offers the book page.
+QStringList offeredLanguages(TDataAccess &data)
+{
+    QStringList out;
+    DataSet &t = *data.DSetLanguages;
+    for (int row = 0; row < t.recordCount(); ++row)
+        out.append(t.valueAt(row, t.fieldIndex(QStringLiteral("LangLong"))).toString());
+    return out;
+}
+
+// The captions of the publisher menu's items, group by group.
+QStringList menuItems(const QMenu *menu)
+{
+    QStringList out;
+    for (const QAction *group : menu->actions()) {
+        if (!group->menu())
+            continue;
+        for (const QAction *item : group->menu()->actions())
+            out.append(item->text());
+    }
+    return out;
 }
 
 } // namespace
@@ -552,6 +609,297 @@ private slots:
             QStringLiteral("../styles/"));
     }
 
+    // --- the publisher and language pages ----------------------------------------
+
+    void listPageEdits_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("operation"); // add, remove or ctrl+delete
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("message"); // empty: none
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<bool>("inGrid"); // key in the grid afterwards
+        QTest::addColumn<bool>("inList"); // its line in the hidden list afterwards
+
+        const QString exists = QStringLiteral("Diese Sprache existiert schon.");
+        const QString both = QStringLiteral("Beide Felder müssen ausgefüllt sein.");
+        const QString protect = QStringLiteral("Dieser Eintrag darf nicht gelöscht werden.");
+        QTest::newRow("new language") << "Sprachen"
+                                      << "add"
+                                      << "Lateinischen"
+                                      << "Latein"
+                                      << ""
+                                      << "33" << true << true;
+        QTest::newRow("language in another case") << "Sprachen"
+                                                  << "add"
+                                                  << "englischen"
+                                                  << "Eng" << exists << "32" << false << false;
+        QTest::newRow("language with =") << "Sprachen"
+                                         << "add"
+                                         << "Alt=Griechischen"
+                                         << "Altgr" << exists << "32" << false << false;
+        QTest::newRow("short form missing") << "Sprachen"
+                                            << "add"
+                                            << "Lateinischen"
+                                            << "" << both << "32" << false << false;
+        QTest::newRow("long form missing") << "Sprachen"
+                                           << "add"
+                                           << ""
+                                           << "Lat" << both << "32" << false << false;
+        QTest::newRow("remove a language") << "Sprachen"
+                                           << "remove"
+                                           << "Englischen"
+                                           << "Engl"
+                                           << ""
+                                           << "31" << false << false;
+        QTest::newRow("remove the untranslated entry") << "Sprachen"
+                                                       << "remove"
+                                                       << "- nicht übersetzt -"
+                                                       << "-" << protect << "32" << true << true;
+        QTest::newRow("ctrl+delete the untranslated entry") << "Sprachen"
+                                                            << "ctrl+delete"
+                                                            << "- nicht übersetzt -"
+                                                            << "-"
+                                                            << ""
+                                                            << "32" << false << true;
+        QTest::newRow("new publisher") << "Verlage"
+                                       << "add"
+                                       << "Zwerg"
+                                       << "Wien"
+                                       << ""
+                                       << "127" << true << true;
+        QTest::newRow("publisher in another case") << "Verlage"
+                                                   << "add"
+                                                   << "CARLSEN"
+                                                   << "Hamburg"
+                                                   << "Dieser Verlag existiert schon."
+                                                   << "126" << false << false;
+        QTest::newRow("town missing") << "Verlage"
+                                      << "add"
+                                      << "Zwerg"
+                                      << "" << both << "126" << false << false;
+        QTest::newRow("remove a publisher") << "Verlage"
+                                            << "remove"
+                                            << "Carlsen"
+                                            << "Hamburg"
+                                            << ""
+                                            << "125" << false << false;
+    }
+    void listPageEdits()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, operation);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(QString, message);
+        QFETCH(QString, count);
+        QFETCH(bool, inGrid);
+        QFETCH(bool, inList);
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        openPreferences(w);
+        ListSettingsPage *p = listPage(w, page);
+        // The default lists: 33 languages and 127 publishers.
+        QCOMPARE(p->countEdit()->text(),
+            page == u"Verlage" ? QStringLiteral("126") : QStringLiteral("32"));
+        const QStringList languagesBefore = offeredLanguages(f.data());
+        const QString line = key + u'=' + value;
+        if (!message.isEmpty())
+            f.desktop.answer(Msg::mrOk);
+        if (operation == u"add") {
+            p->keyEdit()->setText(key);
+            p->valueEdit()->setText(value);
+            w.findChild<QPushButton *>(page == u"Verlage" ? QStringLiteral("ButtonPublisherAdd")
+                                                          : QStringLiteral("ButtonLanguageAdd"))
+                ->click();
+        } else {
+            QVERIFY(selectRow(p, key));
+            if (operation == u"remove") {
+                w.findChild<QPushButton *>(page == u"Verlage"
+                         ? QStringLiteral("ButtonPublisherRemove")
+                         : QStringLiteral("ButtonLanguageRemove"))
+                    ->click();
+            } else {
+                QTest::keyClick(p->grid(), Qt::Key_Delete, Qt::ControlModifier);
+            }
+        }
+        QCOMPARE(f.desktop.dialogMessages(),
+            message.isEmpty() ? QStringList() : QStringList { message });
+        if (!message.isEmpty())
+            QCOMPARE(f.desktop.lastDialog().kind, int(Msg::mtWarning));
+        QCOMPARE(p->countEdit()->text(), count);
+        QCOMPARE(gridKeys(p).contains(key), inGrid);
+        QCOMPARE(p->sortedLines().contains(line), inList);
+        QCOMPARE(gridKeys(p).size() == p->sortedLines().size(), operation != u"ctrl+delete");
+        if (operation == u"add" && message.isEmpty()) {
+            // Sorted in, and the fields are cleared for the next one.
+            QCOMPARE(p->gridLines(), SortedListLines(p->gridLines()));
+            QVERIFY(p->keyEdit()->text().isEmpty());
+            QVERIFY(p->valueEdit()->text().isEmpty());
+        } else {
+            QCOMPARE(p->keyEdit()->text(), operation == u"add" ? key : QString());
+        }
+        // The book page offers a new language at once; a removal waits.
+        const bool offeredNow = page == u"Sprachen" && operation == u"add" && message.isEmpty();
+        QCOMPARE(offeredLanguages(f.data()).contains(key),
+            offeredNow || (languagesBefore.contains(key)));
+        // Nothing reaches the settings before "Speichern".
+        QCOMPARE(
+            w.SettingsFile().readSectionValues(
+                page == u"Verlage" ? QStringLiteral("Publishers") : QStringLiteral("Languages")),
+            diskSettings(f).readSectionValues(
+                page == u"Verlage" ? QStringLiteral("Publishers") : QStringLiteral("Languages")));
+    }
+
+    void enterInANewRowFieldAdds()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        openPreferences(w);
+        LanguagesPage *p = w.languagesPage();
+        w.PageControl1->setCurrentIndex(TMainform::pgSettingsLanguages);
+        p->keyEdit()->setText(QStringLiteral("Lateinischen"));
+        p->valueEdit()->setText(QStringLiteral("Latein"));
+        p->valueEdit()->setFocus();
+        QTest::keyClick(p->valueEdit(), Qt::Key_Return);
+        QVERIFY(gridKeys(p).contains(QStringLiteral("Lateinischen")));
+        QCOMPARE(CurrentState, static_cast<TState *>(&StateEditSettings()));
+    }
+
+    void savedListIsSortedAndBuildsTheMenuAtTheNextStart()
+    {
+        TestEnv env;
+        ScriptedDesktop desktop;
+        QVERIFY(env.writeFile(QStringLiteral("Skribando.ini"),
+            "[Folders]\r\nAskYearFolder=0\r\n[Reviewer]\r\nFirstname=Erika\r\nName=Muster\r\n"
+            "[Publishers]\r\nZwerg=Wien\r\nbeltz=Weinheim\r\nAmmann=Z\xfc"
+            "rich\r\n"
+            "[Languages]\r\n- nicht \xfc"
+            "bersetzt -=-\r\nEnglischen=Engl\r\n"));
+        const QString programFile = env.path(QStringLiteral("Skribando"));
+        {
+            std::unique_ptr<Program> run = StartProgram(desktop, programFile);
+            QVERIFY(run);
+            TMainform &w = *run->mainform;
+            // File order for the menu, sorted order on the page.
+            QCOMPARE(menuItems(w.bookDataPage()->PopupMenuPublisher),
+                (QStringList { "Zwerg", "beltz", "Ammann" }));
+            QCOMPARE(gridKeys(w.publishersPage()), (QStringList { "Ammann", "beltz", "Zwerg" }));
+            QCOMPARE(w.publishersPage()->countEdit()->text(), QStringLiteral("2"));
+            openPreferences(w);
+            w.publishersPage()->keyEdit()->setText(QStringLiteral("Carlsen"));
+            w.publishersPage()->valueEdit()->setText(QStringLiteral("Hamburg"));
+            w.publishersPage()->ButtonPublisherAddClick();
+            // A language added but never saved.
+            w.languagesPage()->keyEdit()->setText(QStringLiteral("Lateinischen"));
+            w.languagesPage()->valueEdit()->setText(QStringLiteral("Latein"));
+            w.languagesPage()->ButtonLanguageAddClick();
+            QVERIFY(offeredLanguages(*run->dataAccess).contains(QStringLiteral("Lateinischen")));
+            button(w, "ButtonPublishersSave")->click();
+            verifyBackOnWorkPages(w);
+            QCOMPARE(w.SettingsFile().readSectionValues(QStringLiteral("Publishers")),
+                (QStringList {
+                    "Ammann=Zürich", "beltz=Weinheim", "Carlsen=Hamburg", "Zwerg=Wien" }));
+            // The menu changes at the next start only.
+            QCOMPARE(menuItems(w.bookDataPage()->PopupMenuPublisher),
+                (QStringList { "Zwerg", "beltz", "Ammann" }));
+            QVERIFY(w.close());
+        }
+        std::unique_ptr<Program> again = StartProgram(desktop, programFile);
+        QVERIFY(again);
+        QCOMPARE(menuItems(again->mainform->bookDataPage()->PopupMenuPublisher),
+            (QStringList { "Ammann", "beltz", "Carlsen", "Zwerg" }));
+        QVERIFY(!offeredLanguages(*again->dataAccess).contains(QStringLiteral("Lateinischen")));
+        QCOMPARE(gridKeys(again->mainform->languagesPage()),
+            (QStringList { "- nicht übersetzt -", "Englischen" }));
+    }
+
+    void restoreGivesTheDefaultsWithoutWriting_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::newRow("Verlage") << "Verlage";
+        QTest::newRow("Sprachen") << "Sprachen";
+    }
+    void restoreGivesTheDefaultsWithoutWriting()
+    {
+        QFETCH(QString, page);
+        WindowFixture f("[Publishers]\r\nZwerg=Wien\r\n[Languages]\r\nLateinischen=Latein\r\n");
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        ListSettingsPage *p = listPage(w, page);
+        const bool publishers = page == u"Verlage";
+        const QString section
+            = publishers ? QStringLiteral("Publishers") : QStringLiteral("Languages");
+        const QStringList stored = w.SettingsFile().readSectionValues(section);
+        // The defaults and one entry of the person's own.
+        QCOMPARE(p->countEdit()->text(), publishers ? QStringLiteral("127") : QStringLiteral("33"));
+        openPreferences(w);
+        w.findChild<QPushButton *>(publishers ? QStringLiteral("ButtonRestoreStandardPublishers")
+                                              : QStringLiteral("ButtonRestoreStandardLanguages"))
+            ->click();
+        QCOMPARE(p->countEdit()->text(), publishers ? QStringLiteral("126") : QStringLiteral("32"));
+        QCOMPARE(w.SettingsFile().readSectionValues(section), stored);
+        QCOMPARE(diskSettings(f).readSectionValues(section), stored);
+        if (publishers) {
+            // Every menu item still inserts the publisher its caption names.
+            QMenu *menu = w.bookDataPage()->PopupMenuPublisher;
+            QCOMPARE(menuItems(menu).size(), 127);
+            QCOMPARE(menuItems(menu).count(QStringLiteral("Carlsen")), 1);
+            QCOMPARE(w.PublisherList.size(), 127);
+        } else {
+            QCOMPARE(offeredLanguages(f.data()).size(), 33);
+            QVERIFY(offeredLanguages(f.data()).contains(QStringLiteral("Englischen")));
+        }
+        // "Abbrechen" leaves the grid as it is; "Speichern" writes it.
+        button(w, publishers ? "ButtonAbortSettingsPublishers" : "ButtonLanguagesAbort")->click();
+        verifyBackOnWorkPages(w);
+        QCOMPARE(p->countEdit()->text(), publishers ? QStringLiteral("126") : QStringLiteral("32"));
+        QCOMPARE(w.SettingsFile().readSectionValues(section), stored);
+        openPreferences(w);
+        button(w, publishers ? "ButtonPublishersSave" : "ButtonLanguagesSave")->click();
+        QCOMPARE(w.SettingsFile().readSectionValues(section), p->gridLines());
+    }
+
+    void listPageLooks()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        const struct
+        {
+            const char *grid;
+            const char *keyTitle;
+            const char *valueTitle;
+            int keyWidth;
+            int valueWidth;
+        } grids[] = { { "ValueListEditPublishers", "Verlag", "Ort", 163, 128 },
+            { "ValueListEditLanguages", "Übersetzt aus dem", "Abkürzung", 150, 85 } };
+        for (const auto &g : grids) {
+            auto *grid = w.findChild<QTableWidget *>(QLatin1String(g.grid));
+            QVERIFY(grid);
+            QCOMPARE(grid->horizontalHeaderItem(0)->text(), QString::fromUtf8(g.keyTitle));
+            QCOMPARE(grid->horizontalHeaderItem(1)->text(), QString::fromUtf8(g.valueTitle));
+            QCOMPARE(grid->columnWidth(0), g.keyWidth);
+            QCOMPARE(grid->selectionBehavior(), QAbstractItemView::SelectRows);
+            QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+        }
+        const auto labelOf = [&w](const char *buddy) -> QString {
+            for (QLabel *l : w.findChildren<QLabel *>()) {
+                if (l->buddy() && l->buddy()->objectName() == QLatin1String(buddy))
+                    return l->text();
+            }
+            return QStringLiteral("(none)");
+        };
+        QCOMPARE(labelOf("EditNewPublisher"), QStringLiteral("Neuer\nVerlag:"));
+        QCOMPARE(labelOf("EditPublishersCount"), QStringLiteral("Verfügbare \nVerlage"));
+        QCOMPARE(labelOf("EditNewLanguage"), QStringLiteral("Neue Sprache:"));
+        QCOMPARE(labelOf("EditLanguagesCount"), QStringLiteral("Verfügbare \nSprachen"));
+        QVERIFY(w.findChild<QLineEdit *>(QStringLiteral("EditLanguagesCount"))->isReadOnly());
+    }
+
     // --- what the person sees -------------------------------------------------------
 
     void captionsAndHints_data()
@@ -579,6 +927,43 @@ private slots:
                                           << "Verlagstabelle permanent speichern." << true;
         QTest::newRow("web save hint") << "ButtonWebPageSaveSettings"
                                        << "Verlagstabelle permanent speichern." << true;
+        const struct
+        {
+            const char *name;
+            const char *text;
+            bool hint;
+        } listPages[] = {
+            { "ButtonPublisherAdd", "Einfügen", false },
+            { "ButtonPublisherRemove", "Entfernen", false },
+            { "ButtonRestoreStandardPublishers", "Standard-Verlage wiederherstellen", false },
+            { "ButtonAbortSettingsPublishers", "Abbrechen", false },
+            { "ButtonPublishersSave", "Speichern", false },
+            { "ButtonLanguageAdd", "Einfügen", false },
+            { "ButtonLanguageRemove", "Entfernen", false },
+            { "ButtonRestoreStandardLanguages", "Standard-Sprachen wiederherstellen", false },
+            { "ButtonLanguagesSave", "Speichern", false },
+            { "ButtonLanguagesAbort", "Abbrechen", false },
+            { "EditNewPublisher", "Langform | Langform der neuen Sprache.", true },
+            { "EditNewCity", "Kurzform | Kurzform der neuen Sprache.", true },
+            { "ButtonPublisherAdd", "Neuer Verlag in der Tabelle einfügen.", true },
+            { "ButtonPublisherRemove", "Markierter Verlag aus der Tabelle entfernen", true },
+            { "EditPublishersCount", "Anzahl Sprachen | Anzahl verfügbarer Sprachen.", true },
+            { "ButtonRestoreStandardPublishers", "Vordefinierte Verlage zurückrufen.", true },
+            { "ButtonAbortSettingsPublishers", "Information zur Programmversion", true },
+            { "ButtonPublishersSave", "Verlagstabelle permanent speichern.", true },
+            { "EditNewLanguage", "Langform | Langform der neuen Sprache.", true },
+            { "EditNewAbbreviation", "Kurzform | Kurzform der neuen Sprache.", true },
+            { "ButtonLanguageAdd", "Neue Sprache in der Tabelle einfügen.", true },
+            { "ButtonLanguageRemove", "Markierte Sprache aus der Tabelle entfernen", true },
+            { "EditLanguagesCount", "Anzahl Sprachen | Anzahl verfügbarer Sprachen.", true },
+            { "ButtonRestoreStandardLanguages", "Vordefinierte Sprachen zurückrufen.", true },
+            { "ButtonLanguagesSave", "Sprachtabelle permanent speichern.", true },
+            { "ButtonLanguagesAbort", "Seite schliessen und Änderungen verwerfen.", true },
+        };
+        for (const auto &row : listPages) {
+            QTest::addRow("%s %s", row.name, row.hint ? "hint" : "caption")
+                << QString::fromLatin1(row.name) << QString::fromUtf8(row.text) << row.hint;
+        }
     }
     void captionsAndHints()
     {
@@ -590,8 +975,10 @@ private slots:
         auto *control = f.window().findChild<QWidget *>(name);
         QVERIFY(control);
         if (hint) {
-            QCOMPARE(control->toolTip(), text);
-            QCOMPARE(control->statusTip(), text);
+            // "short | long": the short part is the tooltip, the long one the
+            // status-bar text.
+            QCOMPARE(control->toolTip(), GetShortHint(text).trimmed());
+            QCOMPARE(control->statusTip(), GetLongHint(text).trimmed());
         } else if (auto *group = qobject_cast<QGroupBox *>(control)) {
             QCOMPARE(group->title(), text);
         } else {

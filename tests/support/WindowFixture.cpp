@@ -69,8 +69,12 @@ bool WindowFixture::start()
     }
     if (m_program)
         m_program->mainform->setMailProgram(&mail);
+    if (m_program)
+        m_program->mainform->setPrinter(&printer);
     return bool(m_program);
 }
+
+void WindowFixture::useScriptedWordProcessor() { window().setWordProcessor(&wordProcessor); }
 
 TMainform &WindowFixture::window() const { return *m_program->mainform; }
 

@@ -2,6 +2,8 @@
 
 #include "ScriptedDesktop.h"
 #include "ScriptedMailProgram.h"
+#include "ScriptedPrinter.h"
+#include "ScriptedWordProcessor.h"
 #include "TestEnv.h"
 
 #include "app/Startup.h"
@@ -43,6 +45,10 @@ public:
     TestEnv env;
     ScriptedDesktop desktop;
     ScriptedMailProgram mail;
+    ScriptedPrinter printer;
+    // Set by useScriptedWordProcessor(); otherwise documents are really written.
+    ScriptedWordProcessor wordProcessor;
+    void useScriptedWordProcessor();
 
 private:
     std::unique_ptr<Program> m_program;

@@ -103,6 +103,28 @@ private slots:
         QVERIFY(!DeleteToRecycleBin(desktop, top + QStringLiteral("gibt-es-nicht.cds")));
     }
 
+    // Where the platform says it put a file: the home trash, and the trash
+    // of another mount (a USB stick, a data partition) as freedesktop has it.
+    void trashLocations_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("inTrash");
+        QTest::newRow("home trash") << "/home/em/.local/share/Trash/files/A.cds" << true;
+        QTest::newRow("mount trash with uid") << "/media/stick/.Trash-1000/files/A.cds" << true;
+        QTest::newRow("shared mount trash") << "/mnt/daten/.Trash/1000/files/Alt" << true;
+        QTest::newRow("stray files folder") << "/home/em/files/A.cds" << false;
+        QTest::newRow("relative") << "Trash/files/A.cds" << false;
+        QTest::newRow("no uid") << "/media/stick/.Trash-/files/A.cds" << false;
+        QTest::newRow("the files folder itself") << "/media/stick/.Trash-1000/files/" << false;
+        QTest::newRow("nothing") << "" << false;
+    }
+    void trashLocations()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, inTrash);
+        QCOMPARE(DesktopServices::isInTrash(path), inTrash);
+    }
+
     void shellMove_data()
     {
         QTest::addColumn<QStringList>("before");

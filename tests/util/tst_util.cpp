@@ -40,7 +40,13 @@ private slots:
         QTest::newRow("5.7") << "5.7" << 52007;
         QTest::newRow("5.1") << "5.1" << 52001;
         QTest::newRow("5.10") << "5.10" << 52010;
-        QTest::newRow("whole number") << "5" << 0;
+        QTest::newRow("whole number: book of 2000") << "5" << 52000;
+        QTest::newRow("book 12 of 2000") << "12" << 122000;
+        QTest::newRow("book 12 of 2000, one decimal") << "12.0" << 122000;
+        QTest::newRow("whole number, underscore") << "3_1" << 312000;
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("blanks") << "  " << 0;
+        QTest::newRow("unreadable whole number") << "12a" << 0;
         QTest::newRow("underscore") << "3_1.5" << 312005;
         QTest::newRow("leading blanks") << "  5.7" << 52007;
         QTest::newRow("not a number") << "a.7" << 0;
@@ -51,6 +57,25 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, key);
         QCOMPARE(EncodeBookKey(text), key);
+    }
+
+    // One key per stored number, whatever text it was typed as.
+    void bookKeysOfStoredNumbers_data()
+    {
+        QTest::addColumn<QVariant>("number");
+        QTest::addColumn<int>("key");
+        QTest::newRow("8.7") << QVariant(8.7) << 82007;
+        QTest::newRow("typed as 8.70") << QVariant(QStringLiteral("8.70").toDouble()) << 82007;
+        QTest::newRow("book of 2000") << QVariant(12.0) << 122000;
+        QTest::newRow("null") << QVariant() << 0;
+    }
+    void bookKeysOfStoredNumbers()
+    {
+        QFETCH(QVariant, number);
+        QFETCH(int, key);
+        QCOMPARE(BookKeyOf(number), key);
+        if (key != 0)
+            QCOMPARE(BookKeyOf(QVariant(BookKeyToText(key).toDouble())), key);
     }
 
     void bookKeyText()

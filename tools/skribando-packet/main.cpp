@@ -3,10 +3,25 @@
 //   skribando-packet dump FILE        the packet as JSON on standard output
 //   skribando-packet convert IN OUT   IN rewritten in the form OUT's name asks
 //                                     for (XML when it ends in ".xml")
+//   skribando-packet preview FILE     the preview text of every record in file
+//                                     order, lines ended by CR, in UTF-8
+//   skribando-packet doc FILE OUT [--settings INI]
+//                                     the word-processor document of FILE, set
+//                                     as INI's DocStyle says (else the defaults)
+//   skribando-packet html FILE OUT [--settings INI] [--preview] [--subtitle TEXT]
+//                                     the HTML page of all records of FILE, with
+//                                     INI's web page settings (else the defaults)
 //
 // Bad input gives a message on standard error and exit status 1.
 
+#include "app/IniFile.h"
 #include "data/DataPacket.h"
+#include "data/DataSet.h"
+#include "data/TableFile.h"
+#include "documents/HtmlPages.h"
+#include "documents/PreviewText.h"
+#include "documents/RtfWordProcessor.h"
+#include "documents/WordDocuments.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -17,6 +32,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -102,7 +118,97 @@ bool dumpJson(const PacketData &packet, std::FILE *out)
 int usage()
 {
     return failure(QStringLiteral("Aufruf: skribando-packet dump DATEI | "
-                                  "skribando-packet convert EINGABE AUSGABE"));
+                                  "skribando-packet convert EINGABE AUSGABE | "
+                                  "skribando-packet preview DATEI | "
+                                  "skribando-packet doc DATEI AUSGABE [--settings INI] | "
+                                  "skribando-packet html DATEI SEITE [--settings INI] "
+                                  "[--preview] [--subtitle TEXT]"));
+}
+
+bool writeOut(const QByteArray &bytes)
+{
+    return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size())
+        && std::fflush(stdout) == 0;
+}
+
+// The records of a review file in file order, every one included, composed
+// by the program's own code.
+int previewCommand(const QString &file)
+{
+    DataSet table;
+    QString error;
+    if (!LoadFromFile(table, file, &error))
+        return failure(error);
+    const QLocale locale = PriceLocale();
+    QString text;
+    const QList<Record> records = table.records();
+    for (const Record &values : records)
+        text += ComposePreview(ReviewTextsOf(values), locale);
+    if (!writeOut(text.toUtf8()))
+        return failure(QStringLiteral("Die Ausgabe kann nicht geschrieben werden."));
+    return 0;
+}
+
+// The settings of INI, or none (every read gives its default) when no file
+// is named. Null with a message when a named file is missing or unreadable.
+std::unique_ptr<IniFile> readSettings(const QString &settingsFile, QString *error)
+{
+    if (!settingsFile.isEmpty() && !QFileInfo::exists(settingsFile)) {
+        *error = QStringLiteral("Die Einstellungsdatei %1 fehlt.").arg(settingsFile);
+        return nullptr;
+    }
+    auto settings = std::make_unique<IniFile>(settingsFile);
+    if (settings->readFailed()) {
+        *error = QStringLiteral("Die Einstellungsdatei %1 kann nicht gelesen werden.")
+                     .arg(settingsFile);
+        return nullptr;
+    }
+    return settings;
+}
+
+int docCommand(const QString &file, const QString &out, const QString &settingsFile)
+{
+    DataSet table;
+    QString error;
+    if (!LoadFromFile(table, file, &error))
+        return failure(error);
+    const auto ini = readSettings(settingsFile, &error);
+    if (!ini)
+        return failure(error);
+    const IniFile &settings = *ini;
+    const auto style = ReadDocStyle(settings, &error);
+    if (!style)
+        return failure(error);
+    RtfWordProcessor word;
+    if (!WordDocuments(table, word).WriteWordFile(out, *style, &error))
+        return failure(error);
+    return 0;
+}
+
+// The page of every record of the file, as the program writes it; the
+// page's own folder stands for the HTML folder that holds the style sheet.
+int htmlCommand(const QString &file, const QString &out, const QString &settingsFile, bool preview,
+    const QString &subtitle)
+{
+    DataSet table;
+    QString error;
+    if (!LoadFromFile(table, file, &error))
+        return failure(error);
+    const auto settings = readSettings(settingsFile, &error);
+    if (!settings)
+        return failure(error);
+    HtmlPages pages(table, *settings, QFileInfo(out).absolutePath() + u'/',
+        settings->readString(
+            QStringLiteral("WEBpage"), QStringLiteral("RelativePath"), QStringLiteral("../")));
+    pages.PageSubtitle = subtitle;
+    pages.warn = [](const QString &, const QString &message) {
+        const QByteArray bytes
+            = QString(message).replace(QStringLiteral("\r\n"), QStringLiteral(" ")).toLocal8Bit();
+        std::fprintf(stderr, "skribando-packet: %s\n", bytes.constData());
+    };
+    if (!pages.WriteHtmlFile(out, preview, &error))
+        return failure(QStringLiteral("%1 kann nicht geschrieben werden: %2").arg(out, error));
+    return 0;
 }
 
 } // namespace
@@ -135,6 +241,29 @@ int main(int argc, char *argv[])
         if (!DataPacket::saveToFile(args[2], packet, &error, 8 * inputSize + (qint64(16) << 20)))
             return failure(error);
         return 0;
+    }
+    if (command == QLatin1String("preview") && args.size() == 2)
+        return previewCommand(args[1]);
+    if (command == QLatin1String("doc") && (args.size() == 3 || args.size() == 5)) {
+        if (args.size() == 5 && args[3] != QLatin1String("--settings"))
+            return usage();
+        return docCommand(args[1], args[2], args.size() == 5 ? args[4] : QString());
+    }
+    if (command == QLatin1String("html") && args.size() >= 3) {
+        QString settingsFile;
+        QString subtitle;
+        bool preview = false;
+        for (qsizetype i = 3; i < args.size(); ++i) {
+            if (args[i] == QLatin1String("--preview"))
+                preview = true;
+            else if (args[i] == QLatin1String("--settings") && i + 1 < args.size())
+                settingsFile = args[++i];
+            else if (args[i] == QLatin1String("--subtitle") && i + 1 < args.size())
+                subtitle = args[++i];
+            else
+                return usage();
+        }
+        return htmlCommand(args[1], args[2], settingsFile, preview, subtitle);
     }
     return usage();
 }

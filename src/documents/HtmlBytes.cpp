@@ -1,0 +1,142 @@
+#include "HtmlBytes.h"
+
+#include "util/Codec1252.h"
+
+#include <QString>
+
+#include <array>
+#include <cstring>
+#include <memory>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// Byte of every UTF-16 unit in Windows-1252, or -1; built once, so a page of
+// many megabytes costs one look-up per character.
+const std::array<qint16, 0x10000> &byteTable()
+{
+    static const auto table = [] {
+        auto t = std::make_unique<std::array<qint16, 0x10000>>();
+        QString all(0x10000, Qt::Uninitialized);
+        for (int u = 0; u < 0x10000; ++u)
+            all[u] = QChar(char16_t(u));
+        const QByteArray encoded = Codec1252::encode(all);
+        for (int u = 0; u < 0x10000; ++u) {
+            const bool known = u < 0x80 || Codec1252::canEncode(QChar(char16_t(u)));
+            (*t)[size_t(u)] = known ? qint16(static_cast<unsigned char>(encoded[u])) : qint16(-1);
+        }
+        return t;
+    }();
+    return *table;
+}
+
+// The characters below 64 that markup gives a meaning: '"', '&', '<', '>'.
+constexpr quint64 kMarkup
+    = (quint64(1) << '"') | (quint64(1) << '&') | (quint64(1) << '<') | (quint64(1) << '>');
+
+} // namespace
+
+HtmlBytes::HtmlBytes(QByteArray &out)
+    : m_out(out)
+    , m_pos(out.size())
+    , m_data(out.data())
+{ }
+
+HtmlBytes::~HtmlBytes() { finish(); }
+
+void HtmlBytes::finish() { m_out.resize(m_pos); }
+
+void HtmlBytes::reserve(qsizetype more)
+{
+    if (m_pos + more <= m_out.size())
+        return;
+    m_out.resize(qMax(qMax(2 * m_out.size(), m_out.capacity()), m_pos + more + 4096));
+    m_data = m_out.data();
+}
+
+void HtmlBytes::bytes(const char *s, qsizetype n)
+{
+    reserve(n);
+    std::memcpy(m_data + m_pos, s, size_t(n));
+    m_pos += n;
+}
+
+HtmlBytes &HtmlBytes::put(QStringView s, bool escape, bool breaks)
+{
+    const auto &table = byteTable();
+    const char16_t *src = s.utf16();
+    const qsizetype n = s.size();
+    // One byte per character; references make room for themselves.
+    reserve(n);
+    // Characters that need a second look: markup in field texts, and the
+    // CR of a line break.
+    const quint64 special = !escape ? 0 : breaks ? kMarkup | (quint64(1) << '\r') : kMarkup;
+    for (qsizetype i = 0; i < n; ++i) {
+#ifdef __SSE2__
+        // Runs of plain ASCII, the bulk of every review, eight at a time.
+        const __m128i highBits = _mm_set1_epi16(short(0xFF80));
+        const __m128i zero = _mm_setzero_si128();
+        while (i + 8 <= n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
+            __m128i plain = _mm_cmpeq_epi16(_mm_and_si128(v, highBits), zero);
+            if (escape) {
+                __m128i marked = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('<')),
+                                                  _mm_cmpeq_epi16(v, _mm_set1_epi16('>'))),
+                    _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('&')),
+                        _mm_cmpeq_epi16(v, _mm_set1_epi16('"'))));
+                if (breaks)
+                    marked = _mm_or_si128(marked, _mm_cmpeq_epi16(v, _mm_set1_epi16('\r')));
+                plain = _mm_andnot_si128(marked, plain);
+            }
+            if (_mm_movemask_epi8(plain) != 0xFFFF)
+                break;
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(m_data + m_pos), _mm_packus_epi16(v, v));
+            m_pos += 8;
+            i += 8;
+        }
+        if (i >= n)
+            break;
+#endif
+        const char16_t u = src[i];
+        if (u < 0x80) {
+            if (u >= 64 || !((special >> u) & 1)) {
+                m_data[m_pos++] = char(u);
+                continue;
+            }
+            if (u == u'\r') {
+                if (i + 1 < n && src[i + 1] == u'\n') {
+                    bytes("<br>", 4);
+                    reserve(n - i);
+                    ++i;
+                } else {
+                    m_data[m_pos++] = '\r';
+                }
+                continue;
+            }
+            const char *entity = u == u'<' ? "&lt;"
+                : u == u'>'                ? "&gt;"
+                : u == u'&'                ? "&amp;"
+                                           : "&quot;";
+            bytes(entity, qsizetype(std::strlen(entity)));
+            reserve(n - i);
+            continue;
+        }
+        const qint16 b = table[u];
+        if (b >= 0) {
+            m_data[m_pos++] = char(b);
+            continue;
+        }
+        char32_t code = u;
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(src[i + 1])) {
+            code = QChar::surrogateToUcs4(u, src[i + 1]);
+            ++i;
+        }
+        const QByteArray reference = "&#" + QByteArray::number(uint(code)) + ';';
+        bytes(reference.constData(), reference.size());
+        reserve(n - i);
+    }
+    return *this;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QStringView>
+
+// Writes the text of a page straight into its Windows-1252 bytes. Field
+// texts are escaped on the way ("<", ">", "&" and the double quote as
+// character references), and every character that the code page cannot
+// hold becomes a numeric character reference, in the same pass: a page of
+// tens of thousands of reviews is gone through once.
+class HtmlBytes
+{
+public:
+    explicit HtmlBytes(QByteArray &out);
+    ~HtmlBytes();
+    HtmlBytes(const HtmlBytes &) = delete;
+    HtmlBytes &operator=(const HtmlBytes &) = delete;
+
+    // The program's own pieces, markup included, as they stand.
+    HtmlBytes &text(QStringView s) { return put(s, false, false); }
+    // A field text, escaped.
+    HtmlBytes &field(QStringView s) { return put(s, true, false); }
+    // A field text, escaped, its CR LF pairs written as "<br>".
+    HtmlBytes &fieldWithBreaks(QStringView s) { return put(s, true, true); }
+
+    // Ends the writing: the bytes hold exactly what was written.
+    void finish();
+
+private:
+    HtmlBytes &put(QStringView s, bool escape, bool breaks);
+    void reserve(qsizetype more);
+    void bytes(const char *s, qsizetype n);
+
+    QByteArray &m_out;
+    qsizetype m_pos;
+    char *m_data;
+};
