@@ -104,6 +104,12 @@ void IniFile::load()
         m_errorString = file.errorString();
         return;
     }
+    readFromBytes(bytes);
+}
+
+void IniFile::readFromBytes(QByteArrayView bytes)
+{
+    m_sections.clear();
     const QString text = Codec1252::decode(bytes);
     const QStringView all(text);
 
@@ -262,6 +268,19 @@ void IniFile::eraseSection(const QString &section)
 
 void IniFile::clear() { m_sections.clear(); }
 
+QByteArray IniFile::toBytes() const
+{
+    const QLatin1String lineEnd("\r\n");
+    QString text;
+    for (const Section &section : m_sections) {
+        text.append(u'[').append(section.name).append(u']').append(lineEnd);
+        for (const Line &line : section.lines)
+            text.append(line.text).append(lineEnd);
+        text.append(lineEnd);
+    }
+    return Codec1252::encode(text);
+}
+
 bool IniFile::UpdateFile()
 {
     // A file that could not be read is not replaced with what little this
@@ -271,15 +290,7 @@ bool IniFile::UpdateFile()
             = QStringLiteral("Die Datei konnte nicht gelesen werden und bleibt, wie sie ist.");
         return false;
     }
-    const QLatin1String lineEnd("\r\n");
-    QString text;
-    for (const Section &section : m_sections) {
-        text.append(u'[').append(section.name).append(u']').append(lineEnd);
-        for (const Line &line : section.lines)
-            text.append(line.text).append(lineEnd);
-        text.append(lineEnd);
-    }
-    const QByteArray bytes = Codec1252::encode(text);
+    const QByteArray bytes = toBytes();
 
     QString why;
     if (!WriteFileSafely(m_fileName, bytes, &why)) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -18,6 +20,12 @@ public:
     explicit IniFile(const QString &fileName);
 
     QString fileName() const { return m_fileName; }
+
+    // Replaces the copy with the settings in `bytes`, read as the file is
+    // read; the file itself is not touched.
+    void readFromBytes(QByteArrayView bytes);
+    // The bytes UpdateFile() writes.
+    QByteArray toBytes() const;
 
     // True when the file exists but could not be read; the copy is empty
     // then, and writing it back would replace the file with that.

@@ -384,12 +384,28 @@ PacketProperty textProperty(const QByteArray &name, const QString &text)
 {
     PacketProperty p;
     p.name = name;
-    p.typeWord = TypeWord::Text2;
-    // Text properties count their trailing NUL.
-    QByteArray bytes = Codec1252::encode(text).left(65534);
-    bytes.append('\0');
-    p.value.resize(2);
-    qToLittleEndian<quint16>(quint16(bytes.size()), p.value.data());
+    // Text properties count their trailing NUL. Text that Windows-1252 cannot
+    // hold is kept as Unicode text, long text gets a 4-byte length: nothing is
+    // cut or replaced.
+    QByteArray bytes;
+    int type = ltText;
+    if (Codec1252::canEncode(text)) {
+        bytes = Codec1252::encode(text);
+        bytes.append('\0');
+    } else {
+        type = ltWideText;
+        bytes.resize((text.size() + 1) * 2);
+        for (qsizetype i = 0; i < text.size(); ++i)
+            qToLittleEndian<quint16>(text[i].unicode(), bytes.data() + 2 * i);
+        bytes[bytes.size() - 2] = bytes[bytes.size() - 1] = '\0';
+    }
+    const int prefix = bytes.size() <= 0xFFFF ? 2 : 4;
+    p.typeWord = TypeWord::Varying | (quint32(type) << 16) | quint32(prefix);
+    p.value.resize(prefix);
+    if (prefix == 2)
+        qToLittleEndian<quint16>(quint16(bytes.size()), p.value.data());
+    else
+        qToLittleEndian<quint32>(quint32(bytes.size()), p.value.data());
     p.value.append(bytes);
     return p;
 }
@@ -505,10 +521,11 @@ bool loadFromFile(const QString &path, PacketData &out, QString *error)
     return invalid(why);
 }
 
-bool saveToFile(const QString &path, const PacketData &packet, QString *error)
+bool saveToFile(const QString &path, const PacketData &packet, QString *error, qsizetype limit)
 {
     QString why;
-    const QByteArray bytes = isXmlPath(path) ? writeXml(packet, &why) : writeBinary(packet, &why);
+    const QByteArray bytes
+        = isXmlPath(path) ? writeXml(packet, &why, limit) : writeBinary(packet, &why, limit);
     if (bytes.isEmpty()) {
         return fail(error,
             QStringLiteral("Der Besprechungsbericht %1 kann nicht geschrieben "

@@ -74,16 +74,19 @@ enum RowStatus : quint8 {
 // The binary form. Returns an empty array and a message when a value does not
 // fit the type its column declares (text longer than its length prefix can
 // hold, a number outside its integer type, a column type that cannot be
-// written).
-QByteArray writeBinary(const PacketData &packet, QString *error = nullptr);
+// written). With a limit (0: none), a packet whose form would take more bytes
+// is refused as well.
+QByteArray writeBinary(const PacketData &packet, QString *error = nullptr, qsizetype limit = 0);
 // The XML form: plain ASCII, every character above 127 as a numeric character
 // reference. Returns an empty array and a message for a column whose type has
-// no XML form.
-QByteArray writeXml(const PacketData &packet, QString *error = nullptr);
+// no XML form, for a value it cannot hold (a control character), and for a
+// property that would clash with the names of the form.
+QByteArray writeXml(const PacketData &packet, QString *error = nullptr, qsizetype limit = 0);
 // The XML form when the extension is ".xml" in any letter case, the binary
 // form otherwise; written through QSaveFile, so a failed write leaves the
-// previous file as it was.
-bool saveToFile(const QString &path, const PacketData &packet, QString *error = nullptr);
+// previous file as it was. The limit as for the writers.
+bool saveToFile(
+    const QString &path, const PacketData &packet, QString *error = nullptr, qsizetype limit = 0);
 bool isXmlPath(const QString &path);
 
 // Recognises the form by content. On failure `out` is left empty.

@@ -230,10 +230,12 @@ public:
         , m_p(m_begin)
         , m_end(m_begin + bytes.size())
         , m_total(bytes.size())
+        , m_budget(m_total)
     { }
     explicit BinaryReader(QIODevice *device)
         : m_device(device)
         , m_total(device->size() - device->pos())
+        , m_budget(m_total)
     {
         static const uchar none = 0;
         m_begin = m_p = m_end = &none;
@@ -284,6 +286,15 @@ private:
             m_error = message;
         return false;
     }
+    // Charges what is about to be built; false (with the message) once the
+    // packet needs more memory than its size allows.
+    bool spend(qint64 bytes)
+    {
+        if (m_budget.charge(bytes))
+            return true;
+        m_overBudget = true;
+        return failWith(MemoryBudget::refusal());
+    }
     template<typename T>
     T take()
     {
@@ -318,10 +329,12 @@ private:
     const uchar *m_end;
     qint64 m_base = 0; // input offset of m_begin
     qint64 m_total;
+    MemoryBudget m_budget;
+    bool m_overBudget = false;
     bool m_deviceFailed = false;
     QString m_error;
-    // One cache per ANSI text column of the table (not of nested tables).
-    std::vector<std::unique_ptr<ShortTextCache<char>>> m_caches;
+    // Shared by the ANSI text columns of the table (not of nested tables).
+    std::unique_ptr<ShortTextCache<char>> m_cache;
 };
 
 bool BinaryReader::refill(qsizetype n)
@@ -372,7 +385,8 @@ bool BinaryReader::readProperty(PacketProperty &prop, const Where &where)
     prop.typeWord = quint32(littleEndianAt(1 + nameLength, 4));
     m_p += 1 + nameLength + 4;
     qsizetype length = 0;
-    if (!measureAt(0, prop.typeWord, {}, &length, 0, where))
+    if (!measureAt(0, prop.typeWord, {}, &length, 0, where)
+        || !spend(64 + MemoryBudget::bytesCost(nameLength) + MemoryBudget::bytesCost(length)))
         return false;
     prop.value = QByteArray(reinterpret_cast<const char *>(m_p), length);
     m_p += length;
@@ -384,8 +398,9 @@ bool BinaryReader::readProperties(QList<PacketProperty> &props, const Where &whe
     if (!need(2, where))
         return false;
     const quint16 count = take<quint16>();
-    // Every property takes at least six bytes.
-    if (quint64(count) * 6 > remaining())
+    // Every property takes at least five bytes: its name length and its type
+    // word (an empty name and a type without bytes take no more).
+    if (quint64(count) * 5 > remaining())
         return failTruncated(where);
     props.reserve(count);
     for (int i = 0; i < count; ++i) {
@@ -500,7 +515,8 @@ bool BinaryReader::readColumn(Column &col, int index, int depth, int available)
     if (!need(1, where))
         return false;
     const int nameLength = m_p[0];
-    if (!need(1 + quint64(nameLength) + 6, where))
+    if (!need(1 + quint64(nameLength) + 6, where)
+        || !spend(2 * qint64(sizeof(Column)) + MemoryBudget::textCost(nameLength)))
         return false;
     FieldDef &f = col.def;
     f.name = decodeAnsi(reinterpret_cast<const char *>(m_p + 1), nameLength);
@@ -652,6 +668,8 @@ bool BinaryReader::readValue(
         if (!fixed(col.size))
             return false;
         QString text;
+        if (!spend(MemoryBudget::textCost(m_p[0] + 2)))
+            return false;
         if (!decodeBcd(m_p, col.size, &text))
             return failWith(
                 QStringLiteral("Ungültige Dezimalzahl %1.").arg(Where(row, &col.def).toString()));
@@ -719,17 +737,18 @@ bool BinaryReader::readValue(
         if (!prefixed(col.size, &len))
             return false;
         const char *text = reinterpret_cast<const char *>(m_p);
-        if (cache)
-            value = cache->lookup(text, len, [&] { return decodeAnsi(text, len); });
-        else
-            value = decodeAnsi(text, len);
+        auto make = [&] {
+            spend(MemoryBudget::textCost(len));
+            return decodeAnsi(text, len);
+        };
+        value = cache ? cache->lookup(text, len, make) : make();
         m_p += len;
-        return true;
+        return !m_overBudget;
     }
     case Enc::Wide:
     case Enc::MemoWide: {
         qsizetype len = 0;
-        if (!prefixed(col.size, &len))
+        if (!prefixed(col.size, &len) || !spend(MemoryBudget::textCost(len / 2)))
             return false;
         QString text(len / 2, Qt::Uninitialized);
         for (qsizetype i = 0; i < text.size(); ++i)
@@ -740,14 +759,14 @@ bool BinaryReader::readValue(
     }
     case Enc::Bytes: {
         qsizetype len = 0;
-        if (!prefixed(col.size, &len))
+        if (!prefixed(col.size, &len) || !spend(MemoryBudget::bytesCost(len)))
             return false;
         value = QByteArray(reinterpret_cast<const char *>(m_p), len);
         m_p += len;
         return true;
     }
     case Enc::FixedBytes:
-        if (!fixed(col.size))
+        if (!fixed(col.size) || !spend(MemoryBudget::bytesCost(col.size)))
             return false;
         value = QByteArray(reinterpret_cast<const char *>(m_p), col.size);
         m_p += col.size;
@@ -755,7 +774,8 @@ bool BinaryReader::readValue(
     case Enc::Raw:
     case Enc::Nested: {
         qsizetype len = 0;
-        if (!measureAt(0, col.def.typeWord, col.children, &len, 0, Where(row, &col.def)))
+        if (!measureAt(0, col.def.typeWord, col.children, &len, 0, Where(row, &col.def))
+            || !spend(MemoryBudget::bytesCost(len)))
             return false;
         value = QByteArray(reinterpret_cast<const char *>(m_p), len);
         m_p += len;
@@ -783,7 +803,7 @@ bool BinaryReader::readRow(
     for (qsizetype c = 0; c < n; ++c) {
         const int state = (states[c >> 2] >> (2 * (c & 3))) & 3;
         if (state == 0) {
-            if (!readValue(cols[c], out[c], row, m_caches[c].get()))
+            if (!readValue(cols[c], out[c], row, m_cache.get()))
                 return false;
         } else if (state == 2) {
             // "Unchanged against the old version"; the change log fills it in.
@@ -855,10 +875,16 @@ bool BinaryReader::read(PacketData &out)
             QStringLiteral("Die Zeilenzahl %1 passt nicht zur Größe der Daten.").arg(rowCount));
     }
 
-    m_caches.resize(size_t(cols.size()));
-    for (qsizetype c = 0; c < cols.size(); ++c) {
-        if (cols[c].enc == Enc::Ansi)
-            m_caches[size_t(c)] = std::make_unique<ShortTextCache<char>>();
+    // Rows are charged before any is built, so that a forged row count over
+    // many columns is refused at once.
+    if (!m_budget.affords(qint64(rowCount) * MemoryBudget::rowCost(cols.size())))
+        return spend(qint64(rowCount) * MemoryBudget::rowCost(cols.size()));
+    for (const Column &c : cols) {
+        if (c.enc == Enc::Ansi && !m_cache) {
+            if (!spend(sizeof(ShortTextCache<char>)))
+                return false;
+            m_cache = std::make_unique<ShortTextCache<char>>();
+        }
     }
 
     QList<Record> rows;
@@ -870,20 +896,29 @@ bool BinaryReader::read(PacketData &out)
     for (quint32 r = 0; r < rowCount; ++r) {
         // Sized exactly: resize() would leave room to grow, nearly twice the
         // memory for a table of tens of thousands of rows.
+        if (!spend(MemoryBudget::rowCost(cols.size())))
+            return false;
         Record values(cols.size());
         quint8 st = 0;
         rowUnchanged.clear();
         if (!readRow(cols, values, &st, &rowUnchanged, r))
             return false;
         if ((st || !rowUnchanged.isEmpty()) && !changes) {
+            // The status, the unchanged fields and applying the log cost
+            // about this much per row.
+            if (!spend(64 * qint64(rowCount)))
+                return false;
             changes = true;
             status.resize(rowCount);
             unchanged.resize(rowCount);
         }
         if (changes) {
             status[r] = st;
-            if (!rowUnchanged.isEmpty())
+            if (!rowUnchanged.isEmpty()) {
+                if (!spend(MemoryBudget::bytesCost(4 * rowUnchanged.size())))
+                    return false;
                 unchanged[r] = rowUnchanged;
+            }
         }
         rows.append(std::move(values));
     }
@@ -920,10 +955,14 @@ struct WriteColumn
     QList<PacketProperty> properties;
 };
 
-bool putAnsi(ByteSink &sink, QStringView text, int prefix)
+// Text in Windows-1252 after its length. False when it is too long for the
+// prefix, or when a character has no Windows-1252 byte (`*bad` then holds it):
+// nothing is changed on the way to the file.
+bool putAnsi(ByteSink &sink, QStringView text, int prefix, char16_t *bad)
 {
     const qsizetype n = text.size();
     const quint64 limit = prefix == 1 ? 0xFF : prefix == 2 ? 0xFFFF : 0xFFFFFFFF;
+    *bad = 0;
     if (quint64(n) > limit)
         return false;
     sink.reserveMore(prefix + n);
@@ -937,11 +976,22 @@ bool putAnsi(ByteSink &sink, QStringView text, int prefix)
             out[i] = char(c);
         } else {
             const int b = ansiByte(c);
-            out[i] = b < 0 ? '?' : char(b);
+            if (b < 0) {
+                *bad = c;
+                return false;
+            }
+            out[i] = char(b);
         }
     }
     sink.advance(n);
     return true;
+}
+
+QString unencodable(char16_t c)
+{
+    return QStringLiteral("Das Zeichen %1 kann in einem binären Datenpaket nicht "
+                          "gespeichert werden (nur Zeichen des Windows-Zeichensatzes).")
+        .arg(Internal::codePointName(c));
 }
 
 bool putPrefixed(ByteSink &sink, QByteArrayView bytes, int prefix)
@@ -967,8 +1017,9 @@ QByteArray utf16le(QStringView text)
 class BinaryWriter
 {
 public:
-    explicit BinaryWriter(const PacketData &packet)
+    BinaryWriter(const PacketData &packet, qsizetype limit)
         : m_packet(packet)
+        , m_limit(limit)
     { }
     QByteArray write();
     const QString &error() const { return m_error; }
@@ -989,6 +1040,7 @@ private:
     }
 
     const PacketData &m_packet;
+    qsizetype m_limit;
     QList<WriteColumn> m_cols;
     ByteSink m_sink;
     QString m_error;
@@ -1177,7 +1229,10 @@ bool BinaryWriter::putValue(
         const bool isString = v.metaType().id() == QMetaType::QString;
         const QString copy = isString ? QString() : v.toString();
         const QString &text = isString ? *static_cast<const QString *>(v.constData()) : copy;
-        if (!putAnsi(m_sink, text, col.size)) {
+        char16_t bad = 0;
+        if (!putAnsi(m_sink, text, col.size, &bad)) {
+            if (bad)
+                return failValue(f, row, unencodable(bad));
             return failValue(f, row,
                 QStringLiteral("Der Text ist mit %1 Zeichen zu lang für "
                                "diese Spalte.")
@@ -1249,7 +1304,7 @@ QByteArray BinaryWriter::write()
                 expected += static_cast<const QString *>(v.constData())->size();
         }
     }
-    m_sink.reserveMore(expected);
+    m_sink = ByteSink(expected, m_limit);
 
     m_sink.putLE<quint32>(kMagic);
     m_sink.putLE<quint16>(structured ? 2 : 1);
@@ -1336,6 +1391,10 @@ QByteArray BinaryWriter::write()
                     return {};
             }
         }
+        if (m_sink.overLimit()) {
+            m_error = outputTooLarge(m_limit);
+            return {};
+        }
     }
     return m_sink.take();
 }
@@ -1370,9 +1429,9 @@ bool readBinaryDevice(QIODevice *device, PacketData &out, QString *error, bool *
 
 } // namespace Internal
 
-QByteArray writeBinary(const PacketData &packet, QString *error)
+QByteArray writeBinary(const PacketData &packet, QString *error, qsizetype limit)
 {
-    BinaryWriter writer(packet);
+    BinaryWriter writer(packet, limit);
     QByteArray bytes = writer.write();
     if (bytes.isEmpty())
         fail(error, writer.error());

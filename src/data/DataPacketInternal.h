@@ -24,8 +24,13 @@ namespace DataPacket::Internal {
 class ByteSink
 {
 public:
-    explicit ByteSink(qsizetype expected = 4096)
+    // With a limit (0: none) the sink grows to little more than the limit
+    // and overLimit() then tells the writer to stop.
+    explicit ByteSink(qsizetype expected = 4096, qsizetype limit = 0)
+        : m_limit(limit)
     {
+        if (m_limit > 0)
+            expected = qMin(expected, m_limit);
         m_buf.resize(qMax<qsizetype>(expected, 64));
         m_p = m_buf.data();
         m_end = m_p + m_buf.size();
@@ -68,6 +73,7 @@ public:
     }
 
     qsizetype size() const { return m_p - m_buf.constData(); }
+    bool overLimit() const { return m_limit > 0 && size() > m_limit; }
     // Overwrites bytes already written (sizes and counts known later).
     template<typename T>
     void patchLE(qsizetype offset, T value)
@@ -92,7 +98,10 @@ private:
     void grow(qsizetype n)
     {
         const qsizetype used = size();
-        m_buf.resize(qMax(m_buf.size() * 2, used + n + 64));
+        qsizetype bigger = qMax(m_buf.size() * 2, used + n + 64);
+        if (m_limit > 0)
+            bigger = qMin(bigger, qMax(m_limit, used + n) + 64);
+        m_buf.resize(bigger);
         m_p = m_buf.data() + used;
         m_end = m_buf.data() + m_buf.size();
     }
@@ -100,12 +109,21 @@ private:
     QByteArray m_buf;
     char *m_p = nullptr;
     char *m_end = nullptr;
+    qsizetype m_limit = 0;
 };
 
+inline QString outputTooLarge(qsizetype limit)
+{
+    return QStringLiteral("Das Datenpaket würde größer als %1 Bytes.").arg(limit);
+}
+
 // Review files repeat short texts column by column (currencies, bindings,
-// publishers, names, initials). A small cache per column hands out one shared
+// publishers, names, initials). One cache per packet hands out one shared
 // QString for equal input instead of a new allocation for every field; the
-// values are implicitly shared, so nothing changes for their users.
+// values are implicitly shared, so nothing changes for their users. One for
+// the whole packet, not one per column: a forged packet with tens of
+// thousands of text columns would otherwise cost kilobytes per column before
+// a single row is read.
 template<typename Char>
 class ShortTextCache
 {
@@ -130,7 +148,7 @@ public:
     }
 
 private:
-    static constexpr int kSlots = 61;
+    static constexpr int kSlots = 1021;
     struct Slot
     {
         int length = -1;
@@ -140,11 +158,54 @@ private:
     std::array<Slot, kSlots> m_slots;
 };
 
+// Reading a file of n bytes may use at most 64·n + 64 MiB of memory. The
+// readers charge what they build (rows, values, columns) against this before
+// they build it, and refuse a packet that would need more; some of the fixed
+// part is kept back for what is not charged (buffers, the parser, the
+// program itself).
+class MemoryBudget
+{
+public:
+    explicit MemoryBudget(qint64 inputSize)
+        : m_left(56 * qMax<qint64>(inputSize, 0) + (qint64(32) << 20))
+    { }
+    // False once the charges exceed the budget.
+    bool charge(qint64 bytes)
+    {
+        m_left -= bytes;
+        return m_left >= 0;
+    }
+    bool affords(qint64 bytes) const { return bytes <= m_left; }
+
+    // Heap bytes of one row of n fields: its entry in the row list, the list
+    // header and one QVariant per field.
+    static constexpr qint64 rowCost(qsizetype fields) { return 64 + 32 * qint64(fields); }
+    // Heap bytes of a text of n characters or n bytes.
+    static constexpr qint64 textCost(qsizetype chars) { return 48 + 2 * qint64(chars); }
+    static constexpr qint64 bytesCost(qsizetype bytes) { return 48 + qint64(bytes); }
+
+    static QString refusal()
+    {
+        return QStringLiteral("Das Datenpaket braucht zum Lesen mehr Speicher, als eine Datei "
+                              "dieser Größe brauchen darf (das 64-Fache ihrer Größe); es ist "
+                              "wohl beschädigt oder gefälscht.");
+    }
+
+private:
+    qint64 m_left;
+};
+
 // Windows-1252 bytes to text; fast for the usual case without bytes in
 // 0x80..0x9F.
 QString decodeAnsi(const char *data, qsizetype size);
 // The Windows-1252 byte of a character, or -1 when it has none.
 int ansiByte(char16_t c);
+
+// "U+0001": how messages name a character that cannot be written.
+inline QString codePointName(char32_t c)
+{
+    return QStringLiteral("U+") + QString::number(uint(c), 16).toUpper().rightJustified(4, u'0');
+}
 
 // Day numbers of the packet: 1 is 0001-01-01.
 inline qint64 dayNumberOffset()

@@ -1,9 +1,9 @@
 #include "DataPacket.h"
 #include "DataPacketInternal.h"
-
-#include "util/Codec1252.h"
+#include "DataPacketXmlInput.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QIODevice>
 #include <QSet>
 #include <QStringList>
@@ -15,7 +15,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
-#include <vector>
+#include <utility>
 
 namespace DataPacket {
 
@@ -26,6 +26,26 @@ namespace {
 constexpr char kDeclaration[] = "<?xml version=\"1.0\" standalone=\"yes\"?>";
 
 QString columnName(const QString &name) { return QStringLiteral("„%1“").arg(name); }
+
+// The column attributes that the XML form writes as "true"-valued flags.
+constexpr std::pair<quint16, const char *> kAttributeFlags[] = {
+    { 2, "readonly" },
+    { 4, "required" },
+    { 1, "hidden" },
+    { 8, "linkfield" },
+};
+
+// Names a FIELD element uses for itself; a property may not take them.
+bool isFieldAttribute(QByteArrayView name)
+{
+    if (name == "attrname" || name == "fieldname" || name == "fieldtype")
+        return true;
+    for (const auto &flag : kAttributeFlags) {
+        if (name == flag.second)
+            return true;
+    }
+    return false;
+}
 
 // --- writing ------------------------------------------------------------------
 
@@ -67,7 +87,10 @@ void putCharRef(ByteSink &sink, uint codePoint)
     sink.put(buf, p - buf);
 }
 
-void putEscaped(ByteSink &sink, QStringView text)
+// False when the text holds a character that XML 1.0 cannot carry at all,
+// not even as a reference (most control characters, broken surrogates);
+// `*bad` then names it. Such text is refused rather than written without it.
+bool putEscaped(ByteSink &sink, QStringView text, char32_t *bad = nullptr)
 {
     const std::array<bool, 128> &plain = plainAscii();
     const QChar *s = text.data();
@@ -119,23 +142,34 @@ void putEscaped(ByteSink &sink, QStringView text)
                 putCharRef(sink, c);
             } else if (c == 0x7F) {
                 sink.put(char(c));
+            } else {
+                if (bad)
+                    *bad = c;
+                return false;
             }
-            // Other control characters and broken surrogates cannot appear in
-            // XML 1.0 at all, not even as references; they are left out so the
-            // file stays readable.
             break;
         }
         ++i;
     }
+    return true;
 }
 
-void putAttribute(ByteSink &sink, QByteArrayView name, QStringView value)
+QString unwritable(char32_t c)
+{
+    return QStringLiteral("Das Zeichen %1 kann in einem XML-Datenpaket nicht gespeichert "
+                          "werden.")
+        .arg(codePointName(c));
+}
+
+bool putAttribute(ByteSink &sink, QByteArrayView name, QStringView value, char32_t *bad)
 {
     sink.put(' ');
     sink.put(name);
     sink.put("=\"", 2);
-    putEscaped(sink, value);
+    if (!putEscaped(sink, value, bad))
+        return false;
     sink.put('"');
+    return true;
 }
 
 void putAttributeAscii(ByteSink &sink, QByteArrayView name, QByteArrayView value)
@@ -227,9 +261,17 @@ bool isNameStart(char16_t c)
 
 bool isNameChar(char16_t c) { return isNameStart(c) || (c >= '0' && c <= '9'); }
 
+// Names beginning with "xml" belong to XML itself ("xmlns" declares a
+// namespace), so none is used for a column or a property.
+bool isReservedName(QStringView name)
+{
+    return name.startsWith(QLatin1String("xml"), Qt::CaseInsensitive);
+}
+
 bool isXmlName(QByteArrayView name)
 {
-    if (name.isEmpty() || !isNameStart(uchar(name[0])))
+    if (name.isEmpty() || !isNameStart(uchar(name[0]))
+        || isReservedName(QString::fromLatin1(name.first(qMin<qsizetype>(3, name.size())))))
         return false;
     for (char c : name) {
         if (!isNameChar(uchar(c)) && c != '.' && c != '-')
@@ -240,10 +282,14 @@ bool isXmlName(QByteArrayView name)
 
 // Column names become attribute names; characters outside a safe set are
 // replaced with "_" and the real name goes into `fieldname`.
+// Names that clean up alike get numbers ("Gr__e", "Gr__e2"); each name
+// continues where its numbering stopped, so many alike names cost linear time.
 QList<QString> attributeNames(const QList<FieldDef> &fields)
 {
     QList<QString> names;
+    names.reserve(fields.size());
     QSet<QString> used;
+    QHash<QString, int> nextNumber;
     used.insert(QStringLiteral("RowState"));
     for (const FieldDef &f : fields) {
         QString name = f.name;
@@ -252,18 +298,24 @@ QList<QString> attributeNames(const QList<FieldDef> &fields)
             if (i == 0 ? !isNameStart(c) : !isNameChar(c))
                 name[i] = u'_';
         }
-        if (name.isEmpty())
-            name = QStringLiteral("_");
-        const QString base = name;
-        for (int k = 2; used.contains(name); ++k)
-            name = base + QString::number(k);
+        if (name.isEmpty() || isReservedName(name))
+            name.prepend(u'_');
+        if (used.contains(name)) {
+            const QString base = name;
+            int &k = nextNumber[base];
+            if (k < 2)
+                k = 2;
+            do
+                name = base + QString::number(k++);
+            while (used.contains(name));
+        }
         used.insert(name);
         names.append(name);
     }
     return names;
 }
 
-bool putValue(ByteSink &sink, const FieldDef &f, const QVariant &v, QString *error)
+bool putValue(ByteSink &sink, const FieldDef &f, const QVariant &v, qsizetype row, QString *error)
 {
     switch (f.kind) {
     case FieldKind::Integer: {
@@ -339,198 +391,26 @@ bool putValue(ByteSink &sink, const FieldDef &f, const QVariant &v, QString *err
     case FieldKind::WideText:
     case FieldKind::Memo:
     case FieldKind::Bcd:
-    case FieldKind::Other:
-        if (v.metaType().id() == QMetaType::QString)
-            putEscaped(sink, *static_cast<const QString *>(v.constData()));
-        else
-            putEscaped(sink, v.toString());
-        return true;
+    case FieldKind::Other: {
+        char32_t bad = 0;
+        const bool written = v.metaType().id() == QMetaType::QString
+            ? putEscaped(sink, *static_cast<const QString *>(v.constData()), &bad)
+            : putEscaped(sink, v.toString(), &bad);
+        if (written)
+            return true;
+        return fail(error,
+            QStringLiteral("Zeile %1, Spalte %2: %3")
+                .arg(row + 1)
+                .arg(columnName(f.name), unwritable(bad)));
+    }
     }
     return fail(error,
-        QStringLiteral("Der Wert „%1“ passt nicht in die Spalte %2.")
-            .arg(v.toString(), columnName(f.name)));
+        QStringLiteral("Zeile %1, Spalte %2: Der Wert „%3“ passt nicht in diese Spalte.")
+            .arg(row + 1)
+            .arg(columnName(f.name), v.toString()));
 }
 
 // --- reading ------------------------------------------------------------------
-
-// Windows-1252 bytes as UTF-8, leaving out the bytes [skipFrom, skipTo) (an
-// encoding named in the declaration: the reader would otherwise apply it to
-// the converted bytes).
-QByteArray ansiToUtf8(QByteArrayView in, qsizetype skipFrom = -1, qsizetype skipTo = -1)
-{
-    static const std::array<char16_t, 256> table = [] {
-        std::array<char16_t, 256> t {};
-        QByteArray all(256, Qt::Uninitialized);
-        for (int b = 0; b < 256; ++b)
-            all[b] = char(b);
-        const QString text = Codec1252::decode(all);
-        for (int b = 0; b < 256; ++b)
-            t[b] = text.at(b).unicode();
-        return t;
-    }();
-    const auto *bytes = reinterpret_cast<const uchar *>(in.data());
-    qsizetype extra = 0;
-    for (qsizetype i = 0; i < in.size(); ++i) {
-        if (bytes[i] >= 0x80)
-            extra += table[bytes[i]] < 0x800 ? 1 : 2;
-    }
-    QByteArray out(in.size() + extra, Qt::Uninitialized);
-    char *o = out.data();
-    for (qsizetype i = 0; i < in.size(); ++i) {
-        if (i == skipFrom) {
-            i = skipTo - 1;
-            continue;
-        }
-        const uchar b = bytes[i];
-        if (b < 0x80) {
-            *o++ = char(b);
-            continue;
-        }
-        const char16_t u = table[b];
-        if (u < 0x800) {
-            *o++ = char(0xC0 | (u >> 6));
-            *o++ = char(0x80 | (u & 0x3F));
-        } else {
-            *o++ = char(0xE0 | (u >> 12));
-            *o++ = char(0x80 | ((u >> 6) & 0x3F));
-            *o++ = char(0x80 | (u & 0x3F));
-        }
-    }
-    out.resize(o - out.constData());
-    return out;
-}
-
-bool hasHighBytes(QByteArrayView in)
-{
-    unsigned high = 0;
-    const auto *bytes = reinterpret_cast<const uchar *>(in.data());
-    for (qsizetype i = 0; i < in.size(); ++i)
-        high |= bytes[i];
-    return high >= 0x80;
-}
-
-// How the bytes reach the XML reader: unchanged when they are UTF-8 or
-// UTF-16 (by byte-order mark or declaration), otherwise converted from the
-// ANSI code page, which is what a declaration without an encoding means in
-// these files. Looks at the start of the document only.
-struct InputForm
-{
-    bool ansi = true;
-    // The encoding pseudo-attribute of the declaration, to be left out when
-    // converting.
-    qsizetype encodingFrom = -1;
-    qsizetype encodingTo = -1;
-};
-
-InputForm inspectInput(QByteArrayView head)
-{
-    InputForm form;
-    if (head.size() >= 2
-        && ((uchar(head[0]) == 0xFF && uchar(head[1]) == 0xFE)
-            || (uchar(head[0]) == 0xFE && uchar(head[1]) == 0xFF))) {
-        form.ansi = false;
-        return form;
-    }
-    if (head.size() >= 3 && uchar(head[0]) == 0xEF && uchar(head[1]) == 0xBB
-        && uchar(head[2]) == 0xBF) {
-        form.ansi = false;
-        return form;
-    }
-    if (!head.startsWith("<?xml"))
-        return form;
-    const qsizetype declEnd = head.first(qMin<qsizetype>(head.size(), 1024)).indexOf("?>");
-    if (declEnd < 0)
-        return form;
-    const QByteArrayView decl = head.first(declEnd);
-    const qsizetype e = decl.indexOf("encoding");
-    if (e < 0)
-        return form;
-    qsizetype q = e + 8;
-    while (q < decl.size() && (decl[q] == ' ' || decl[q] == '='))
-        ++q;
-    if (q >= decl.size() || (decl[q] != '"' && decl[q] != '\''))
-        return form;
-    const qsizetype close = decl.indexOf(decl[q], q + 1);
-    if (close < 0)
-        return form;
-    const QByteArray encoding = decl.sliced(q + 1, close - q - 1).toByteArray().toLower();
-    if (encoding == "utf-8" || encoding == "utf8" || encoding.startsWith("utf-16")) {
-        form.ansi = false;
-        return form;
-    }
-    form.encodingFrom = e;
-    form.encodingTo = close + 1;
-    return form;
-}
-
-QByteArray prepareInput(QByteArrayView in)
-{
-    const InputForm form = inspectInput(in);
-    if (!form.ansi || (form.encodingFrom < 0 && !hasHighBytes(in)))
-        return QByteArray::fromRawData(in.data(), in.size());
-    return ansiToUtf8(in, form.encodingFrom, form.encodingTo);
-}
-
-// The same conversion for a file read in chunks, so that a big file is never
-// held in memory whole.
-class XmlInputDevice : public QIODevice
-{
-public:
-    explicit XmlInputDevice(QIODevice *source)
-        : m_source(source)
-    {
-        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    }
-    bool isSequential() const override { return true; }
-    bool sourceFailed() const { return m_failed; }
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
-    {
-        if (m_pos == m_pending.size() && !fill())
-            return m_failed ? -1 : 0;
-        const qint64 n = qMin<qint64>(maxSize, m_pending.size() - m_pos);
-        std::memcpy(data, m_pending.constData() + m_pos, size_t(n));
-        m_pos += n;
-        return n;
-    }
-    qint64 writeData(const char *, qint64) override { return -1; }
-
-private:
-    static constexpr qint64 kChunk = 1 << 16;
-
-    bool fill()
-    {
-        QByteArray chunk(kChunk, Qt::Uninitialized);
-        const qint64 got = m_source->read(chunk.data(), kChunk);
-        if (got <= 0) {
-            m_failed = got < 0;
-            return false;
-        }
-        chunk.resize(got);
-        qsizetype skipFrom = -1, skipTo = -1;
-        if (!m_started) {
-            m_started = true;
-            const InputForm form = inspectInput(chunk);
-            m_ansi = form.ansi;
-            skipFrom = form.encodingFrom;
-            skipTo = form.encodingTo;
-        }
-        if (m_ansi && (skipFrom >= 0 || hasHighBytes(chunk)))
-            m_pending = ansiToUtf8(chunk, skipFrom, skipTo);
-        else
-            m_pending = std::move(chunk);
-        m_pos = 0;
-        return true;
-    }
-
-    QIODevice *m_source;
-    QByteArray m_pending;
-    qsizetype m_pos = 0;
-    bool m_started = false;
-    bool m_ansi = true;
-    bool m_failed = false;
-};
 
 // A number in the plain form the XML form writes (an optional "+", no
 // blanks inside, ASCII digits), read without locale or allocation.
@@ -654,10 +534,12 @@ quint32 typeWordForXml(const QString &type, int widthBytes)
     return 0;
 }
 
-PacketProperty paramProperty(const QString &name, QStringView value)
+// A property from an attribute. Numbers and number lists become integer
+// properties only in the form the writer gives them ("5", "1 2"), so that any
+// other text ("+5", "007") is kept as it stands.
+PacketProperty paramProperty(const QByteArray &key, QStringView value)
 {
-    const QByteArray key = name.toLatin1();
-    const QList<QStringView> parts = value.split(u' ', Qt::SkipEmptyParts);
+    const QList<QStringView> parts = value.split(u' ');
     const bool isKeyList = key == "DEFAULT_ORDER" || key == "PRIMARY_KEY" || key == "UNIQUE_KEY";
     const bool isLog = key == "CHANGE_LOG";
     if (isKeyList || isLog) {
@@ -669,15 +551,31 @@ PacketProperty paramProperty(const QString &name, QStringView value)
             if (ok)
                 values.append(quint32(*v));
         }
-        if (ok)
-            return arrayProperty(
-                key, isLog ? TypeWord::UInt32Array : TypeWord::UInt16Array, values);
+        if (ok && !value.isEmpty()) {
+            PacketProperty p
+                = arrayProperty(key, isLog ? TypeWord::UInt32Array : TypeWord::UInt16Array, values);
+            QString text;
+            if (propertyAttributeText(p, &text) && text == value)
+                return p;
+        }
     }
     const auto number = parseInt(value);
     if (number && *number >= std::numeric_limits<qint32>::min()
-        && *number <= std::numeric_limits<qint32>::max())
+        && *number <= std::numeric_limits<qint32>::max() && QString::number(*number) == value)
         return integerProperty(key, TypeWord::Int32, *number);
     return textProperty(key, value.toString());
+}
+
+// The name of a property as the binary form keeps it; false for a name the
+// XML form could not write again.
+bool propertyName(QStringView name, QByteArray *key)
+{
+    for (QChar c : name) {
+        if (c.unicode() >= 128)
+            return false;
+    }
+    *key = name.toLatin1();
+    return isXmlName(*key);
 }
 
 class XmlReader
@@ -710,6 +608,19 @@ private:
     bool readParams();
     bool readRows();
     bool convert(int column, QStringView text, QVariant &value, qsizetype row);
+    bool spend(qint64 bytes)
+    {
+        if (m_budget.charge(bytes))
+            return true;
+        m_overBudget = true;
+        return failWith(MemoryBudget::refusal());
+    }
+    bool badPropertyName(QStringView name)
+    {
+        return failWith(QStringLiteral("Die Angabe „%1“ hat einen Namen, der in einem "
+                                       "Datenpaket nicht vorkommen kann.")
+                            .arg(name.left(40).toString()));
+    }
 
     bool parse(PacketData &out);
 
@@ -720,7 +631,12 @@ private:
     QList<PacketProperty> m_tableProps;
     QList<Record> m_rows;
     QList<quint8> m_status;
-    std::vector<std::unique_ptr<ShortTextCache<char16_t>>> m_caches;
+    // Column by attribute name, for attributes that are not in column order.
+    QHash<QString, int> m_columnByName;
+    std::unique_ptr<ShortTextCache<char16_t>> m_cache;
+    MemoryBudget m_budget { 0 };
+    bool m_overBudget = false;
+    bool m_haveMetadata = false;
     bool m_changes = false;
     bool m_inputFailed = false;
     QString m_error;
@@ -763,7 +679,10 @@ bool XmlReader::readField()
                 widthBytes = int(*v);
             f.properties.append(integerProperty(name.toLatin1(), TypeWord::UInt16, *v));
         } else {
-            f.properties.append(paramProperty(name.toString(), value));
+            QByteArray key;
+            if (!propertyName(name, &key))
+                return badPropertyName(name);
+            f.properties.append(paramProperty(key, value));
         }
     }
     if (attrName.isEmpty())
@@ -794,6 +713,10 @@ bool XmlReader::readField()
         f.kind = FieldKind::Other;
         f.typeWord = 0;
     }
+    if (!spend(3 * qint64(sizeof(FieldDef)) + MemoryBudget::textCost(f.name.size() + type.size())
+            + MemoryBudget::textCost(attrName.size()) + 64 * f.properties.size()))
+        return false;
+    m_columnByName.insert(attrName, int(m_fields.size()));
     m_fields.append(f);
     m_attrNames.append(attrName);
     m_words.append(f.typeWord);
@@ -802,8 +725,12 @@ bool XmlReader::readField()
 
 bool XmlReader::readParams()
 {
-    for (const QXmlStreamAttribute &a : m_xml.attributes())
-        m_tableProps.append(paramProperty(a.name().toString(), a.value()));
+    for (const QXmlStreamAttribute &a : m_xml.attributes()) {
+        QByteArray key;
+        if (!propertyName(a.name(), &key))
+            return badPropertyName(a.name());
+        m_tableProps.append(paramProperty(key, a.value()));
+    }
     m_xml.skipCurrentElement();
     return true;
 }
@@ -821,7 +748,8 @@ bool XmlReader::readMetadata()
                 }
             }
         } else if (m_xml.name() == QLatin1String("PARAMS")) {
-            readParams();
+            if (!readParams())
+                return false;
         } else {
             m_xml.skipCurrentElement();
         }
@@ -842,10 +770,14 @@ bool XmlReader::convert(int column, QStringView text, QVariant &value, qsizetype
     switch (f.kind) {
     case FieldKind::Text:
     case FieldKind::WideText:
-        value = m_caches[size_t(column)]->lookup(
-            text.utf16(), text.size(), [&] { return text.toString(); });
-        return true;
+        value = m_cache->lookup(text.utf16(), text.size(), [&] {
+            spend(MemoryBudget::textCost(text.size()));
+            return text.toString();
+        });
+        return !m_overBudget;
     case FieldKind::Memo:
+        if (!spend(MemoryBudget::textCost(text.size())))
+            return false;
         value = text.toString();
         return true;
     case FieldKind::Integer: {
@@ -887,6 +819,8 @@ bool XmlReader::convert(int column, QStringView text, QVariant &value, qsizetype
     }
     case FieldKind::Bcd: {
         const QStringView t = text.trimmed();
+        if (!spend(MemoryBudget::textCost(t.size())))
+            return false;
         for (QChar c : t) {
             if (!(c.isDigit() || c == u'.' || c == u'-' || c == u'+'))
                 return bad();
@@ -936,6 +870,8 @@ bool XmlReader::convert(int column, QStringView text, QVariant &value, qsizetype
         return true;
     }
     case FieldKind::Bytes: {
+        if (!spend(MemoryBudget::bytesCost(text.size())))
+            return false;
         const QByteArray latin = text.toLatin1();
         auto decoded
             = QByteArray::fromBase64Encoding(latin, QByteArray::AbortOnBase64DecodingErrors);
@@ -945,6 +881,8 @@ bool XmlReader::convert(int column, QStringView text, QVariant &value, qsizetype
         return true;
     }
     case FieldKind::Other:
+        if (!spend(MemoryBudget::bytesCost(3 * text.size())))
+            return false;
         value = text.toUtf8();
         return true;
     }
@@ -954,10 +892,14 @@ bool XmlReader::convert(int column, QStringView text, QVariant &value, qsizetype
 bool XmlReader::readRows()
 {
     const int n = int(m_fields.size());
-    m_caches.resize(size_t(n));
-    for (int c = 0; c < n; ++c) {
-        if (m_fields[c].kind == FieldKind::Text || m_fields[c].kind == FieldKind::WideText)
-            m_caches[size_t(c)] = std::make_unique<ShortTextCache<char16_t>>();
+    if (!m_haveMetadata) {
+        return failWith(QStringLiteral("Die Zeilen (ROWDATA) stehen vor den "
+                                       "Spaltenbeschreibungen (METADATA)."));
+    }
+    if (!m_cache) {
+        if (!spend(sizeof(ShortTextCache<char16_t>)))
+            return false;
+        m_cache = std::make_unique<ShortTextCache<char16_t>>();
     }
     int last = -1;
     while (m_xml.readNextStartElement()) {
@@ -966,20 +908,20 @@ bool XmlReader::readRows()
             continue;
         }
         const qsizetype row = m_rows.size();
+        if (!spend(MemoryBudget::rowCost(n) + (m_changes ? 64 : 0)))
+            return false;
         Record rec(n);
         quint8 status = 0;
         const QXmlStreamAttributes attrs = m_xml.attributes();
         for (const QXmlStreamAttribute &a : attrs) {
             const QStringView name = a.name();
-            // Attributes come in column order; look there first.
+            // Attributes come in column order: try the next column first,
+            // then look the name up.
             int column = -1;
-            for (int k = 1; k <= n; ++k) {
-                const int i = (last + k) % n;
-                if (m_attrNames[i] == name) {
-                    column = i;
-                    break;
-                }
-            }
+            if (n > 0 && m_attrNames[(last + 1) % n] == name)
+                column = (last + 1) % n;
+            else
+                column = m_columnByName.value(name.toString(), -1);
             if (column < 0) {
                 if (name == QLatin1String("RowState")) {
                     const auto v = parseUInt(a.value());
@@ -996,6 +938,9 @@ bool XmlReader::readRows()
                 return false;
         }
         if (status && !m_changes) {
+            // The status and applying the log cost about this much per row.
+            if (!spend(64 * qint64(m_rows.size() + 1)))
+                return false;
             m_changes = true;
             m_status.resize(m_rows.size());
         }
@@ -1010,18 +955,32 @@ bool XmlReader::readRows()
 
 bool XmlReader::read(QByteArrayView bytes, PacketData &out)
 {
-    const QByteArray input = prepareInput(bytes);
+    m_budget = MemoryBudget(bytes.size());
+    QByteArray input;
+    QString refusal;
+    if (!prepareXmlInput(bytes, &input, &refusal))
+        return failWith(refusal);
+    // The converted copy, and what the XML reader keeps of it (charged for a
+    // file read in chunks too, so both ways refuse alike).
+    if (!spend(3 * bytes.size()))
+        return false;
     m_xml.addData(input);
     return parse(out);
 }
 
 bool XmlReader::read(QIODevice *device, PacketData &out)
 {
-    XmlInputDevice input(device);
+    const qint64 size = device->size() - device->pos();
+    m_budget = MemoryBudget(size);
+    if (!spend(3 * size))
+        return false;
+    XmlInputDevice input(device, size);
     m_xml.setDevice(&input);
     const bool ok = parse(out);
     m_xml.setDevice(nullptr);
     m_inputFailed = input.sourceFailed();
+    if (!ok && !input.refusal().isEmpty())
+        m_error = input.refusal();
     return ok;
 }
 
@@ -1033,10 +992,14 @@ bool XmlReader::parse(PacketData &out)
         return failWith(QStringLiteral("Das XML-Dokument ist kein Datenpaket "
                                        "(das Element DATAPACKET fehlt)."));
     }
-    bool haveMetadata = false;
     while (m_xml.readNextStartElement()) {
         if (m_xml.name() == QLatin1String("METADATA")) {
-            haveMetadata = true;
+            if (m_haveMetadata) {
+                failWith(QStringLiteral("Das Datenpaket beschreibt seine Spalten zweimal "
+                                        "(METADATA)."));
+                break;
+            }
+            m_haveMetadata = true;
             if (!readMetadata())
                 break;
         } else if (m_xml.name() == QLatin1String("ROWDATA")) {
@@ -1058,7 +1021,7 @@ bool XmlReader::parse(PacketData &out)
         return failWith(
             QStringLiteral("Das XML endet vorzeitig (Zeile %1).").arg(m_xml.lineNumber()));
     }
-    if (!haveMetadata)
+    if (!m_haveMetadata)
         return failWith(
             QStringLiteral("Dem Datenpaket fehlen die Spaltenbeschreibungen (METADATA)."));
 
@@ -1110,10 +1073,16 @@ bool readXmlDevice(QIODevice *device, PacketData &out, QString *error, bool *dev
 
 } // namespace Internal
 
-QByteArray writeXml(const PacketData &packet, QString *error)
+QByteArray writeXml(const PacketData &packet, QString *error, qsizetype limit)
 {
     const QList<FieldDef> &fields = packet.fields;
-    QList<QByteArray> types;
+    auto refuseColumn = [&](const FieldDef &f, const QString &why) {
+        fail(error,
+            QStringLiteral("Die Spalte %1 kann im XML-Datenpaket nicht geschrieben werden: %2")
+                .arg(columnName(f.name), why));
+        return QByteArray();
+    };
+    QList<QString> types;
     types.reserve(fields.size());
     for (const FieldDef &f : fields) {
         const QString type = xmlTypeName(f);
@@ -1125,10 +1094,13 @@ QByteArray writeXml(const PacketData &packet, QString *error)
                     .arg(columnName(f.name)));
             return {};
         }
-        types.append(type.toLatin1());
+        if (f.name.isEmpty())
+            return refuseColumn(f, QStringLiteral("Sie hat keinen Namen."));
+        types.append(type);
     }
     const QList<QString> attrNames = attributeNames(fields);
     QList<QByteArray> attrNameBytes;
+    attrNameBytes.reserve(attrNames.size());
     for (const QString &a : attrNames)
         attrNameBytes.append(a.toLatin1());
 
@@ -1141,54 +1113,114 @@ QByteArray writeXml(const PacketData &packet, QString *error)
         }
         expected += fields.size() * 16;
     }
-    ByteSink sink(expected);
+    ByteSink sink(expected, limit);
+    // What the reader's guard counts: the attributes of each element squared.
+    qint64 attributeWork = 1;
+    char32_t bad = 0;
     sink.putLiteral(kDeclaration);
     sink.putLiteral("  <DATAPACKET Version=\"2.0\"><METADATA><FIELDS>");
     for (qsizetype i = 0; i < fields.size(); ++i) {
         const FieldDef &f = fields[i];
+        qint64 count = 2;
         sink.putLiteral("<FIELD");
-        putAttribute(sink, "attrname", attrNames[i]);
-        if (attrNames[i] != f.name)
-            putAttribute(sink, "fieldname", f.name);
-        putAttributeAscii(sink, "fieldtype", types[i]);
-        if (f.attributes & 2)
-            putAttributeAscii(sink, "readonly", "true");
-        if (f.attributes & 4)
-            putAttributeAscii(sink, "required", "true");
-        if (f.attributes & 1)
-            putAttributeAscii(sink, "hidden", "true");
-        if (f.attributes & 8)
-            putAttributeAscii(sink, "linkfield", "true");
+        putAttribute(sink, "attrname", attrNames[i], &bad);
+        if (attrNames[i] != f.name) {
+            ++count;
+            if (!putAttribute(sink, "fieldname", f.name, &bad))
+                return refuseColumn(f, unwritable(bad));
+        }
+        if (!putAttribute(sink, "fieldtype", types[i], &bad))
+            return refuseColumn(f, unwritable(bad));
+        for (const auto &[bit, name] : kAttributeFlags) {
+            if (f.attributes & bit) {
+                ++count;
+                putAttributeAscii(sink, name, "true");
+            }
+        }
+        QSet<QByteArray> seen;
         for (const PacketProperty &p : writtenProperties(f)) {
             QString text;
-            if (isXmlName(p.name) && propertyAttributeText(p, &text))
-                putAttribute(sink, p.name, text);
+            if (!isXmlName(p.name) || !propertyAttributeText(p, &text))
+                continue;
+            qint64 number = -1;
+            if (isFieldAttribute(p.name) || seen.contains(p.name)) {
+                return refuseColumn(f,
+                    QStringLiteral("Ihre Eigenschaft %1 kommt doppelt vor oder trägt den Namen "
+                                   "einer Angabe der Spaltenbeschreibung.")
+                        .arg(QString::fromLatin1(p.name)));
+            }
+            if ((p.name == "WIDTH" || p.name == "DECIMALS")
+                && (!propertyInteger(p, &number) || number < 0 || number > 0xFFFF)) {
+                return refuseColumn(f,
+                    QStringLiteral("Ihre Eigenschaft %1 ist keine Zahl von 0 bis 65535.")
+                        .arg(QString::fromLatin1(p.name)));
+            }
+            seen.insert(p.name);
+            ++count;
+            if (!putAttribute(sink, p.name, text, &bad))
+                return refuseColumn(f, unwritable(bad));
         }
+        if (count > kSpareAttributes)
+            return refuseColumn(f, QStringLiteral("Sie hat zu viele Eigenschaften."));
+        attributeWork += count * count;
         sink.putLiteral("/>");
     }
     sink.putLiteral("</FIELDS><PARAMS");
+    QSet<QByteArray> seen;
+    qint64 count = 0;
     for (const PacketProperty &p : packet.tableProperties) {
         QString text;
-        if (p.name != "CHANGE_LOG" && isXmlName(p.name) && propertyAttributeText(p, &text))
-            putAttribute(sink, p.name, text);
+        if (p.name == "CHANGE_LOG" || !isXmlName(p.name) || !propertyAttributeText(p, &text))
+            continue;
+        if (seen.contains(p.name) || !putAttribute(sink, p.name, text, &bad)) {
+            fail(error,
+                QStringLiteral("Die Eigenschaft %1 der Tabelle kann im XML-Datenpaket nicht "
+                               "geschrieben werden: %2")
+                    .arg(QString::fromLatin1(p.name),
+                        seen.contains(p.name) ? QStringLiteral("Sie kommt doppelt vor.")
+                                              : unwritable(bad)));
+            return {};
+        }
+        seen.insert(p.name);
+        ++count;
     }
+    if (count > fields.size() + kSpareAttributes) {
+        fail(error,
+            QStringLiteral("Die Tabelle hat zu viele Eigenschaften für ein XML-Datenpaket."));
+        return {};
+    }
+    attributeWork += count * count;
     sink.putLiteral("/></METADATA><ROWDATA>");
-    for (const Record &rec : packet.rows) {
+    for (qsizetype r = 0; r < packet.rows.size(); ++r) {
+        const Record &rec = packet.rows[r];
         sink.put("<ROW", 4);
         const qsizetype n = qMin(rec.size(), fields.size());
+        count = 0;
         for (qsizetype c = 0; c < n; ++c) {
             if (isNullValue(rec[c]))
                 continue;
+            ++count;
             sink.put(' ');
             sink.put(attrNameBytes[c]);
             sink.put("=\"", 2);
-            if (!putValue(sink, fields[c], rec[c], error))
+            if (!putValue(sink, fields[c], rec[c], r, error))
                 return {};
             sink.put('"');
         }
+        attributeWork += count * count;
         sink.put("/>", 2);
+        if (sink.overLimit()) {
+            fail(error, outputTooLarge(limit));
+            return {};
+        }
     }
     sink.putLiteral("</ROWDATA></DATAPACKET>");
+    if (attributeWork > attributeWorkAllowed(sink.size())) {
+        fail(error,
+            QStringLiteral("Das XML-Datenpaket hätte so viele Werte in einer Zeile, dass es sich "
+                           "nicht in angemessener Zeit wieder lesen ließe."));
+        return {};
+    }
     return sink.take();
 }
 

@@ -1,6 +1,7 @@
 #include "data/DataPacket.h"
 #include "data/ReviewSchema.h"
 
+#include "PacketBytes.h"
 #include "TestEnv.h"
 
 #include <QDateTime>
@@ -21,20 +22,6 @@
 Q_DECLARE_METATYPE(FieldDef)
 
 namespace {
-
-QByteArray le16(quint16 v)
-{
-    QByteArray b(2, Qt::Uninitialized);
-    qToLittleEndian(v, b.data());
-    return b;
-}
-
-QByteArray le32(quint32 v)
-{
-    QByteArray b(4, Qt::Uninitialized);
-    qToLittleEndian(v, b.data());
-    return b;
-}
 
 QByteArray text1(const QByteArray &s) { return char(s.size()) + s; }
 

@@ -84,8 +84,12 @@ QJsonValue jsonValue(const FieldDef &field, const QVariant &v)
     return v.toString();
 }
 
-QByteArray dumpJson(const PacketData &packet)
+// Written row by row, so that the text of a big packet is never held whole.
+bool dumpJson(const PacketData &packet, std::FILE *out)
 {
+    auto put = [out](const QByteArray &bytes) {
+        return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out) == size_t(bytes.size());
+    };
     QJsonArray columns;
     for (const FieldDef &f : packet.fields) {
         QString type = DataPacket::xmlTypeName(f);
@@ -97,16 +101,18 @@ QByteArray dumpJson(const PacketData &packet)
             { QStringLiteral("width"), f.width },
         });
     }
-    QJsonArray rows;
-    for (const Record &rec : packet.rows) {
+    if (!put("{\"columns\":" + QJsonDocument(columns).toJson(QJsonDocument::Compact)
+            + ",\"rows\":["))
+        return false;
+    for (qsizetype r = 0; r < packet.rows.size(); ++r) {
+        const Record &rec = packet.rows[r];
         QJsonArray row;
         for (qsizetype c = 0; c < packet.fields.size(); ++c)
             row.append(c < rec.size() ? jsonValue(packet.fields[c], rec[c]) : QJsonValue::Null);
-        rows.append(row);
+        if ((r > 0 && !put(",")) || !put(QJsonDocument(row).toJson(QJsonDocument::Compact)))
+            return false;
     }
-    const QJsonObject root { { QStringLiteral("columns"), columns },
-        { QStringLiteral("rows"), rows } };
-    return QJsonDocument(root).toJson(QJsonDocument::Compact);
+    return put("]}\n") && std::fflush(out) == 0;
 }
 
 int usage()
@@ -220,9 +226,7 @@ int main(int argc, char *argv[])
         QString error;
         if (!DataPacket::loadFromFile(args[1], packet, &error))
             return failure(error);
-        QByteArray json = dumpJson(packet);
-        json.append('\n');
-        if (!writeOut(json))
+        if (!dumpJson(packet, stdout))
             return failure(QStringLiteral("Die Ausgabe kann nicht geschrieben werden."));
         return 0;
     }
@@ -231,7 +235,10 @@ int main(int argc, char *argv[])
         QString error;
         if (!DataPacket::loadFromFile(args[1], packet, &error))
             return failure(error);
-        if (!DataPacket::saveToFile(args[2], packet, &error))
+        // Reading took at most 64 bytes per input byte; the output may take a
+        // few more, so that the whole run stays within that bound too.
+        const qint64 inputSize = QFileInfo(args[1]).size();
+        if (!DataPacket::saveToFile(args[2], packet, &error, 8 * inputSize + (qint64(16) << 20)))
             return failure(error);
         return 0;
     }
