@@ -1,5 +1,7 @@
 #include "Codec1252.h"
 
+#include "SingleByteCodec.h"
+
 #include <array>
 
 namespace {
@@ -41,49 +43,17 @@ constexpr std::array<char16_t, 32> kHigh = {
     0x0178,
 };
 
-int byteFor(char16_t u)
-{
-    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
-        return u;
-    for (int i = 0; i < 32; ++i) {
-        if (kHigh[i] == u)
-            return 0x80 + i;
-    }
-    return -1;
-}
+constexpr SingleByteCodec<32> kCodec(kHigh, '?');
 
 } // namespace
 
 namespace Codec1252 {
 
-QString decode(QByteArrayView bytes)
-{
-    QString out(bytes.size(), Qt::Uninitialized);
-    QChar *dst = out.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        dst[i] = (b >= 0x80 && b < 0xA0) ? QChar(kHigh[b - 0x80]) : QChar(b);
-    }
-    return out;
-}
+QString decode(QByteArrayView bytes) { return kCodec.decode(bytes); }
 
-QByteArray encode(QStringView text)
-{
-    QByteArray out(text.size(), Qt::Uninitialized);
-    char *dst = out.data();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i].unicode();
-        if (u < 0x80) {
-            dst[i] = char(u);
-            continue;
-        }
-        const int b = byteFor(u);
-        dst[i] = b < 0 ? '?' : char(b);
-    }
-    return out;
-}
+QByteArray encode(QStringView text) { return kCodec.encode(text); }
 
-bool canEncode(QChar c) { return byteFor(c.unicode()) >= 0; }
+bool canEncode(QChar c) { return kCodec.byteFor(c.unicode()) >= 0; }
 
 bool canEncode(QStringView text)
 {

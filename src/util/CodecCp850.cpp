@@ -1,5 +1,7 @@
 #include "CodecCp850.h"
 
+#include "SingleByteCodec.h"
+
 #include <array>
 
 namespace {
@@ -136,41 +138,14 @@ constexpr std::array<char16_t, 128> kHigh = {
     0x00A0,
 };
 
-int byteFor(char16_t u)
-{
-    if (u < 0x80)
-        return u;
-    for (int i = 0; i < 128; ++i) {
-        if (kHigh[i] == u)
-            return 0x80 + i;
-    }
-    return -1;
-}
+constexpr SingleByteCodec<128> kCodec(kHigh, '_');
 
 } // namespace
 
 namespace CodecCp850 {
 
-QString decode(QByteArrayView bytes)
-{
-    QString out(bytes.size(), Qt::Uninitialized);
-    QChar *d = out.data();
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        *d++ = QChar(b < 0x80 ? char16_t(b) : kHigh[b - 0x80]);
-    }
-    return out;
-}
+QString decode(QByteArrayView bytes) { return kCodec.decode(bytes); }
 
-QByteArray encode(QStringView text)
-{
-    QByteArray out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        const int b = byteFor(c.unicode());
-        out.append(b < 0 ? '_' : char(b));
-    }
-    return out;
-}
+QByteArray encode(QStringView text) { return kCodec.encode(text); }
 
 } // namespace CodecCp850

@@ -1,4 +1,6 @@
 #include "FileSizeLimit.h"
+#include "ReviewFileWriter.h"
+#include "TreeSteps.h"
 #include "WindowFixture.h"
 
 #include "app/ActionList.h"
@@ -34,23 +36,16 @@ struct Book
     QString title;
 };
 
-// A review file as another copy of the program writes it.
+// A review file as another copy of the program writes it: books of Carlsen,
+// the year from the tenths of the number.
 void writeReviewFile(const QString &path, const QList<Book> &books)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    DataSet t;
-    t.setFields(ReviewFields());
-    t.open();
-    for (const Book &b : books) {
-        t.append();
-        t.setValue(fBookNbr, b.number);
-        t.setValue(fBookTitle, b.title);
-        t.setValue(fYearPublished, 2000 + int(qRound((b.number - int(b.number)) * 10)));
-        t.setValue(fPublisher, QStringLiteral("Carlsen"));
-        QVERIFY(t.post());
-    }
+    QList<TestBook> out;
+    for (const Book &b : books)
+        out.append({ b.number, 2000 + int(qRound((b.number - int(b.number)) * 10)), b.title,
+            QStringLiteral("Carlsen") });
     QString error;
-    QVERIFY2(SaveToFile(t, path, &error), qPrintable(error));
+    QVERIFY2(WriteTestReviewFile(path, out, &error), qPrintable(error));
 }
 
 QList<Book> numbered(int from, int count)
@@ -67,27 +62,6 @@ QStringList titlesBelow(const QTreeWidgetItem *node)
     for (int i = 0; node && i < node->childCount(); ++i)
         out.append(node->child(i)->text(0));
     return out;
-}
-
-QTreeWidgetItem *node(WindowFixture &f, const QString &path)
-{
-    return FindNodeByPath(f.window().TreeView1, path);
-}
-
-void select(WindowFixture &f, const QString &path)
-{
-    QTreeWidgetItem *n = node(f, path);
-    QVERIFY2(n, qPrintable(path));
-    // As a click into the tree does: select, then the tree has the focus.
-    f.window().TreeView1->setCurrentItem(n);
-    f.window().TreeView1Enter();
-}
-
-void trigger(WindowFixture &f, int bit)
-{
-    QAction *a = f.window().actions()->reviewAction(bit);
-    QVERIFY2(a->isEnabled(), qPrintable(a->objectName() + QStringLiteral(" is disabled")));
-    a->trigger();
 }
 
 // Fills and posts the current new record so it passes the book-data checks.
@@ -119,11 +93,11 @@ private slots:
         WindowFixture f("[Reviewer]\r\nFirstname=Erika\r\nName=Muster\r\nInitials=XY\r\n");
         QVERIFY(f.makeDbFolder(QStringLiteral("2007")));
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB/2007/"));
-        trigger(f, baNew);
+        SelectNode(f, QStringLiteral("DB/2007/"));
+        TriggerReviewAction(f, baNew);
         TMainform &w = f.window();
         QCOMPARE(w.context().CurrentFileName, QStringLiteral("XY_2007_05_12.cds"));
-        QTreeWidgetItem *file = node(f, QStringLiteral("DB/2007/XY_2007_05_12.cds"));
+        QTreeWidgetItem *file = TreeNode(f, QStringLiteral("DB/2007/XY_2007_05_12.cds"));
         QVERIFY(file);
         QCOMPARE(w.TreeView1->currentItem(), file);
         QCOMPARE(f.table().state(), DataSet::dsInsert);
@@ -138,12 +112,12 @@ private slots:
     {
         WindowFixture f;
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB"));
-        trigger(f, baNew);
+        SelectNode(f, QStringLiteral("DB"));
+        TriggerReviewAction(f, baNew);
         fillGoodBook(f, 5.7, QStringLiteral("Krabat"));
         QVERIFY(f.data().UnsavedChanges);
-        select(f, QStringLiteral("DB"));
-        trigger(f, baNew);
+        SelectNode(f, QStringLiteral("DB"));
+        TriggerReviewAction(f, baNew);
         QCOMPARE(f.table().recordCount(), 0);
         QVERIFY(f.desktop.dialogs().isEmpty());
     }
@@ -162,13 +136,13 @@ private slots:
         writeReviewFile(f.dbFolder() + QStringLiteral("EM_2007_05_12.cds"), numbered(1, 2));
         writeReviewFile(f.dbFolder() + QStringLiteral("Alt.cds"), numbered(7, 1));
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB/Alt.cds"));
-        trigger(f, baLoad);
+        SelectNode(f, QStringLiteral("DB/Alt.cds"));
+        TriggerReviewAction(f, baLoad);
         QCOMPARE(f.table().recordCount(), 1);
 
-        select(f, QStringLiteral("DB"));
+        SelectNode(f, QStringLiteral("DB"));
         f.desktop.answer(answer, QStringLiteral("Besprechungsbericht existiert..."));
-        trigger(f, baNew);
+        TriggerReviewAction(f, baNew);
         const ScriptedDesktop::Dialog &q = f.desktop.dialogs().at(0);
         QCOMPARE(q.message,
             QStringLiteral("Der Besprechungsbericht\r\n\r\nDB/EM_2007_05_12.cds\r\n\r\n"
@@ -184,7 +158,7 @@ private slots:
             QCOMPARE(f.table().recordCount(), 0);
             QCOMPARE(f.table().state(), DataSet::dsInsert);
             QCOMPARE(f.window().TreeView1->currentItem(),
-                node(f, QStringLiteral("DB/EM_2007_05_12.cds")));
+                TreeNode(f, QStringLiteral("DB/EM_2007_05_12.cds")));
             QCOMPARE(f.window().context().CurrentFileName, QStringLiteral("EM_2007_05_12.cds"));
         } else {
             QVERIFY(QFileInfo::exists(path));
@@ -196,9 +170,9 @@ private slots:
     {
         WindowFixture f("[Reviewer]\r\nFirstname=X\r\nName=Y\r\n");
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB"));
+        SelectNode(f, QStringLiteral("DB"));
         f.desktop.answer(Msg::mrOk, QStringLiteral("Personendaten prüfen..."));
-        trigger(f, baNew);
+        TriggerReviewAction(f, baNew);
         QCOMPARE(f.desktop.lastDialog().message,
             QStringLiteral("Geben Sie zuerst Ihre Personendaten ein."));
         TMainform &w = f.window();
@@ -226,8 +200,8 @@ private slots:
                 if (panel == StatusPanels::LoadedFiles)
                     loadedField.append(text);
             });
-        select(f, QStringLiteral("DB/2007/"));
-        trigger(f, baLoad);
+        SelectNode(f, QStringLiteral("DB/2007/"));
+        TriggerReviewAction(f, baLoad);
         TMainform &w = f.window();
         QCOMPARE(f.table().recordCount(), 5);
         QCOMPARE(w.context().CurrentFileName, QStringLiteral("Comb_2007_05_12.cds"));
@@ -240,9 +214,9 @@ private slots:
             loadedField.indexOf(QStringLiteral("1")) < loadedField.indexOf(QStringLiteral("2")));
         QCOMPARE(loadedField.constLast(), QStringLiteral("2"));
         QCOMPARE(w.statusText(StatusPanels::Books), QStringLiteral("5"));
-        QCOMPARE(titlesBelow(node(f, QStringLiteral("DB/2007/A.cds"))),
+        QCOMPARE(titlesBelow(TreeNode(f, QStringLiteral("DB/2007/A.cds"))),
             (QStringList { "Buch 1", "Buch 2" }));
-        QVERIFY(node(f, QStringLiteral("DB/2007/B.cds"))->isExpanded());
+        QVERIFY(TreeNode(f, QStringLiteral("DB/2007/B.cds"))->isExpanded());
         QVERIFY(w.Panel2->isEnabled());
         QVERIFY(!f.data().UnsavedChanges);
         QVERIFY(f.desktop.dialogs().isEmpty());
@@ -255,9 +229,9 @@ private slots:
             { { 3.7, QStringLiteral("Zora") }, { 1.7, QStringLiteral("Anna") } });
         QVERIFY(f.makeDbFolder(QStringLiteral("2007/Alt")));
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB/2007/B.cds"));
-        trigger(f, baLoad);
-        QTreeWidgetItem *file = node(f, QStringLiteral("DB/2007/B.cds"));
+        SelectNode(f, QStringLiteral("DB/2007/B.cds"));
+        TriggerReviewAction(f, baLoad);
+        QTreeWidgetItem *file = TreeNode(f, QStringLiteral("DB/2007/B.cds"));
         QCOMPARE(titlesBelow(file), (QStringList { "Anna", "Zora" })); // sorted
         QCOMPARE(f.window().TreeView1->currentItem(), file);
         QVERIFY(file->isSelected());
@@ -273,17 +247,17 @@ private slots:
         writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 2));
         writeReviewFile(f.dbFolder() + QStringLiteral("Kopie.cds"), numbered(1, 2));
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB/A.cds"));
-        trigger(f, baLoad);
+        SelectNode(f, QStringLiteral("DB/A.cds"));
+        TriggerReviewAction(f, baLoad);
         QCOMPARE(f.window().context().CurrentFileName, QStringLiteral("A.cds"));
-        select(f, QStringLiteral("DB/Kopie.cds"));
+        SelectNode(f, QStringLiteral("DB/Kopie.cds"));
         f.desktop.answer(Msg::mrOk, QStringLiteral("Zadizezerev laden"));
-        trigger(f, baLoad);
+        TriggerReviewAction(f, baLoad);
         QCOMPARE(f.desktop.lastDialog().message,
             QStringLiteral("Folgende Buchenummern sind bereits vorhanden\r\n\r\n1.7\t2.7\t\r\n\r\n"
                            "und wurden nicht mehr geladen."));
         QCOMPARE(f.table().recordCount(), 2);
-        QCOMPARE(node(f, QStringLiteral("DB/Kopie.cds"))->childCount(), 0);
+        QCOMPARE(TreeNode(f, QStringLiteral("DB/Kopie.cds"))->childCount(), 0);
         QCOMPARE(f.window().context().CurrentFileName, QStringLiteral("A.cds"));
     }
 
@@ -294,9 +268,9 @@ private slots:
         writeReviewFile(f.dbFolder() + QStringLiteral("B.cds"), numbered(2, 1));
         QVERIFY(f.start());
         QVERIFY(QFile::remove(f.dbFolder() + QStringLiteral("A.cds")));
-        select(f, QStringLiteral("DB"));
+        SelectNode(f, QStringLiteral("DB"));
         f.desktop.answer(Msg::mrOk, QStringLiteral("Besprechungsbericht laden"));
-        trigger(f, baLoad);
+        TriggerReviewAction(f, baLoad);
         QCOMPARE(f.desktop.lastDialog().message,
             QStringLiteral("Datei\r\n") + f.dbFolder()
                 + QStringLiteral("A.cds\r\nnicht gefunden."));
@@ -311,12 +285,12 @@ private slots:
         QVERIFY(f.writeDbFile(QStringLiteral("B.cds"), "kein Datenpaket"));
         writeReviewFile(f.dbFolder() + QStringLiteral("C.cds"), numbered(5, 1));
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB"));
+        SelectNode(f, QStringLiteral("DB"));
         f.desktop.answer(Msg::mrOk, QStringLiteral("Besprechungsbericht laden"));
-        trigger(f, baLoad);
+        TriggerReviewAction(f, baLoad);
         QVERIFY(f.desktop.lastDialog().message.contains(QStringLiteral("B.cds")));
         QCOMPARE(f.table().recordCount(), 2);
-        QCOMPARE(node(f, QStringLiteral("DB/C.cds"))->childCount(), 0);
+        QCOMPARE(TreeNode(f, QStringLiteral("DB/C.cds"))->childCount(), 0);
     }
 
     // --- Merge ----------------------------------------------------------------
@@ -335,7 +309,7 @@ private slots:
         source.setValue(fBookNbr, 12.0);
         source.setValue(fBookTitle, QStringLiteral("Zweitausend"));
         QVERIFY(source.post());
-        QTreeWidgetItem *file = node(f, QStringLiteral("DB/Alt.cds"));
+        QTreeWidgetItem *file = TreeNode(f, QStringLiteral("DB/Alt.cds"));
         QString error;
         QVERIFY(MergeDataSets(f.window().context(), file, f.table(), source, &error));
         QCOMPARE(f.table().recordCount(), 1);
@@ -367,7 +341,7 @@ private slots:
             source.setValue(fRecommendation, QStringLiteral("s.e. und mehr"));
             QVERIFY(source.post());
         }
-        QTreeWidgetItem *file = node(f, QStringLiteral("DB/Alt.cds"));
+        QTreeWidgetItem *file = TreeNode(f, QStringLiteral("DB/Alt.cds"));
         QString error;
         QVERIFY(MergeDataSets(f.window().context(), file, f.table(), source, &error));
         DataSet &t = f.table();
@@ -415,7 +389,7 @@ private slots:
         }
         rows[1][field] = value;
         source.setData(fields, rows);
-        QTreeWidgetItem *file = node(f, QStringLiteral("DB/Alt.cds"));
+        QTreeWidgetItem *file = TreeNode(f, QStringLiteral("DB/Alt.cds"));
         QString error;
         QVERIFY(!MergeDataSets(f.window().context(), file, f.table(), source, &error));
         QCOMPARE(
@@ -431,11 +405,11 @@ private slots:
         writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 12));
         writeReviewFile(f.dbFolder() + QStringLiteral("B.cds"), numbered(1, 12));
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB/A.cds"));
-        trigger(f, baLoad);
-        select(f, QStringLiteral("DB/B.cds"));
+        SelectNode(f, QStringLiteral("DB/A.cds"));
+        TriggerReviewAction(f, baLoad);
+        SelectNode(f, QStringLiteral("DB/B.cds"));
         f.desktop.answer(Msg::mrOk, QStringLiteral("Zadizezerev laden"));
-        trigger(f, baLoad);
+        TriggerReviewAction(f, baLoad);
         QCOMPARE(f.desktop.lastDialog().message,
             QStringLiteral("Folgende Buchenummern sind bereits vorhanden\r\n\r\n"
                            "1.7\t2.7\t3.7\t4.7\t5.7\t6.7\t7.7\t8.7\t9.7\t10.7\t\r\n11.7\t12.7\t"
@@ -456,8 +430,8 @@ private slots:
         QVERIFY(narrow.post());
         QVERIFY(SaveToFile(narrow, f.dbFolder() + QStringLiteral("Kurz.cds")));
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB/Kurz.cds"));
-        trigger(f, baLoad);
+        SelectNode(f, QStringLiteral("DB/Kurz.cds"));
+        TriggerReviewAction(f, baLoad);
         DataSet &t = f.table();
         QCOMPARE(t.recordCount(), 1);
         QCOMPARE(t.asText(fLanguage), QStringLiteral("-"));
@@ -482,9 +456,9 @@ private slots:
         }
         QVERIFY(SaveToFile(wide, f.dbFolder() + QStringLiteral("Breit.cds")));
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB/Breit.cds"));
+        SelectNode(f, QStringLiteral("DB/Breit.cds"));
         f.desktop.answer(Msg::mrOk, QStringLiteral("Besprechungsbericht laden"));
-        trigger(f, baLoad);
+        TriggerReviewAction(f, baLoad);
         QVERIFY(f.desktop.lastDialog().message.contains(QStringLiteral("35 Spalten")));
         QCOMPARE(f.table().recordCount(), 0);
     }
@@ -496,18 +470,18 @@ private slots:
         WindowFixture f;
         QVERIFY(f.makeDbFolder(QStringLiteral("2007")));
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB/2007/"));
-        trigger(f, baNew);
+        SelectNode(f, QStringLiteral("DB/2007/"));
+        TriggerReviewAction(f, baNew);
         fillGoodBook(f, 5.7, QStringLiteral("Krabat"));
         f.table().append();
         fillGoodBook(f, 6.7, QStringLiteral("Momo"));
-        select(f, QStringLiteral("DB/2007/"));
-        trigger(f, baSave);
+        SelectNode(f, QStringLiteral("DB/2007/"));
+        TriggerReviewAction(f, baSave);
         const QString path = f.dbFolder() + QStringLiteral("2007/EM_2007_05_12.cds");
         QVERIFY(QFileInfo::exists(path));
         QVERIFY(!f.data().UnsavedChanges);
         QCOMPARE(f.table().fileName(), path);
-        QTreeWidgetItem *file = node(f, QStringLiteral("DB/2007/EM_2007_05_12.cds"));
+        QTreeWidgetItem *file = TreeNode(f, QStringLiteral("DB/2007/EM_2007_05_12.cds"));
         QCOMPARE(f.window().TreeView1->currentItem(), file);
         QCOMPARE(titlesBelow(file), (QStringList { "Krabat", "Momo" }));
         QCOMPARE(f.window().SettingsFile().readString(
@@ -533,16 +507,16 @@ private slots:
         WindowFixture f;
         writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 1));
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB/A.cds"));
-        trigger(f, baLoad);
+        SelectNode(f, QStringLiteral("DB/A.cds"));
+        TriggerReviewAction(f, baLoad);
         QVERIFY(f.table().locate(QStringLiteral("BookNbr"), 1.7));
         f.table().edit();
         f.table().setValue(fBookTitle, QStringLiteral("Neu"));
         f.table().setTag(TDataAccess::tagNone);
         QVERIFY(f.table().post());
-        select(f, QStringLiteral("DB/A.cds"));
+        SelectNode(f, QStringLiteral("DB/A.cds"));
         f.desktop.answer(answer, QStringLiteral("Speichern..."));
-        trigger(f, baSave);
+        TriggerReviewAction(f, baSave);
         QCOMPARE(
             f.desktop.lastDialog().captions, (QStringList { "Ersetzen", "Kopieren", "Abbrechen" }));
         QCOMPARE(f.desktop.lastDialog().message,
@@ -566,17 +540,17 @@ private slots:
         WindowFixture f;
         writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 2));
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB/A.cds"));
-        trigger(f, baLoad);
-        QTreeWidgetItem *file = node(f, QStringLiteral("DB/A.cds"));
+        SelectNode(f, QStringLiteral("DB/A.cds"));
+        TriggerReviewAction(f, baLoad);
+        QTreeWidgetItem *file = TreeNode(f, QStringLiteral("DB/A.cds"));
         for (int i = 0; i < file->childCount(); ++i)
             ToggleBookMark(file->child(i));
-        select(f, QStringLiteral("DB/A.cds"));
+        SelectNode(f, QStringLiteral("DB/A.cds"));
         f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
-        trigger(f, baSave);
+        TriggerReviewAction(f, baSave);
         QCOMPARE(f.table().recordCount(), 0);
         QCOMPARE(f.desktop.trashed, QStringList { f.dbFolder() + QStringLiteral("A.cds") });
-        QVERIFY(!node(f, QStringLiteral("DB/A.cds")));
+        QVERIFY(!TreeNode(f, QStringLiteral("DB/A.cds")));
         QVERIFY(f.window().context().CurrentFileName.isEmpty());
     }
 
@@ -585,14 +559,14 @@ private slots:
         WindowFixture f;
         writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 3));
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB/A.cds"));
-        trigger(f, baLoad);
-        ToggleBookMark(node(f, QStringLiteral("DB/A.cds/Buch 2")));
-        select(f, QStringLiteral("DB/A.cds"));
+        SelectNode(f, QStringLiteral("DB/A.cds"));
+        TriggerReviewAction(f, baLoad);
+        ToggleBookMark(TreeNode(f, QStringLiteral("DB/A.cds/Buch 2")));
+        SelectNode(f, QStringLiteral("DB/A.cds"));
         f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
-        trigger(f, baSave);
-        QCOMPARE(
-            titlesBelow(node(f, QStringLiteral("DB/A.cds"))), (QStringList { "Buch 1", "Buch 3" }));
+        TriggerReviewAction(f, baSave);
+        QCOMPARE(titlesBelow(TreeNode(f, QStringLiteral("DB/A.cds"))),
+            (QStringList { "Buch 1", "Buch 3" }));
         DataSet back;
         QVERIFY(LoadFromFile(back, f.dbFolder() + QStringLiteral("A.cds")));
         QCOMPARE(back.recordCount(), 2);
@@ -615,7 +589,7 @@ private slots:
         WindowFixture f;
         QVERIFY(f.writeDbFile(QStringLiteral("Alt.cds")));
         QVERIFY(f.start());
-        QTreeWidgetItem *file = node(f, QStringLiteral("DB/Alt.cds"));
+        QTreeWidgetItem *file = TreeNode(f, QStringLiteral("DB/Alt.cds"));
         DataSet &t = f.table();
         if (numbers.constFirst().contains(u'.')) {
             // An older file that keeps the book number as text.
@@ -647,14 +621,14 @@ private slots:
         f.window().context().CurrentFileName = QStringLiteral("Alt.cds");
         QCOMPARE(file->childCount(), 2);
         ToggleBookMark(file->child(excluded));
-        select(f, QStringLiteral("DB/Alt.cds"));
+        SelectNode(f, QStringLiteral("DB/Alt.cds"));
         f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
-        trigger(f, baSave);
+        TriggerReviewAction(f, baSave);
         DataSet back;
         QVERIFY(LoadFromFile(back, f.dbFolder() + QStringLiteral("Alt.cds")));
         QCOMPARE(back.recordCount(), 1);
         QCOMPARE(back.value(fBookNbr).toDouble(), numbers.at(1 - excluded).toDouble());
-        QCOMPARE(titlesBelow(node(f, QStringLiteral("DB/Alt.cds"))),
+        QCOMPARE(titlesBelow(TreeNode(f, QStringLiteral("DB/Alt.cds"))),
             QStringList { QStringLiteral("Buch ") + numbers.at(1 - excluded) });
     }
 
@@ -662,14 +636,14 @@ private slots:
     {
         WindowFixture f;
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB"));
-        trigger(f, baNew);
+        SelectNode(f, QStringLiteral("DB"));
+        TriggerReviewAction(f, baNew);
         fillGoodBook(f, 5.7, QStringLiteral("Krabat"));
         f.table().edit();
         f.table().setValue(fBookTitle, QVariant());
-        select(f, QStringLiteral("DB"));
+        SelectNode(f, QStringLiteral("DB"));
         f.desktop.answer(Msg::mrOk, QStringLiteral("Konsistenzprüfung..."));
-        trigger(f, baSave);
+        TriggerReviewAction(f, baSave);
         QCOMPARE(f.desktop.lastDialog().message,
             QStringLiteral("Sie haben noch keinen Buchtitel eingegeben."));
         QVERIFY(!QFileInfo::exists(f.dbFolder() + QStringLiteral("EM_2007_05_12.cds")));
@@ -680,11 +654,11 @@ private slots:
     {
         WindowFixture f("[Extensions]\r\nFormatDB=.XML\r\n");
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB"));
-        trigger(f, baNew);
+        SelectNode(f, QStringLiteral("DB"));
+        TriggerReviewAction(f, baNew);
         fillGoodBook(f, 5.7, QStringLiteral("Krabat"));
-        select(f, QStringLiteral("DB"));
-        trigger(f, baSave);
+        SelectNode(f, QStringLiteral("DB"));
+        TriggerReviewAction(f, baSave);
         QFile saved(f.dbFolder() + QStringLiteral("EM_2007_05_12.XML"));
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QVERIFY(saved.readAll().startsWith("<?xml version=\"1.0\" standalone=\"yes\"?>"));
@@ -698,11 +672,11 @@ private slots:
         QVERIFY(f.start());
         QVERIFY(QDir(f.env.path(QStringLiteral("Zadizezerev/Word"))).removeRecursively());
         QVERIFY(f.env.writeFile(QStringLiteral("Zadizezerev/Word"), "a file in the way"));
-        select(f, QStringLiteral("DB"));
-        trigger(f, baNew);
+        SelectNode(f, QStringLiteral("DB"));
+        TriggerReviewAction(f, baNew);
         fillGoodBook(f, 5.7, QStringLiteral("Krabat"));
-        select(f, QStringLiteral("DB"));
-        trigger(f, baSave);
+        SelectNode(f, QStringLiteral("DB"));
+        TriggerReviewAction(f, baSave);
         QCOMPARE(f.desktop.systemMessages,
             QStringList {
                 QStringLiteral("Fehler: Das Verzeichniss\r\n%1\r\nkann nicht angelegt werden.")
@@ -715,17 +689,17 @@ private slots:
         WindowFixture f;
         writeReviewFile(f.dbFolder() + QStringLiteral("2007/A.cds"), numbered(1, 1));
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB/2007/A.cds"));
-        trigger(f, baLoad);
+        SelectNode(f, QStringLiteral("DB/2007/A.cds"));
+        TriggerReviewAction(f, baLoad);
         const QByteArray before = f.env.readFile(QStringLiteral("Zadizezerev/DB/2007/A.cds"));
-        select(f, QStringLiteral("DB/2007/A.cds"));
+        SelectNode(f, QStringLiteral("DB/2007/A.cds"));
         f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
         f.desktop.answer(Msg::mrOk, QStringLiteral("Besprechungsbericht speichern..."));
         {
             // No file may grow past a few bytes: the write fails on any disk,
             // whatever rights the test runs with.
             FileSizeLimit limit(200);
-            trigger(f, baSave);
+            TriggerReviewAction(f, baSave);
         }
         QVERIFY(f.desktop.lastDialog().message.contains(QStringLiteral("A.cds")));
         QCOMPARE(f.table().recordCount(), 1);
@@ -738,25 +712,25 @@ private slots:
         WindowFixture f;
         writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 3));
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB/A.cds"));
-        trigger(f, baLoad);
-        QTreeWidgetItem *excluded = node(f, QStringLiteral("DB/A.cds/Buch 2"));
+        SelectNode(f, QStringLiteral("DB/A.cds"));
+        TriggerReviewAction(f, baLoad);
+        QTreeWidgetItem *excluded = TreeNode(f, QStringLiteral("DB/A.cds/Buch 2"));
         ToggleBookMark(excluded);
-        select(f, QStringLiteral("DB/A.cds"));
+        SelectNode(f, QStringLiteral("DB/A.cds"));
         f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
         f.desktop.answer(Msg::mrOk, QStringLiteral("Besprechungsbericht speichern..."));
         {
             FileSizeLimit limit(200);
-            trigger(f, baSave);
+            TriggerReviewAction(f, baSave);
         }
         QCOMPARE(f.table().recordCount(), 3);
         QVERIFY(f.table().locate(QStringLiteral("BookNbr"), 2.7));
         QCOMPARE(f.table().asText(fBookTitle), QStringLiteral("Buch 2"));
         // Taken back in, the book survives the next save.
-        ToggleBookMark(node(f, QStringLiteral("DB/A.cds/Buch 2")));
-        select(f, QStringLiteral("DB/A.cds"));
+        ToggleBookMark(TreeNode(f, QStringLiteral("DB/A.cds/Buch 2")));
+        SelectNode(f, QStringLiteral("DB/A.cds"));
         f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
-        trigger(f, baSave);
+        TriggerReviewAction(f, baSave);
         DataSet back;
         QVERIFY(LoadFromFile(back, f.dbFolder() + QStringLiteral("A.cds")));
         QCOMPARE(back.recordCount(), 3);
@@ -766,7 +740,7 @@ private slots:
     {
         WindowFixture f;
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB"));
+        SelectNode(f, QStringLiteral("DB"));
         f.desktop.answer(Msg::mrOk, QStringLiteral("Speichern..."));
         f.window().reviewFiles()->ActionSaveExecute();
         QCOMPARE(f.desktop.lastDialog().message,
@@ -789,8 +763,8 @@ private slots:
         QFETCH(bool, closes);
         WindowFixture f;
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB"));
-        trigger(f, baNew);
+        SelectNode(f, QStringLiteral("DB"));
+        TriggerReviewAction(f, baNew);
         fillGoodBook(f, 5.7, QStringLiteral("Krabat"));
         f.window().resize(1111, 777);
         f.desktop.answer(answer, QStringLiteral("Ungesicherte Daten..."));
@@ -813,11 +787,11 @@ private slots:
         WindowFixture f;
         writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 1));
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB/A.cds"));
-        trigger(f, baLoad);
-        select(f, QStringLiteral("DB/A.cds"));
+        SelectNode(f, QStringLiteral("DB/A.cds"));
+        TriggerReviewAction(f, baLoad);
+        SelectNode(f, QStringLiteral("DB/A.cds"));
         f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
-        trigger(f, baSave);
+        TriggerReviewAction(f, baSave);
         f.desktop.answer(Msg::mrOk, QStringLiteral("Datensatz löschen..."));
         QVERIFY(f.table().deleteRecord());
         QVERIFY(f.window().close());
@@ -831,8 +805,8 @@ private slots:
         WindowFixture f;
         writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 1));
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB/A.cds"));
-        trigger(f, baLoad);
+        SelectNode(f, QStringLiteral("DB/A.cds"));
+        TriggerReviewAction(f, baLoad);
         f.window().reviewFiles()->ActionRemoveExecute();
         QVERIFY(f.window().close());
         QVERIFY(f.desktop.trashed.isEmpty());
@@ -858,8 +832,8 @@ private slots:
         WindowFixture f;
         writeReviewFile(f.dbFolder() + QStringLiteral("A.cds"), numbered(1, 2));
         QVERIFY(f.start());
-        select(f, QStringLiteral("DB/A.cds"));
-        trigger(f, baLoad);
+        SelectNode(f, QStringLiteral("DB/A.cds"));
+        TriggerReviewAction(f, baLoad);
         f.data().UnsavedChanges = unsaved;
         if (unsaved)
             f.desktop.answer(answer, QStringLiteral("Alle Datensätze entfernen..."));
@@ -884,19 +858,20 @@ private slots:
         writeReviewFile(outside, numbered(2, 1));
         f.desktop.documentsFolder = f.env.path(QStringLiteral("Post"));
         f.desktop.openFileAnswers.enqueue(outside);
-        select(f, QStringLiteral("DB/2007/"));
-        trigger(f, baImport);
+        SelectNode(f, QStringLiteral("DB/2007/"));
+        TriggerReviewAction(f, baImport);
         QCOMPARE(f.desktop.openFileCalls.at(0),
             (QStringList { "Besprechungsbericht in die Skribandosverwaltung importieren", ".cds",
                 "Besprechungsbericht (*.cds)|*.cds|Besprechungsbericht (*.xml)|*.xml",
                 f.env.path(QStringLiteral("Post")) }));
         QVERIFY(QFileInfo::exists(f.dbFolder() + QStringLiteral("2007/Fremd - Kopie.cds")));
-        QCOMPARE(f.window().TreeView1->currentItem(), node(f, QStringLiteral("DB/2007/Fremd.cds")));
+        QCOMPARE(
+            f.window().TreeView1->currentItem(), TreeNode(f, QStringLiteral("DB/2007/Fremd.cds")));
         QCOMPARE(f.table().recordCount(), 0);
 
         // Cancelling the dialog does nothing.
-        select(f, QStringLiteral("DB/2007/"));
-        trigger(f, baImport);
+        SelectNode(f, QStringLiteral("DB/2007/"));
+        TriggerReviewAction(f, baImport);
         QCOMPARE(QDir(f.dbFolder() + QStringLiteral("2007")).entryList(QDir::Files).size(), 2);
     }
 };

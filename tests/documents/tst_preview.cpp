@@ -1,3 +1,5 @@
+#include "ReviewFileWriter.h"
+#include "TreeSteps.h"
 #include "WindowFixture.h"
 
 #include "app/ActionList.h"
@@ -36,26 +38,15 @@ struct Book
 // A review file of books of 2007 with titles "Buch 1", "Buch 2", ...
 void writeBooks(const QString &path, const QList<Book> &books)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    DataSet t;
-    t.setFields(ReviewFields());
-    t.open();
-    int i = 0;
+    QList<TestBook> out;
     for (const Book &b : books) {
-        t.append();
-        t.setValue(fBookNbr, b.number);
-        t.setValue(fBookTitle, QStringLiteral("Buch %1").arg(++i));
-        t.setValue(fYearPublished, 2007);
-        t.setValue(fPublisher, b.publisher);
-        t.setValue(fAuthor1Name, b.author);
-        t.setValue(fLanguage, QStringLiteral("-"));
-        t.setValue(fPagination, QStringLiteral("P"));
-        t.setValue(fPages, 32);
-        t.setValue(fBinding, QStringLiteral("geb"));
-        QVERIFY(t.post());
+        out.append({ b.number, 2007, QStringLiteral("Buch %1").arg(out.size() + 1), b.publisher,
+            { { fAuthor1Name, b.author }, { fLanguage, QStringLiteral("-") },
+                { fPagination, QStringLiteral("P") }, { fPages, 32 },
+                { fBinding, QStringLiteral("geb") } } });
     }
     QString error;
-    QVERIFY2(SaveToFile(t, path, &error), qPrintable(error));
+    QVERIFY2(WriteTestReviewFile(path, out, &error), qPrintable(error));
 }
 
 // Starts the window with A.cds loaded.
@@ -63,10 +54,7 @@ void startLoaded(WindowFixture &f, const QList<Book> &books)
 {
     writeBooks(f.dbFolder() + QStringLiteral("A.cds"), books);
     QVERIFY(f.start());
-    QTreeWidgetItem *file = FindNodeByPath(f.window().TreeView1, QStringLiteral("DB/A.cds"));
-    QVERIFY(file);
-    f.window().TreeView1->setCurrentItem(file);
-    f.window().TreeView1Enter();
+    SelectNode(f, QStringLiteral("DB/A.cds"));
     f.window().actions()->reviewAction(baLoad)->trigger();
     QCOMPARE(f.table().recordCount(), books.size());
 }
@@ -238,7 +226,7 @@ private slots:
         WindowFixture f;
         startLoaded(f, { { 1.7, "B", "Z" }, { 2.7, "A", "Y" }, { 3.7, "B", "X" } });
         f.useScriptedWordProcessor();
-        QTreeWidgetItem *file = FindNodeByPath(f.window().TreeView1, QStringLiteral("DB/A.cds"));
+        QTreeWidgetItem *file = TreeNode(f, QStringLiteral("DB/A.cds"));
         f.window().TreeView1->setCurrentItem(file);
         QAction *publishers = action(f, "ActionPublisherDocuments");
         QVERIFY(publishers->isEnabled());
@@ -316,8 +304,7 @@ private slots:
         action(f, "ActionCreateWordDoc")->setChecked(true);
         ToggleBookMark(
             FindNodeByData(f.window().TreeView1, EncodeBookKey(QStringLiteral("2.7")), false));
-        f.window().TreeView1->setCurrentItem(
-            FindNodeByPath(f.window().TreeView1, QStringLiteral("DB/A.cds")));
+        f.window().TreeView1->setCurrentItem(TreeNode(f, QStringLiteral("DB/A.cds")));
         f.desktop.answer(Msg::mrYes, QStringLiteral("Speichern..."));
         f.window().actions()->reviewAction(baSave)->trigger();
         QFile doc(f.env.path(QStringLiteral("Zadizezerev/Word/A.doc")));

@@ -1,4 +1,5 @@
-#include "CoverTestFiles.h"
+#include "ReviewFileWriter.h"
+#include "TreeSteps.h"
 #include "WindowFixture.h"
 
 #include "app/ActionList.h"
@@ -24,23 +25,8 @@
 
 namespace {
 
-const QList<CoverBook> kThreeBooks = { { 8.1, 2010, QStringLiteral("Zwerg Nase"), {} },
+const QList<TestBook> kThreeBooks = { { 8.1, 2010, QStringLiteral("Zwerg Nase"), {} },
     { 3.7, 2007, QStringLiteral("Momo"), {} }, { 5.7, 2007, QStringLiteral("Krabat"), {} } };
-
-void selectNode(WindowFixture &f, const QString &path)
-{
-    QTreeWidgetItem *n = FindNodeByPath(f.window().TreeView1, path);
-    QVERIFY2(n, qPrintable(path));
-    f.window().TreeView1->setCurrentItem(n);
-    f.window().TreeView1Enter();
-}
-
-void trigger(WindowFixture &f, int bit)
-{
-    QAction *a = f.window().actions()->reviewAction(bit);
-    QVERIFY2(a->isEnabled(), qPrintable(a->objectName() + QStringLiteral(" is disabled")));
-    a->trigger();
-}
 
 // What the cover dialog showed when it came up.
 struct Shown
@@ -105,15 +91,16 @@ private slots:
         QFETCH(int, answer);
         QFETCH(QString, opened);
         WindowFixture f(settings);
-        QList<CoverBook> books = kThreeBooks;
+        QList<TestBook> books = kThreeBooks;
         books[1].title = QStringLiteral("Momo & Co.");
-        QVERIFY(WriteCoverTestFile(f.dbFolder() + QStringLiteral("2007/EM_2007_05_12.cds"), books));
+        QVERIFY(
+            WriteTestReviewFile(f.dbFolder() + QStringLiteral("2007/EM_2007_05_12.cds"), books));
         QVERIFY(f.env.writeFile(QStringLiteral("Zadizezerev/Html/Umschlagbilder/8.10.jpg"), "x"));
         QVERIFY(f.start());
         Shown shown;
         answerCoverDialog(f, shown, answer);
-        selectNode(f, QStringLiteral("DB/2007/EM_2007_05_12.cds"));
-        trigger(f, baShowMissingFrontImages);
+        SelectNode(f, QStringLiteral("DB/2007/EM_2007_05_12.cds"));
+        TriggerReviewAction(f, baShowMissingFrontImages);
 
         QCOMPARE(shown.count, 1);
         QCOMPARE(shown.caption, QStringLiteral("Umschlagbilder für... EM_2007_05_12.cds"));
@@ -128,7 +115,7 @@ private slots:
 
         // The same dialog again, with freshly cleared lists.
         TFrontImageDlg *first = &f.coverDialog();
-        trigger(f, baShowMissingFrontImages);
+        TriggerReviewAction(f, baShowMissingFrontImages);
         QCOMPARE(&f.coverDialog(), first);
         QCOMPARE(shown.count, 2);
         QCOMPARE(shown.missing.size(), 2);
@@ -137,13 +124,13 @@ private slots:
     void everyCoverThere()
     {
         WindowFixture f;
-        QVERIFY(WriteCoverTestFile(f.dbFolder() + QStringLiteral("A.cds"), { kThreeBooks[1] }));
+        QVERIFY(WriteTestReviewFile(f.dbFolder() + QStringLiteral("A.cds"), { kThreeBooks[1] }));
         QVERIFY(f.env.writeFile(QStringLiteral("Zadizezerev/Html/Umschlagbilder/3.7.jpg"), "x"));
         QVERIFY(f.start());
         Shown shown;
         answerCoverDialog(f, shown, Msg::mrCancel);
-        selectNode(f, QStringLiteral("DB/A.cds"));
-        trigger(f, baShowMissingFrontImages);
+        SelectNode(f, QStringLiteral("DB/A.cds"));
+        TriggerReviewAction(f, baShowMissingFrontImages);
         QCOMPARE(shown.count, 1);
         QVERIFY(shown.missing.isEmpty());
         QVERIFY(!shown.searchEnabled);
@@ -153,15 +140,15 @@ private slots:
     void reviewFileGoneOrUnusable()
     {
         WindowFixture f;
-        QVERIFY(WriteCoverTestFile(f.dbFolder() + QStringLiteral("A.cds"), kThreeBooks));
-        QVERIFY(WriteCoverTestFile(f.dbFolder() + QStringLiteral("B.cds"),
+        QVERIFY(WriteTestReviewFile(f.dbFolder() + QStringLiteral("A.cds"), kThreeBooks));
+        QVERIFY(WriteTestReviewFile(f.dbFolder() + QStringLiteral("B.cds"),
             { kThreeBooks[0], { QVariant(), 2007, QStringLiteral("Ohne Nummer"), {} } }));
         QVERIFY(f.start());
         QVERIFY(QFile::remove(f.dbFolder() + QStringLiteral("A.cds")));
         // The fixture fails the test when the dialog shows.
-        selectNode(f, QStringLiteral("DB/A.cds"));
+        SelectNode(f, QStringLiteral("DB/A.cds"));
         f.desktop.answer(Msg::mrOk, QStringLiteral("Umschlagbilder prüfen..."));
-        trigger(f, baShowMissingFrontImages);
+        TriggerReviewAction(f, baShowMissingFrontImages);
         QCOMPARE(f.desktop.dialogs().size(), 1);
         const auto &gone = f.desktop.lastDialog();
         QCOMPARE(gone.caption, QStringLiteral("Umschlagbilder prüfen..."));
@@ -171,9 +158,9 @@ private slots:
         QCOMPARE(gone.kind, int(Msg::mtInformation));
         QCOMPARE(gone.captions, QStringList { QStringLiteral("OK") });
 
-        selectNode(f, QStringLiteral("DB/B.cds"));
+        SelectNode(f, QStringLiteral("DB/B.cds"));
         f.desktop.answer(Msg::mrOk, QStringLiteral("Umschlagbilder prüfen..."));
-        trigger(f, baShowMissingFrontImages);
+        TriggerReviewAction(f, baShowMissingFrontImages);
         QCOMPARE(f.desktop.dialogs().size(), 2);
         QCOMPARE(f.desktop.lastDialog().caption, QStringLiteral("Umschlagbilder prüfen..."));
         QVERIFY(f.desktop.lastDialog().message.contains(QStringLiteral("\"Ohne Nummer\"")));
@@ -196,17 +183,17 @@ private slots:
         QFETCH(QByteArray, settings);
         QFETCH(QString, address);
         WindowFixture f(settings);
-        QVERIFY(WriteCoverTestFile(f.dbFolder() + QStringLiteral("2007/A.cds"),
+        QVERIFY(WriteTestReviewFile(f.dbFolder() + QStringLiteral("2007/A.cds"),
             { { 3.7, 2007, QStringLiteral("Äpfel & Birnen / Teil #2"),
                 QStringLiteral("Beltz & Gelberg") } }));
         QVERIFY(f.start());
-        selectNode(f, QStringLiteral("DB/2007/A.cds"));
-        trigger(f, baLoad);
+        SelectNode(f, QStringLiteral("DB/2007/A.cds"));
+        TriggerReviewAction(f, baLoad);
         QTreeWidgetItem *file
             = FindNodeByPath(f.window().TreeView1, QStringLiteral("DB/2007/A.cds"));
         QCOMPARE(file->childCount(), 1);
         f.window().TreeView1->setCurrentItem(file->child(0));
-        trigger(f, baFindFrontImage);
+        TriggerReviewAction(f, baFindFrontImage);
         QCOMPARE(f.desktop.opened,
             QStringList { address
                 + QStringLiteral(

@@ -1,4 +1,4 @@
-#include "CoverTestFiles.h"
+#include "ReviewFileWriter.h"
 #include "WindowFixture.h"
 
 #include "app/ActionList.h"
@@ -54,7 +54,7 @@ QByteArray encoded(const QImage &image, const char *format)
 // A started window whose table shows the book 8.10 of 2010.
 bool startWithBook(WindowFixture &f)
 {
-    if (!WriteCoverTestFile(f.dbFolder() + QStringLiteral("2010/EM.cds"),
+    if (!WriteTestReviewFile(f.dbFolder() + QStringLiteral("2010/EM.cds"),
             { { 8.1, 2010, QStringLiteral("Zwerg Nase") } })
         || !f.start())
         return false;

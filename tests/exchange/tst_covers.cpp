@@ -1,4 +1,4 @@
-#include "CoverTestFiles.h"
+#include "ReviewFileWriter.h"
 #include "TestEnv.h"
 
 #include "data/DataSet.h"
@@ -86,7 +86,7 @@ private slots:
         TestEnv env;
         const QString file = env.path(QStringLiteral("DB/2010/EM.cds"));
         const QString covers = env.path(QStringLiteral("Umschlagbilder/"));
-        QVERIFY(WriteCoverTestFile(file,
+        QVERIFY(WriteTestReviewFile(file,
             { { 8.1, 2010, QStringLiteral("Zwerg Nase") }, { 3.7, 2007, QStringLiteral("Momo") },
                 { 12.1, 2010, QStringLiteral("alte Mühle") } }));
         QVERIFY(env.writeFile(QStringLiteral("Umschlagbilder/8.10.jpg"), "jpeg"));
@@ -117,7 +117,7 @@ private slots:
         TestEnv env;
         const QString covers = env.path(QStringLiteral("Umschlagbilder/"));
         const QString file = env.path(QStringLiteral("DB/EM.cds"));
-        QVERIFY(WriteCoverTestFile(file,
+        QVERIFY(WriteTestReviewFile(file,
             { { 3.7, 2007, QStringLiteral("Momo") },
                 { QVariant(), 2007, QStringLiteral("Ohne") } }));
         QStringList available, missing;

@@ -1,4 +1,4 @@
-#include "CoverTestFiles.h"
+#include "ReviewFileWriter.h"
 #include "TestEnv.h"
 
 #include "app/IDesktop.h"
@@ -88,7 +88,7 @@ private slots:
     {
         TestEnv env;
         const QString file = env.path(QStringLiteral("EM.cds"));
-        QVERIFY(WriteCoverTestFile(file,
+        QVERIFY(WriteTestReviewFile(file,
             { { 3.7, 2007, QStringLiteral("Momo") }, { 5.7, 2007, QStringLiteral("Krabat") } }));
         QVERIFY(env.writeFile(QStringLiteral("covers/5.7.jpg"), "x"));
 

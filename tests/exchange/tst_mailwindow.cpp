@@ -1,4 +1,5 @@
 #include "ReviewFileWriter.h"
+#include "TreeSteps.h"
 #include "WindowFixture.h"
 #include "ZipBytes.h"
 
@@ -66,13 +67,8 @@ struct MailSetup
 
     void sendMail(const QString &path = QStringLiteral("DB/2008/XY_2008_05_01.cds"))
     {
-        QTreeWidgetItem *n = FindNodeByPath(f.window().TreeView1, path);
-        QVERIFY2(n, qPrintable(path));
-        f.window().TreeView1->setCurrentItem(n);
-        f.window().TreeView1Enter();
-        QAction *a = f.window().actions()->reviewAction(baSendMail);
-        QVERIFY(a->isEnabled());
-        a->trigger();
+        SelectNode(f, path);
+        TriggerReviewAction(f, baSendMail);
     }
 
     QString cover(const QString &name) const
@@ -304,8 +300,7 @@ private slots:
     {
         MailSetup s;
         QVERIFY(s.start());
-        s.f.window().TreeView1->setCurrentItem(
-            FindNodeByPath(s.f.window().TreeView1, QStringLiteral("DB/2008/")));
+        s.f.window().TreeView1->setCurrentItem(TreeNode(s.f, QStringLiteral("DB/2008/")));
         s.f.desktop.answer(Msg::mrOk, QStringLiteral("Email senden..."));
         s.f.window().mailActions()->ActionSendMailExecute();
         QCOMPARE(s.f.desktop.lastDialog().message,
@@ -375,8 +370,7 @@ private slots:
         QVERIFY(QFile::remove(s.cover(QStringLiteral("2.8.jpg"))));
         QVERIFY(QDir().mkpath(s.f.dbFolder() + QStringLiteral("Eingang")));
         s.f.window().treeNavigation()->TreeViewPopulate();
-        QTreeWidgetItem *inbox
-            = FindNodeByPath(s.f.window().TreeView1, QStringLiteral("DB/Eingang/"));
+        QTreeWidgetItem *inbox = TreeNode(s.f, QStringLiteral("DB/Eingang/"));
         QVERIFY(inbox);
         s.f.window().TreeView1->setCurrentItem(inbox);
         s.f.window().TreeView1Enter();
@@ -389,7 +383,7 @@ private slots:
         QCOMPARE(s.f.env.readFile(QStringLiteral("Zadizezerev/Html/Umschlagbilder/2.8.jpg")),
             QByteArray("krabat"));
         QCOMPARE(s.f.window().TreeView1->currentItem(),
-            FindNodeByPath(s.f.window().TreeView1, QStringLiteral("DB/Eingang/XY_2008_05_01.cds")));
+            TreeNode(s.f, QStringLiteral("DB/Eingang/XY_2008_05_01.cds")));
         QCOMPARE(s.f.desktop.pendingAnswers(), 0);
     }
 

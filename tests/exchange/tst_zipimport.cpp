@@ -1,3 +1,4 @@
+#include "TreeSteps.h"
 #include "WindowFixture.h"
 #include "ZipBytes.h"
 
@@ -12,26 +13,11 @@
 
 namespace {
 
-QTreeWidgetItem *node(WindowFixture &f, const QString &path)
-{
-    return FindNodeByPath(f.window().TreeView1, path);
-}
-
-void select(WindowFixture &f, const QString &path)
-{
-    QTreeWidgetItem *n = node(f, path);
-    QVERIFY2(n, qPrintable(path));
-    f.window().TreeView1->setCurrentItem(n);
-    f.window().TreeView1Enter();
-}
-
 void importZip(WindowFixture &f, const QString &folder, const QString &archive)
 {
-    select(f, folder);
+    SelectNode(f, folder);
     f.desktop.openFileAnswers.enqueue(archive);
-    QAction *a = f.window().actions()->reviewAction(baImportZip);
-    QVERIFY(a->isEnabled());
-    a->trigger();
+    TriggerReviewAction(f, baImportZip);
 }
 
 } // namespace
@@ -68,7 +54,7 @@ private slots:
             (QStringList { "4.8.JPG=capital", reviewFile + QStringLiteral("=review") }));
         QCOMPARE(f.env.readFile(QStringLiteral("Zadizezerev/Html/Umschlagbilder/123.7.jpg")),
             QByteArray("cover"));
-        QTreeWidgetItem *imported = node(f, QStringLiteral("DB/2008/") + reviewFile);
+        QTreeWidgetItem *imported = TreeNode(f, QStringLiteral("DB/2008/") + reviewFile);
         QVERIFY(imported);
         QCOMPARE(f.window().TreeView1->currentItem(), imported);
         QVERIFY(f.desktop.dialogs().isEmpty());
@@ -82,7 +68,7 @@ private slots:
         QVERIFY(f.env.writeFile(QStringLiteral("Post/Anders.zip"),
             ZipBytes::build({ ZipBytes::stored("XY_2008_05_01.cds", "review") })));
         importZip(f, QStringLiteral("DB/2008/"), f.env.path(QStringLiteral("Post/Anders.zip")));
-        QVERIFY(node(f, QStringLiteral("DB/2008/XY_2008_05_01.cds")));
+        QVERIFY(TreeNode(f, QStringLiteral("DB/2008/XY_2008_05_01.cds")));
         QCOMPARE(f.window().TreeView1->currentItem(), nullptr);
     }
 
@@ -108,7 +94,7 @@ private slots:
             QByteArray("the good one"));
         // What came before stays on disk; the tree is as it was.
         QCOMPARE(f.env.readFile(QStringLiteral("Zadizezerev/DB/2008/A.cds")), QByteArray("first"));
-        QVERIFY(!node(f, QStringLiteral("DB/2008/A.cds")));
+        QVERIFY(!TreeNode(f, QStringLiteral("DB/2008/A.cds")));
         QCOMPARE(f.desktop.pendingAnswers(), 0);
     }
 };

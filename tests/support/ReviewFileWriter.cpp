@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-bool WriteTestReviewFile(const QString &path, const QList<TestBook> &books)
+bool WriteTestReviewFile(const QString &path, const QList<TestBook> &books, QString *error)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     DataSet t;
@@ -18,8 +18,14 @@ bool WriteTestReviewFile(const QString &path, const QList<TestBook> &books)
         t.setValue(fBookNbr, b.number);
         t.setValue(fYearPublished, b.year);
         t.setValue(fBookTitle, b.title);
-        if (!t.post())
+        t.setValue(fPublisher, b.publisher);
+        for (const auto &[field, value] : b.more)
+            t.setValue(field, value);
+        if (!t.post()) {
+            if (error)
+                *error = QStringLiteral("book %1 does not post").arg(b.title);
             return false;
+        }
     }
-    return SaveToFile(t, path);
+    return SaveToFile(t, path, error);
 }

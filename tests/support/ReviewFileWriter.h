@@ -2,13 +2,23 @@
 
 #include <QList>
 #include <QString>
+#include <QVariant>
 
-// Writes a review file as another copy of the program would, with the book
-// number, publication year and title of each book.
+#include <utility>
+
+// A book of a review file written for a test. Values left empty stay null in
+// the file.
 struct TestBook
 {
-    double number;
-    int year;
+    QVariant number;
+    QVariant year;
     QString title;
+    QString publisher = {};
+    // Further fields of the book, by field number.
+    QList<std::pair<int, QVariant>> more = {};
 };
-bool WriteTestReviewFile(const QString &path, const QList<TestBook> &books);
+
+// Writes a review file as another copy of the program would, creating its
+// folder; false, with the reason in *error, when a book or the file fails.
+bool WriteTestReviewFile(
+    const QString &path, const QList<TestBook> &books, QString *error = nullptr);

@@ -1,4 +1,5 @@
 #include "TestEnv.h"
+#include "TreeSteps.h"
 #include "WindowFixture.h"
 
 #include "app/ActionList.h"
@@ -51,16 +52,11 @@ void makeDisk(WindowFixture &f, const QStringList &entries)
     }
 }
 
-QTreeWidgetItem *node(WindowFixture &f, const QString &path)
-{
-    return FindNodeByPath(f.window().TreeView1, path);
-}
-
 // A node that the tree shows but the disk does not have.
 QTreeWidgetItem *treeOnlyNode(WindowFixture &f, const QString &path)
 {
     const qsizetype slash = path.lastIndexOf(u'/', path.endsWith(u'/') ? -2 : -1);
-    QTreeWidgetItem *parent = node(f, path.left(slash + 1));
+    QTreeWidgetItem *parent = TreeNode(f, path.left(slash + 1));
     const QString name = path.mid(slash + 1);
     if (name.endsWith(u'/'))
         return AddFolderNode(parent, name.chopped(1));
@@ -169,7 +165,7 @@ private slots:
         QVERIFY(f.start());
         QTreeWidget *tree = f.window().TreeView1;
         QAbstractItemModelTester tester(tree->model());
-        QTreeWidgetItem *folder = node(f, parent);
+        QTreeWidgetItem *folder = TreeNode(f, parent);
         if (!folder)
             folder = treeOnlyNode(f, parent);
         select(f, folder);
@@ -224,10 +220,10 @@ private slots:
         WindowFixture f;
         makeDisk(f, { "2007/A.cds=a" });
         QVERIFY(f.start());
-        AddBookNode(node(f, QStringLiteral("DB/2007/A.cds")), QStringLiteral("Krabat"), 52007);
+        AddBookNode(TreeNode(f, QStringLiteral("DB/2007/A.cds")), QStringLiteral("Krabat"), 52007);
         if (!dialogs.isEmpty())
             f.desktop.answer(Msg::mrOk);
-        QCOMPARE(f.window().treeEditing()->TreeView1Editing(node(f, path)), allowed);
+        QCOMPARE(f.window().treeEditing()->TreeView1Editing(TreeNode(f, path)), allowed);
         QCOMPARE(dialogLines(f.desktop), dialogs);
     }
 
@@ -375,7 +371,7 @@ private slots:
         if (!caption.isEmpty())
             f.desktop.answer(Msg::mrOk, caption);
 
-        QTreeWidgetItem *n = node(f, path);
+        QTreeWidgetItem *n = TreeNode(f, path);
         QVERIFY(n);
         QString text = newText;
         w.treeEditing()->TreeView1Edited(n, text);
@@ -414,7 +410,7 @@ private slots:
         w.resize(900, 600);
         QTreeWidget *tree = w.TreeView1;
         w.context().CurrentFileName = QStringLiteral("EM_2007_05_12.cds");
-        QTreeWidgetItem *em = node(f, QStringLiteral("DB/2007/EM_2007_05_12.cds"));
+        QTreeWidgetItem *em = TreeNode(f, QStringLiteral("DB/2007/EM_2007_05_12.cds"));
         select(f, em);
 
         QTest::keyClick(tree, Qt::Key_F2);
@@ -480,15 +476,15 @@ private slots:
         QVERIFY(f.start());
         QTreeWidget *tree = f.window().TreeView1;
         f.window().resize(900, 600);
-        AddBookNode(node(f, QStringLiteral("DB/A.cds")), QStringLiteral("Krabat"), 52007);
-        node(f, QStringLiteral("DB/A.cds"))->setExpanded(true);
-        select(f, node(f, path));
+        AddBookNode(TreeNode(f, QStringLiteral("DB/A.cds")), QStringLiteral("Krabat"), 52007);
+        TreeNode(f, QStringLiteral("DB/A.cds"))->setExpanded(true);
+        select(f, TreeNode(f, path));
         if (!dialogs.isEmpty())
             f.desktop.answer(Msg::mrOk);
         QTest::keyClick(tree, Qt::Key_F2);
         QVERIFY(!openEditor(tree));
         QCOMPARE(dialogLines(f.desktop), dialogs);
-        QCOMPARE(node(f, path)->text(0), path.section(u'/', -1));
+        QCOMPARE(TreeNode(f, path)->text(0), path.section(u'/', -1));
     }
 
     // --- drag and drop ------------------------------------------------------------
@@ -578,13 +574,13 @@ private slots:
         TMainform &w = f.window();
         QTreeWidget *tree = w.TreeView1;
         QAbstractItemModelTester tester(tree->model());
-        AddBookNode(node(f, QStringLiteral("DB/2007/A.cds")), QStringLiteral("Krabat"), 52007);
+        AddBookNode(TreeNode(f, QStringLiteral("DB/2007/A.cds")), QStringLiteral("Krabat"), 52007);
         f.table().setFileName(f.dbFolder() + QStringLiteral("2007/Sub/S.cds"));
         const QStringList treeBefore = treeDump(tree);
         const QStringList diskBefore = TestEnv::listing(f.dbFolder());
 
-        QTreeWidgetItem *draggedNode = node(f, dragged);
-        QTreeWidgetItem *targetNode = target.isEmpty() ? nullptr : node(f, target);
+        QTreeWidgetItem *draggedNode = TreeNode(f, dragged);
+        QTreeWidgetItem *targetNode = target.isEmpty() ? nullptr : TreeNode(f, target);
         QVERIFY(draggedNode);
         QVERIFY(target.isEmpty() || targetNode);
         select(f, draggedNode);
@@ -643,11 +639,11 @@ private slots:
         makeDisk(f, { "2007/A.cds=neu", "2008/A.cds=alt", "2008/C.cds=c" });
         QVERIFY(f.start());
         QTreeWidget *tree = f.window().TreeView1;
-        QTreeWidgetItem *moved = node(f, QStringLiteral("DB/2007/A.cds"));
+        QTreeWidgetItem *moved = TreeNode(f, QStringLiteral("DB/2007/A.cds"));
         AddBookNode(moved, QStringLiteral("Krabat"), 52007);
         select(f, moved);
         f.desktop.answer(answer, QStringLiteral("Verschieben..."));
-        f.window().treeEditing()->TreeView1DragDrop(tree, node(f, QStringLiteral("DB/2008/")));
+        f.window().treeEditing()->TreeView1DragDrop(tree, TreeNode(f, QStringLiteral("DB/2008/")));
         QCOMPARE(treeDump(tree), treeAfter);
         QCOMPARE(TestEnv::listing(f.dbFolder()), diskAfter);
         QStringList expectedTrash;
@@ -664,8 +660,8 @@ private slots:
         TMainform &w = f.window();
         w.resize(900, 600);
         QTreeWidget *tree = w.TreeView1;
-        QTreeWidgetItem *file = node(f, QStringLiteral("DB/2007/A.cds"));
-        QTreeWidgetItem *target = node(f, QStringLiteral("DB/2008/"));
+        QTreeWidgetItem *file = TreeNode(f, QStringLiteral("DB/2007/A.cds"));
+        QTreeWidgetItem *target = TreeNode(f, QStringLiteral("DB/2008/"));
         select(f, file);
         const QStringList before = treeDump(tree);
         // Looks like one of the tree's own nodes, but comes from no drag of
@@ -744,7 +740,7 @@ private slots:
         QTreeWidget *tree = f.window().TreeView1;
         const QStringList treeBefore = treeDump(tree);
         const QStringList diskBefore = TestEnv::listing(f.dbFolder());
-        select(f, node(f, path));
+        select(f, TreeNode(f, path));
         for (int a : answers)
             f.desktop.answer(a);
 
@@ -759,7 +755,7 @@ private slots:
             QCOMPARE(treeDump(tree), treeBefore);
             QCOMPARE(TestEnv::listing(f.dbFolder()), diskBefore);
         } else {
-            QVERIFY(!node(f, path));
+            QVERIFY(!TreeNode(f, path));
             QVERIFY(!QFileInfo::exists(f.dbFolder() + trashed.first()));
             QStringList rest;
             for (const QString &n : treeBefore) {
@@ -792,7 +788,7 @@ private slots:
         makeDisk(f, { "A.cds=a", "B.cds=b" });
         QVERIFY(f.start());
         f.desktop.trashSucceeds = false;
-        select(f, node(f, QStringLiteral("DB/A.cds")));
+        select(f, TreeNode(f, QStringLiteral("DB/A.cds")));
         for (int a : { Msg::mrOk, Msg::mrOk, Msg::mrOk })
             f.desktop.answer(a);
         f.window().treeEditing()->ActionDeletefromTreeExecute();
@@ -823,7 +819,7 @@ private slots:
         w.context().CurrentFileName = QStringLiteral("A.cds");
         w.StatusMsg(StatusPanels::File, QStringLiteral("A.cds"));
         f.table().setFileName(f.dbFolder() + QStringLiteral("B.cds"));
-        select(f, node(f, QStringLiteral("DB/B.cds")));
+        select(f, TreeNode(f, QStringLiteral("DB/B.cds")));
         for (int a : { Msg::mrOk, Msg::mrOk })
             f.desktop.answer(a);
         w.actions()->action(QStringLiteral("ActionDeletefromTree"))->trigger();
