@@ -81,12 +81,18 @@ private slots:
     {
         QTest::addColumn<QString>("initial");
         QTest::addColumn<QString>("opened");
-        QTest::newRow("present") << "Zip/Bücher" << "Zip/Bücher";
-        QTest::newRow("present, with separator") << "Zip/" << "Zip/";
-        QTest::newRow("missing folder") << "Zip/2026" << "Zip";
-        QTest::newRow("missing below a file") << "Zip/a.zip/x" << "Zip";
-        QTest::newRow("missing levels") << "Zip/2026/Rubrik/" << "Zip";
-        QTest::newRow("nothing given") << "" << "";
+        QTest::newRow("present") << "Zip/Bücher"
+                                 << "Zip/Bücher";
+        QTest::newRow("present, with separator") << "Zip/"
+                                                 << "Zip/";
+        QTest::newRow("missing folder") << "Zip/2026"
+                                        << "Zip";
+        QTest::newRow("missing below a file") << "Zip/a.zip/x"
+                                              << "Zip";
+        QTest::newRow("missing levels") << "Zip/2026/Rubrik/"
+                                        << "Zip";
+        QTest::newRow("nothing given") << ""
+                                       << "";
     }
 
     void existingFolder()
