@@ -66,7 +66,7 @@ QString DesktopServices::qtFilter(const QString &filter)
 QString DesktopServices::GetOpenFileName(const QString &title, const QString &defaultExtension,
     const QString &filter, const QString &initialFolder)
 {
-    QFileDialog dialog(m_owner, title, initialFolder, qtFilter(filter));
+    QFileDialog dialog(m_owner, title, existingFolder(initialFolder), qtFilter(filter));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     QString suffix = defaultExtension;
@@ -76,6 +76,18 @@ QString DesktopServices::GetOpenFileName(const QString &title, const QString &de
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+QString DesktopServices::existingFolder(const QString &initialFolder)
+{
+    QString folder = initialFolder;
+    while (!folder.isEmpty() && !QFileInfo(folder).isDir()) {
+        const QString parent = QFileInfo(folder).path();
+        if (parent == folder || parent == QStringLiteral("."))
+            return {};
+        folder = parent;
+    }
+    return folder;
 }
 
 QString DesktopServices::DocumentsFolder()

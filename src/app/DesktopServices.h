@@ -29,6 +29,10 @@ public:
     // ".../Trash/files/" or a mount's "$topdir/.Trash-$uid/files/" or
     // "$topdir/.Trash/$uid/files/".
     static bool isInTrash(const QString &path);
+    // The folder a file dialog opens in: initialFolder, or its nearest
+    // existing parent when it is missing (Qt would put the missing part into
+    // the name field); empty when nothing of it exists.
+    static QString existingFolder(const QString &initialFolder);
 
 private:
     QPointer<QWidget> m_owner;

@@ -75,6 +75,38 @@ private slots:
         QVERIFY(desktop.dialogs().isEmpty());
     }
 
+    // A file dialog asked to open in a missing folder opens in the nearest
+    // folder that exists, with nothing of the path left for the name field.
+    void existingFolder_data()
+    {
+        QTest::addColumn<QString>("initial");
+        QTest::addColumn<QString>("opened");
+        QTest::newRow("present") << "Zip/Bücher"
+                                 << "Zip/Bücher";
+        QTest::newRow("present, with separator") << "Zip/"
+                                                 << "Zip/";
+        QTest::newRow("missing folder") << "Zip/2026"
+                                        << "Zip";
+        QTest::newRow("missing below a file") << "Zip/a.zip/x"
+                                              << "Zip";
+        QTest::newRow("missing levels") << "Zip/2026/Rubrik/"
+                                        << "Zip";
+        QTest::newRow("nothing given") << ""
+                                       << "";
+    }
+
+    void existingFolder()
+    {
+        QFETCH(QString, initial);
+        QFETCH(QString, opened);
+        TestEnv env;
+        const QString top = env.path(QStringLiteral("t/"));
+        build(top, { "Zip/Bücher/", "Zip/a.zip=zip" });
+        const QString base = initial.isEmpty() ? QString() : top;
+        QCOMPARE(DesktopServices::existingFolder(base + initial),
+            opened.isEmpty() ? QString() : base + opened);
+    }
+
     void realTrashKeepsWhatItTakes()
     {
         TestEnv env;
