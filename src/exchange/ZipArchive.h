@@ -10,8 +10,8 @@
 // received archives. Entries are deflated at zlib's fastest level, names are
 // kept as the bytes given (the callers use code page 850) with the UTF-8 flag
 // clear, those beyond ASCII with their UTF-8 form beside them (see
-// AddUnicodePathFields), and no Zip64 records are written. This is the only place that knows
-// the zip library.
+// AddUnicodePathFields), and no Zip64 records are written. This is the only
+// place that knows the zip library.
 class ZipArchive
 {
 public:
