@@ -1,14 +1,17 @@
 #include "ZipArchive.h"
 
+#include "util/CodecCp850.h"
 #include "util/SafeWrite.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <QList>
 
 #include <sys/stat.h>
 #include <zip.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -84,7 +87,152 @@ void clearUtf8Flags(QByteArray &zip)
     }
 }
 
+void put16(QByteArray &b, qsizetype at, quint16 v)
+{
+    b[at] = char(v & 0xFF);
+    b[at + 1] = char(v >> 8);
+}
+
+void put32(QByteArray &b, qsizetype at, quint32 v)
+{
+    put16(b, at, quint16(v & 0xFFFF));
+    put16(b, at + 2, quint16(v >> 16));
+}
+
+bool hasExtraField(const QByteArray &extra, quint16 id)
+{
+    for (qsizetype x = 0; x + 4 <= extra.size(); x += 4 + get16(extra, x + 2)) {
+        if (get16(extra, x) == id)
+            return true;
+    }
+    return false;
+}
+
+constexpr quint16 kUnicodePath = 0x7075;
+
+// The Unicode Path field for a code page 850 name; nothing for plain ASCII,
+// which every reader reads alike.
+QByteArray unicodePathField(const QByteArray &name)
+{
+    if (std::all_of(name.cbegin(), name.cend(), [](char c) { return quint8(c) < 0x80; }))
+        return {};
+    const QByteArray utf8 = CodecCp850::decode(name).toUtf8();
+    QByteArray field(9, '\0');
+    put16(field, 0, kUnicodePath);
+    put16(field, 2, quint16(qMin<qsizetype>(5 + utf8.size(), 0xFFFF)));
+    field[4] = 1; // version
+    put32(field, 5,
+        quint32(crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef *>(name.constData()),
+            uInt(name.size()))));
+    return field + utf8;
+}
+
 } // namespace
+
+// The archive is one the library has just written; anything but the plain
+// layout expected of it is left alone rather than guessed at.
+bool AddUnicodePathFields(QByteArray &zip)
+{
+    constexpr quint16 kZip64 = 0x0001;
+    const qsizetype end = zip.size() - 22;
+    if (end < 0 || get32(zip, end) != 0x06054b50 || get16(zip, end + 4) != 0
+        || get16(zip, end + 6) != 0 || get16(zip, end + 20) != 0)
+        return false;
+    if (end >= 20 && get32(zip, end - 20) == 0x07064b50)
+        return false;
+    const int count = get16(zip, end + 10);
+    const qsizetype centralSize = get32(zip, end + 12);
+    const qsizetype centralStart = get32(zip, end + 16);
+    if (get16(zip, end + 8) != count || centralStart + centralSize != end)
+        return false;
+
+    struct Header
+    {
+        qsizetype central = 0; // where the central header starts
+        qsizetype centralLength = 0; // the fixed part, name, extra field and comment
+        qsizetype local = 0;
+        qsizetype localHeaderLength = 0; // the fixed part, name and extra field
+        QByteArray field; // the Unicode Path field to add, or nothing
+    };
+    QList<Header> headers;
+    headers.reserve(count);
+    bool any = false;
+    qsizetype at = centralStart;
+    for (int i = 0; i < count; ++i) {
+        if (at + 46 > end || get32(zip, at) != 0x02014b50)
+            return false;
+        Header h;
+        h.central = at;
+        const int nameLength = get16(zip, at + 28);
+        const int extraLength = get16(zip, at + 30);
+        h.centralLength = 46 + nameLength + extraLength + get16(zip, at + 32);
+        h.local = get32(zip, at + 42);
+        if (at + h.centralLength > end || get32(zip, at + 20) == 0xFFFFFFFF
+            || get32(zip, at + 24) == 0xFFFFFFFF || h.local == 0xFFFFFFFF)
+            return false;
+        // The entries lie in the order of the directory, the first at the start.
+        const bool inOrder = headers.isEmpty() ? h.local == 0 : h.local > headers.last().local;
+        if (!inOrder || h.local + 30 > centralStart || get32(zip, h.local) != 0x04034b50)
+            return false;
+        const QByteArray name = zip.mid(at + 46, nameLength);
+        const int localNameLength = get16(zip, h.local + 26);
+        const int localExtraLength = get16(zip, h.local + 28);
+        h.localHeaderLength = 30 + localNameLength + localExtraLength;
+        if (h.local + h.localHeaderLength > centralStart
+            || zip.mid(h.local + 30, localNameLength) != name)
+            return false;
+        const QByteArray centralExtra = zip.mid(at + 46 + nameLength, extraLength);
+        const QByteArray localExtra = zip.mid(h.local + 30 + localNameLength, localExtraLength);
+        if (hasExtraField(centralExtra, kUnicodePath) || hasExtraField(localExtra, kUnicodePath)
+            || hasExtraField(centralExtra, kZip64) || hasExtraField(localExtra, kZip64))
+            return false;
+        h.field = unicodePathField(name);
+        if (h.field.size() + qMax(extraLength, localExtraLength) > 0xFFFF)
+            return false;
+        any = any || !h.field.isEmpty();
+        headers.append(h);
+        at += h.centralLength;
+    }
+    if (at != end || !any)
+        return false;
+
+    QByteArray out;
+    out.reserve(zip.size() + 64 * count);
+    QList<qsizetype> newLocal;
+    newLocal.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const Header &h = headers[i];
+        // The entry runs up to the next one, data descriptor included.
+        const qsizetype next = i + 1 < count ? headers[i + 1].local : centralStart;
+        if (next < h.local + h.localHeaderLength)
+            return false;
+        newLocal.append(out.size());
+        const qsizetype header = out.size();
+        out += zip.mid(h.local, h.localHeaderLength);
+        out += h.field;
+        put16(out, header + 28, quint16(get16(zip, h.local + 28) + h.field.size()));
+        out += zip.mid(h.local + h.localHeaderLength, next - h.local - h.localHeaderLength);
+    }
+    const qsizetype newCentral = out.size();
+    for (int i = 0; i < count; ++i) {
+        const Header &h = headers[i];
+        const qsizetype header = out.size();
+        const qsizetype extraEnd = 46 + get16(zip, h.central + 28) + get16(zip, h.central + 30);
+        out += zip.mid(h.central, extraEnd);
+        out += h.field;
+        out += zip.mid(h.central + extraEnd, h.centralLength - extraEnd);
+        put16(out, header + 30, quint16(get16(zip, h.central + 30) + h.field.size()));
+        put32(out, header + 42, quint32(newLocal[i]));
+    }
+    const qsizetype newEnd = out.size();
+    if (newEnd > 0xFFFFFFFF - 22)
+        return false;
+    out += zip.mid(end, 22);
+    put32(out, newEnd + 12, quint32(newEnd - newCentral));
+    put32(out, newEnd + 16, quint32(newCentral));
+    zip = out;
+    return true;
+}
 
 struct ZipArchive::Handle
 {
@@ -313,6 +461,7 @@ bool ZipArchive::Close()
         return false;
     }
     clearUtf8Flags(bytes);
+    AddUnicodePathFields(bytes);
     QString writeError;
     if (!WriteFileSafely(m_path, bytes, &writeError)) {
         m_error = QStringLiteral("Die Datei kann nicht geschrieben werden: ") + writeError;

@@ -9,14 +9,17 @@
 // The program's one zip archive object: writes the mail archive and reads
 // received archives. Entries are deflated at zlib's fastest level, names are
 // kept as the bytes given (the callers use code page 850) with the UTF-8 flag
-// clear, and no Zip64 records are written. This is the only place that knows
-// the zip library.
+// clear, those beyond ASCII with their UTF-8 form beside them (see
+// AddUnicodePathFields), and no Zip64 records are written. This is the only
+// place that knows the zip library.
 class ZipArchive
 {
 public:
     struct Entry
     {
-        // The name as stored, and whether the entry marks it as UTF-8.
+        // The name as stored, and whether the entry marks it as UTF-8. An
+        // Info-ZIP Unicode Path field that matches the stored name takes its
+        // place (the library reads it so), as UTF-8.
         QByteArray rawName;
         bool utf8 = false;
         // Uncompressed size as the archive declares it.
@@ -66,3 +69,14 @@ private:
     QByteArray m_bytes;
     QString m_error;
 };
+
+// Readers that know no code page 850 (Info-ZIP's unzip among them) take a
+// name without the UTF-8 flag for their own code page and garble umlauts.
+// This gives every entry whose code page 850 name is not plain ASCII the
+// Info-ZIP Unicode Path field (0x7075) in its local and central header: the
+// name in UTF-8 with the checksum of the stored name it stands for. The
+// stored names and flags stay as they are, so readers that do not know the
+// field still see code page 850. The headers grow and the data move, so the
+// archive is rebuilt. Zip64, a comment, such a field already there or
+// anything else unexpected leave zip unchanged; returns whether it changed.
+bool AddUnicodePathFields(QByteArray &zip);

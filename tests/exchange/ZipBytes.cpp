@@ -158,14 +158,30 @@ Directory readCentralDirectory(const QByteArray &zip)
         const quint16 commentLength = get16(zip, at + 32);
         e.name = zip.mid(at + 46, nameLength);
         e.extra = zip.mid(at + 46 + nameLength, extraLength);
-        for (qsizetype x = 0; x + 4 <= e.extra.size(); x += 4 + get16(e.extra, x + 2)) {
-            if (get16(e.extra, x) == 0x0001)
-                d.zip64 = true;
+        if (extraField(e.extra, 0x0001))
+            d.zip64 = true;
+        e.localOffset = get32(zip, at + 42);
+        const qsizetype local = e.localOffset;
+        if (local + 30 <= zip.size() && get32(zip, local) == 0x04034b50) {
+            e.localFound = true;
+            e.localCompressedSize = get32(zip, local + 18);
+            const quint16 localNameLength = get16(zip, local + 26);
+            e.localName = zip.mid(local + 30, localNameLength);
+            e.localExtra = zip.mid(local + 30 + localNameLength, get16(zip, local + 28));
         }
         d.entries.append(e);
         at += 46 + nameLength + extraLength + commentLength;
     }
     return d;
+}
+
+std::optional<QByteArray> extraField(const QByteArray &extra, quint16 id)
+{
+    for (qsizetype x = 0; x + 4 <= extra.size(); x += 4 + get16(extra, x + 2)) {
+        if (get16(extra, x) == id)
+            return extra.mid(x + 4, get16(extra, x + 2));
+    }
+    return std::nullopt;
 }
 
 } // namespace ZipBytes

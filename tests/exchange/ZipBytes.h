@@ -39,6 +39,12 @@ struct CentralEntry
     quint32 compressedSize = 0;
     quint32 size = 0;
     QByteArray extra;
+    // The entry's local header, as the central one points to it.
+    quint32 localOffset = 0;
+    QByteArray localName;
+    QByteArray localExtra;
+    quint32 localCompressedSize = 0;
+    bool localFound = false;
 };
 
 struct Directory
@@ -48,7 +54,10 @@ struct Directory
     QString error;
 };
 
-// Reads the end record and the central directory.
+// Reads the end record, the central directory and the local headers.
 Directory readCentralDirectory(const QByteArray &zip);
+
+// The data of the extra field with that header ID, if there is one.
+std::optional<QByteArray> extraField(const QByteArray &extra, quint16 id);
 
 } // namespace ZipBytes

@@ -12,6 +12,10 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
+#include <QtEndian>
+
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -41,6 +45,67 @@ QByteArray noise(int size, quint32 seed)
     return out;
 }
 
+bool isAscii(const QByteArray &bytes)
+{
+    return std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return quint8(c) < 0x80; });
+}
+
+// The data of an Info-ZIP Unicode Path field for a code page 850 name.
+QByteArray unicodePath(const QByteArray &cp850Name)
+{
+    QByteArray field(5, '\x01');
+    qToLittleEndian(ZipBytes::crc32(cp850Name), field.data() + 1);
+    return field + CodecCp850::decode(cp850Name).toUtf8();
+}
+
+// What unzip shows as the archive's names, or nothing without unzip.
+std::optional<QStringList> unzipNames(const QString &path)
+{
+    const QString unzip = QStandardPaths::findExecutable(QStringLiteral("unzip"));
+    if (unzip.isEmpty())
+        return std::nullopt;
+    QProcess list;
+    // In a UTF-8 locale unzip writes names as they are instead of escaping.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    list.setProcessEnvironment(env);
+    list.start(unzip, { QStringLiteral("-Z1"), path });
+    if (!list.waitForFinished() || list.exitCode() != 0)
+        return QStringList { QStringLiteral("unzip failed: ")
+            + QString::fromLocal8Bit(list.readAllStandardError()) };
+    return QString::fromUtf8(list.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+// Every entry's data as the program reads them; nothing when one fails.
+QList<QByteArray> entryData(const QByteArray &archive)
+{
+    ZipArchive reader;
+    if (!reader.OpenBytes(archive))
+        return {};
+    QList<QByteArray> all;
+    for (int i = 0; i < reader.Count(); ++i) {
+        QByteArray data;
+        if (!reader.ReadEntry(i, 1 << 20, [&](const char *p, qint64 n) {
+                data.append(p, n);
+                return true;
+            }))
+            return {};
+        all.append(data);
+    }
+    return all;
+}
+
+bool unzipTests(const QString &path)
+{
+    const QString unzip = QStandardPaths::findExecutable(QStringLiteral("unzip"));
+    if (unzip.isEmpty())
+        return true;
+    QProcess test;
+    test.start(unzip, { QStringLiteral("-tqq"), path });
+    return test.waitForFinished() && test.exitStatus() == QProcess::NormalExit
+        && test.exitCode() == 0;
+}
+
 } // namespace
 
 class TestZip : public QObject
@@ -51,6 +116,8 @@ private slots:
     void mailArchiveAsAnotherReaderSeesIt_data();
     void mailArchiveAsAnotherReaderSeesIt();
     void mailArchiveFailureLeavesTheOldOne();
+    void unicodePathsOnlyOnTheExpectedLayout_data();
+    void unicodePathsOnlyOnTheExpectedLayout();
     void extractTarget_data();
     void extractTarget();
     void hostileArchives_data();
@@ -71,6 +138,9 @@ void TestZip::mailArchiveAsAnotherReaderSeesIt_data()
     // The code page 850 bytes of "ÃŽ" happen to read as UTF-8 as well.
     QTest::newRow("code page 850 bytes that look like UTF-8")
         << QStringLiteral("Ã\u00DC_2008.xml") << QStringList {};
+    QTest::newRow("umlauts and sharp s before two covers")
+        << QStringLiteral("JÖ_Grüße_2007.cds")
+        << QStringList { QStringLiteral("1.7.jpg"), QStringLiteral("22.7.jpg") };
 }
 
 void TestZip::mailArchiveAsAnotherReaderSeesIt()
@@ -110,15 +180,20 @@ void TestZip::mailArchiveAsAnotherReaderSeesIt()
         QCOMPARE(e.method, quint16(8)); // deflate
         QCOMPARE(e.crc, ZipBytes::crc32(contents[i]));
         QCOMPARE(e.size, quint32(contents[i].size()));
+        // The local header where the central one says, telling the same.
+        QVERIFY(e.localFound);
+        QCOMPARE(e.localName, e.name);
+        QCOMPARE(e.localCompressedSize, e.compressedSize);
+        // Beyond ASCII the UTF-8 name goes beside the code page 850 one.
+        const std::optional<QByteArray> expected
+            = isAscii(e.name) ? std::nullopt : std::optional(unicodePath(e.name));
+        QCOMPARE(ZipBytes::extraField(e.extra, 0x7075), expected);
+        QCOMPARE(ZipBytes::extraField(e.localExtra, 0x7075), expected);
     }
 
-    const QString unzip = QStandardPaths::findExecutable(QStringLiteral("unzip"));
-    if (!unzip.isEmpty()) {
-        QProcess test;
-        test.start(unzip, { QStringLiteral("-tqq"), path });
-        QVERIFY(test.waitForFinished());
-        QCOMPARE(test.exitCode(), 0);
-    }
+    QVERIFY(unzipTests(path));
+    if (const std::optional<QStringList> shown = unzipNames(path))
+        QCOMPARE(*shown, names);
 
     // And back: the same bytes under the same names.
     QVERIFY(zip.OpenFile(path));
@@ -128,6 +203,7 @@ void TestZip::mailArchiveAsAnotherReaderSeesIt()
     const ZipImportResult result = ExtractReviewArchive(zip, target, backCovers);
     zip.Close();
     QVERIFY2(result.ok, qPrintable(result.error));
+    QCOMPARE(QDir(target).entryList(QDir::Files), QStringList { reviewName });
     QCOMPARE(readFile(target + reviewName), contents[0]);
     for (int i = 0; i < covers.size(); ++i)
         QCOMPARE(readFile(backCovers + covers[i]), contents[i + 1]);
@@ -160,6 +236,68 @@ void TestZip::mailArchiveFailureLeavesTheOldOne()
         = ZipBytes::readCentralDirectory(readFile(zipFolder + QStringLiteral("XY_2008_05_01.zip")));
     QCOMPARE(dir.entries.size(), 2);
     QCOMPARE(QDir(zipFolder).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+void TestZip::unicodePathsOnlyOnTheExpectedLayout_data()
+{
+    using namespace ZipBytes;
+    QTest::addColumn<QByteArray>("archive");
+    QTest::addColumn<bool>("changes");
+    const QByteArray umlaut = CodecCp850::encode(u"Grüße_2007.cds");
+    const QByteArray plain = build({ stored("1.7.jpg", "cover"), deflated(umlaut, "review"),
+        stored(CodecCp850::encode(u"Ö.xml"), "") });
+    QTest::newRow("stored and deflated entries") << plain << true;
+    QTest::newRow("ASCII names only need nothing")
+        << build({ stored("a.cds", "a"), deflated("1.7.jpg", "b") }) << false;
+    QByteArray twice = plain;
+    QVERIFY(AddUnicodePathFields(twice));
+    QTest::newRow("the field is there already") << twice << false;
+    QByteArray comment = plain;
+    comment[comment.size() - 2] = 3;
+    comment += "abc";
+    QTest::newRow("archive comment") << comment << false;
+    RawEntry huge = stored(umlaut, "x");
+    huge.size = 0xFFFFFFFF;
+    QTest::newRow("Zip64 size mark") << build({ huge }) << false;
+    QByteArray otherLocalName = plain;
+    otherLocalName[30] = 'X';
+    QTest::newRow("local name differs from the central one") << otherLocalName << false;
+    QTest::newRow("truncated") << plain.left(plain.size() - 30) << false;
+    QTest::newRow("empty") << QByteArray() << false;
+}
+
+void TestZip::unicodePathsOnlyOnTheExpectedLayout()
+{
+    QFETCH(QByteArray, archive);
+    QFETCH(bool, changes);
+    QByteArray zip = archive;
+    QCOMPARE(AddUnicodePathFields(zip), changes);
+    if (!changes) {
+        QCOMPARE(zip, archive);
+        return;
+    }
+    const ZipBytes::Directory before = ZipBytes::readCentralDirectory(archive);
+    const ZipBytes::Directory after = ZipBytes::readCentralDirectory(zip);
+    QVERIFY2(after.error.isEmpty(), qPrintable(after.error));
+    QCOMPARE(after.entries.size(), before.entries.size());
+    for (int i = 0; i < after.entries.size(); ++i) {
+        const ZipBytes::CentralEntry &e = after.entries[i];
+        QCOMPARE(e.name, before.entries[i].name);
+        QVERIFY(e.localFound);
+        QCOMPARE(e.localName, e.name);
+        const std::optional<QByteArray> expected
+            = isAscii(e.name) ? std::nullopt : std::optional(unicodePath(e.name));
+        QCOMPARE(ZipBytes::extraField(e.extra, 0x7075), expected);
+        QCOMPARE(ZipBytes::extraField(e.localExtra, 0x7075), expected);
+    }
+    // The moved data still read, by unzip and by the program.
+    TestEnv env;
+    const QString path = env.path(QStringLiteral("moved.zip"));
+    QVERIFY(writeFile(path, zip));
+    QVERIFY(unzipTests(path));
+    const QList<QByteArray> data = entryData(archive);
+    QCOMPARE(data.size(), after.entries.size());
+    QCOMPARE(entryData(zip), data);
 }
 
 void TestZip::extractTarget_data()
