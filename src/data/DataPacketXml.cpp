@@ -218,15 +218,20 @@ QByteArray timeText(QTime t)
 // Shortest text that reads back as the same double, with "." as point;
 // plain digits for the magnitudes prices and counts have ("33000000", not
 // "3.3e+07"), exponent notation only far outside them.
-QByteArray doubleText(double d)
+// A 4-byte float column gets the shortest text of its single-precision
+// value, which is what both forms hold ("12.7", not "12.6999998092651").
+template<typename Real>
+QByteArray realText(Real d)
 {
     char buf[400];
-    const double magnitude = std::fabs(d);
+    const double magnitude = std::fabs(double(d));
     const bool plain = magnitude == 0 || (magnitude >= 1e-5 && magnitude < 1e15);
     const auto res = plain ? std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed)
                            : std::to_chars(buf, buf + sizeof buf, d);
     return QByteArray(buf, res.ptr - buf);
 }
+
+QByteArray doubleText(double d) { return realText(d); }
 
 // The text a property has as an attribute; false for properties without one.
 bool propertyAttributeText(const PacketProperty &p, QString *text)
@@ -353,7 +358,10 @@ bool putValue(ByteSink &sink, const FieldDef &f, const QVariant &v, qsizetype ro
         const double d = v.toDouble(&ok);
         if (!ok)
             break;
-        sink.put(doubleText(d));
+        if (TypeWord::size(effectiveTypeWord(f)) == 4)
+            sink.put(realText(float(d)));
+        else
+            sink.put(doubleText(d));
         return true;
     }
     case FieldKind::Boolean:
@@ -814,7 +822,15 @@ bool XmlReader::convert(int column, QStringView text, QVariant &value, qsizetype
         const auto v = parseDouble(text);
         if (!v)
             return bad();
-        value = *v;
+        // A 4-byte float column holds single precision, as in the binary form.
+        if (TypeWord::size(m_words[column]) == 4) {
+            const float single = float(*v);
+            if (std::isfinite(*v) && !std::isfinite(single))
+                return bad();
+            value = double(single);
+        } else {
+            value = *v;
+        }
         return true;
     }
     case FieldKind::Bcd: {

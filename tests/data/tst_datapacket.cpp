@@ -739,6 +739,8 @@ private slots:
                             << QVariant(33292.9375);
         QTest::newRow("r8 exponent")
             << QByteArray("fieldtype=\"r8\"") << QByteArray("1.5E-7") << QVariant(1.5e-7);
+        QTest::newRow("r4") << QByteArray("fieldtype=\"r4\"") << QByteArray("12.7")
+                            << QVariant(double(12.7f));
         QTest::newRow("i4") << QByteArray("fieldtype=\"i4\"") << QByteArray("-17") << QVariant(-17);
         QTest::newRow("i2") << QByteArray("fieldtype=\"i2\"") << QByteArray("3579")
                             << QVariant(3579);
@@ -781,6 +783,30 @@ private slots:
         QTest::newRow("unknown type") << QByteArray("fieldtype=\"gadget\"") << QByteArray("blob")
                                       << QVariant(QByteArray("blob"));
     }
+    void singlePrecisionAgreesInBothForms()
+    {
+        // A 4-byte float column holds 12.7 as single precision in both forms,
+        // and the XML form writes it back as "12.7".
+        const QByteArray xml = "<?xml version=\"1.0\" standalone=\"yes\"?><DATAPACKET "
+                               "Version=\"2.0\"><METADATA><FIELDS><FIELD attrname=\"V\" "
+                               "fieldtype=\"r4\"/></FIELDS><PARAMS/></METADATA><ROWDATA>"
+                               "<ROW V=\"12.7\"/></ROWDATA></DATAPACKET>";
+        PacketData fromXml;
+        QString error;
+        QVERIFY2(DataPacket::readBytes(xml, fromXml, &error), qPrintable(error));
+        const QByteArray binary = DataPacket::writeBinary(fromXml, &error);
+        QVERIFY2(!binary.isEmpty(), qPrintable(error));
+        PacketData fromBinary;
+        QVERIFY2(DataPacket::readBytes(binary, fromBinary, &error), qPrintable(error));
+        QCOMPARE(fromBinary.rows[0][0], fromXml.rows[0][0]);
+        QVERIFY(DataPacket::writeXml(fromBinary, &error).contains("V=\"12.7\""));
+        // Beyond single precision: refused, not turned into infinity.
+        PacketData huge;
+        QByteArray hugeXml = xml;
+        hugeXml.replace("12.7", "1e300");
+        QVERIFY(!DataPacket::readBytes(hugeXml, huge, &error));
+    }
+
     void xmlReading()
     {
         QFETCH(QByteArray, field);
