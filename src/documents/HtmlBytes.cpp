@@ -3,6 +3,7 @@
 #include "util/Codec1252.h"
 
 #include <QString>
+#include <QtAlgorithms>
 
 #include <array>
 #include <cstring>
@@ -74,6 +75,17 @@ HtmlBytes &HtmlBytes::put(QStringView s, bool escape, bool breaks)
     // Characters that need a second look: markup in field texts, and the
     // CR of a line break.
     const quint64 special = !escape ? 0 : breaks ? kMarkup | (quint64(1) << '\r') : kMarkup;
+    // The position lives in locals while the loop runs: a store through a
+    // char pointer could change the members as far as the compiler knows.
+    char *d = m_data;
+    qsizetype pos = m_pos;
+    const auto append = [&](const char *piece, qsizetype size, qsizetype left) {
+        m_pos = pos;
+        bytes(piece, size);
+        reserve(left);
+        d = m_data;
+        pos = m_pos;
+    };
     for (qsizetype i = 0; i < n; ++i) {
 #ifdef __SSE2__
         // Runs of plain ASCII, the bulk of every review, eight at a time.
@@ -91,10 +103,18 @@ HtmlBytes &HtmlBytes::put(QStringView s, bool escape, bool breaks)
                     marked = _mm_or_si128(marked, _mm_cmpeq_epi16(v, _mm_set1_epi16('\r')));
                 plain = _mm_andnot_si128(marked, plain);
             }
-            if (_mm_movemask_epi8(plain) != 0xFFFF)
+            // All eight go out at once; when one of them needs a second
+            // look, only those before it count, and the rest is written over
+            // later (the room for the whole text is reserved).
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(d + pos), _mm_packus_epi16(v, v));
+            const unsigned mask = unsigned(_mm_movemask_epi8(plain));
+            if (mask != 0xFFFF) {
+                const int before = qCountTrailingZeroBits(~mask) / 2;
+                pos += before;
+                i += before;
                 break;
-            _mm_storel_epi64(reinterpret_cast<__m128i *>(m_data + m_pos), _mm_packus_epi16(v, v));
-            m_pos += 8;
+            }
+            pos += 8;
             i += 8;
         }
         if (i >= n)
@@ -103,16 +123,15 @@ HtmlBytes &HtmlBytes::put(QStringView s, bool escape, bool breaks)
         const char16_t u = src[i];
         if (u < 0x80) {
             if (u >= 64 || !((special >> u) & 1)) {
-                m_data[m_pos++] = char(u);
+                d[pos++] = char(u);
                 continue;
             }
             if (u == u'\r') {
                 if (i + 1 < n && src[i + 1] == u'\n') {
-                    bytes("<br>", 4);
-                    reserve(n - i);
+                    append("<br>", 4, n - i);
                     ++i;
                 } else {
-                    m_data[m_pos++] = '\r';
+                    d[pos++] = '\r';
                 }
                 continue;
             }
@@ -120,13 +139,12 @@ HtmlBytes &HtmlBytes::put(QStringView s, bool escape, bool breaks)
                 : u == u'>'                ? "&gt;"
                 : u == u'&'                ? "&amp;"
                                            : "&quot;";
-            bytes(entity, qsizetype(std::strlen(entity)));
-            reserve(n - i);
+            append(entity, qsizetype(std::strlen(entity)), n - i);
             continue;
         }
         const qint16 b = table[u];
         if (b >= 0) {
-            m_data[m_pos++] = char(b);
+            d[pos++] = char(b);
             continue;
         }
         char32_t code = u;
@@ -135,8 +153,8 @@ HtmlBytes &HtmlBytes::put(QStringView s, bool escape, bool breaks)
             ++i;
         }
         const QByteArray reference = "&#" + QByteArray::number(uint(code)) + ';';
-        bytes(reference.constData(), reference.size());
-        reserve(n - i);
+        append(reference.constData(), reference.size(), n - i);
     }
+    m_pos = pos;
     return *this;
 }
