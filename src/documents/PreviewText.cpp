@@ -12,14 +12,17 @@ QString fieldText(const QVariant &v)
 {
     if (!v.isValid())
         return {};
+    // The stored value itself: the conversions of QVariant look the types up
+    // again for every one of the fields of every record.
     switch (v.metaType().id()) {
     case QMetaType::QString:
-        return v.toString();
+        return *static_cast<const QString *>(v.constData());
     case QMetaType::Double:
-        return NumberText(v.toDouble());
+        return NumberText(*static_cast<const double *>(v.constData()));
     case QMetaType::Int:
+        return QString::number(*static_cast<const int *>(v.constData()));
     case QMetaType::LongLong:
-        return QString::number(v.toLongLong());
+        return QString::number(*static_cast<const qlonglong *>(v.constData()));
     default:
         return v.toString();
     }
