@@ -88,34 +88,49 @@ HtmlBytes &HtmlBytes::put(QStringView s, bool escape, bool breaks)
     };
     for (qsizetype i = 0; i < n; ++i) {
 #ifdef __SSE2__
-        // Runs of plain ASCII, the bulk of every review, eight at a time.
+        // Runs of plain ASCII, the bulk of every review, sixteen (at the end
+        // eight) at a time, looked at as bytes.
         const __m128i highBits = _mm_set1_epi16(short(0xFF80));
         const __m128i zero = _mm_setzero_si128();
         while (i + 8 <= n) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
-            __m128i plain = _mm_cmpeq_epi16(_mm_and_si128(v, highBits), zero);
+            const bool wide = i + 16 <= n;
+            const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
+            const __m128i hi
+                = wide ? _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i + 8)) : lo;
+            // 0xFF for each ASCII character (signed saturation keeps -1).
+            const __m128i ascii
+                = _mm_packs_epi16(_mm_cmpeq_epi16(_mm_and_si128(lo, highBits), zero),
+                    _mm_cmpeq_epi16(_mm_and_si128(hi, highBits), zero));
+            // The bytes, right wherever the character is ASCII.
+            const __m128i packed = _mm_packus_epi16(lo, hi);
+            unsigned mask = ~unsigned(_mm_movemask_epi8(ascii));
             if (escape) {
-                __m128i marked = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('<')),
-                                                  _mm_cmpeq_epi16(v, _mm_set1_epi16('>'))),
-                    _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('&')),
-                        _mm_cmpeq_epi16(v, _mm_set1_epi16('"'))));
+                __m128i marked
+                    = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(packed, _mm_set1_epi8('<')),
+                                       _mm_cmpeq_epi8(packed, _mm_set1_epi8('>'))),
+                        _mm_or_si128(_mm_cmpeq_epi8(packed, _mm_set1_epi8('&')),
+                            _mm_cmpeq_epi8(packed, _mm_set1_epi8('"'))));
                 if (breaks)
-                    marked = _mm_or_si128(marked, _mm_cmpeq_epi16(v, _mm_set1_epi16('\r')));
-                plain = _mm_andnot_si128(marked, plain);
+                    marked = _mm_or_si128(marked, _mm_cmpeq_epi8(packed, _mm_set1_epi8('\r')));
+                mask |= unsigned(_mm_movemask_epi8(marked));
             }
-            // All eight go out at once; when one of them needs a second
-            // look, only those before it count, and the rest is written over
-            // later (the room for the whole text is reserved).
-            _mm_storel_epi64(reinterpret_cast<__m128i *>(d + pos), _mm_packus_epi16(v, v));
-            const unsigned mask = unsigned(_mm_movemask_epi8(plain));
-            if (mask != 0xFFFF) {
-                const int before = qCountTrailingZeroBits(~mask) / 2;
+            // All of them go out at once; when one needs a second look, only
+            // those before it count, and the rest is written over later (the
+            // room for the whole text is reserved).
+            const int count = wide ? 16 : 8;
+            if (wide)
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(d + pos), packed);
+            else
+                _mm_storel_epi64(reinterpret_cast<__m128i *>(d + pos), packed);
+            mask &= wide ? 0xFFFFu : 0xFFu;
+            if (mask != 0) {
+                const int before = qCountTrailingZeroBits(mask);
                 pos += before;
                 i += before;
                 break;
             }
-            pos += 8;
-            i += 8;
+            pos += count;
+            i += count;
         }
         if (i >= n)
             break;

@@ -59,8 +59,8 @@ private slots:
     void specialCharacterAtEveryPlace()
     {
         QFETCH(QString, special);
-        const QString plain = QStringLiteral("Abenteuer im Wald und am Meer");
-        for (int length = 0; length <= 20; ++length) {
+        const QString plain = QStringLiteral("Abenteuer im Wald und am Meer, ein Sommer lang");
+        for (int length = 0; length <= 40; ++length) {
             for (int at = 0; at <= length; ++at) {
                 const QString s = plain.left(at) + special + plain.mid(at, length - at);
                 for (int mode = 0; mode < 3; ++mode) {
