@@ -132,9 +132,13 @@ HtmlBytes &HtmlBytes::put(QStringView s, bool escape, bool breaks)
             pos += count;
             i += count;
         }
+#endif
+        // The few characters after the last full run, in a tight loop of
+        // their own: most pieces of a page end in some.
+        while (i < n && src[i] < 0x80 && (src[i] >= 64 || !((special >> src[i]) & 1)))
+            d[pos++] = char(src[i++]);
         if (i >= n)
             break;
-#endif
         const char16_t u = src[i];
         if (u < 0x80) {
             if (u >= 64 || !((special >> u) & 1)) {
