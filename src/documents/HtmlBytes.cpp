@@ -3,6 +3,7 @@
 #include "util/Codec1252.h"
 
 #include <QString>
+#include <QtAlgorithms>
 
 #include <array>
 #include <cstring>
@@ -74,45 +75,82 @@ HtmlBytes &HtmlBytes::put(QStringView s, bool escape, bool breaks)
     // Characters that need a second look: markup in field texts, and the
     // CR of a line break.
     const quint64 special = !escape ? 0 : breaks ? kMarkup | (quint64(1) << '\r') : kMarkup;
+    // The position lives in locals while the loop runs: a store through a
+    // char pointer could change the members as far as the compiler knows.
+    char *d = m_data;
+    qsizetype pos = m_pos;
+    const auto append = [&](const char *piece, qsizetype size, qsizetype left) {
+        m_pos = pos;
+        bytes(piece, size);
+        reserve(left);
+        d = m_data;
+        pos = m_pos;
+    };
     for (qsizetype i = 0; i < n; ++i) {
 #ifdef __SSE2__
-        // Runs of plain ASCII, the bulk of every review, eight at a time.
+        // Runs of plain ASCII, the bulk of every review, sixteen (at the end
+        // eight) at a time, looked at as bytes.
         const __m128i highBits = _mm_set1_epi16(short(0xFF80));
         const __m128i zero = _mm_setzero_si128();
         while (i + 8 <= n) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
-            __m128i plain = _mm_cmpeq_epi16(_mm_and_si128(v, highBits), zero);
+            const bool wide = i + 16 <= n;
+            const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
+            const __m128i hi
+                = wide ? _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i + 8)) : lo;
+            // 0xFF for each ASCII character (signed saturation keeps -1).
+            const __m128i ascii
+                = _mm_packs_epi16(_mm_cmpeq_epi16(_mm_and_si128(lo, highBits), zero),
+                    _mm_cmpeq_epi16(_mm_and_si128(hi, highBits), zero));
+            // The bytes, right wherever the character is ASCII.
+            const __m128i packed = _mm_packus_epi16(lo, hi);
+            unsigned mask = ~unsigned(_mm_movemask_epi8(ascii));
             if (escape) {
-                __m128i marked = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('<')),
-                                                  _mm_cmpeq_epi16(v, _mm_set1_epi16('>'))),
-                    _mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('&')),
-                        _mm_cmpeq_epi16(v, _mm_set1_epi16('"'))));
+                __m128i marked
+                    = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(packed, _mm_set1_epi8('<')),
+                                       _mm_cmpeq_epi8(packed, _mm_set1_epi8('>'))),
+                        _mm_or_si128(_mm_cmpeq_epi8(packed, _mm_set1_epi8('&')),
+                            _mm_cmpeq_epi8(packed, _mm_set1_epi8('"'))));
                 if (breaks)
-                    marked = _mm_or_si128(marked, _mm_cmpeq_epi16(v, _mm_set1_epi16('\r')));
-                plain = _mm_andnot_si128(marked, plain);
+                    marked = _mm_or_si128(marked, _mm_cmpeq_epi8(packed, _mm_set1_epi8('\r')));
+                mask |= unsigned(_mm_movemask_epi8(marked));
             }
-            if (_mm_movemask_epi8(plain) != 0xFFFF)
+            // All of them go out at once; when one needs a second look, only
+            // those before it count, and the rest is written over later (the
+            // room for the whole text is reserved).
+            const int count = wide ? 16 : 8;
+            if (wide)
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(d + pos), packed);
+            else
+                _mm_storel_epi64(reinterpret_cast<__m128i *>(d + pos), packed);
+            mask &= wide ? 0xFFFFu : 0xFFu;
+            if (mask != 0) {
+                const int before = qCountTrailingZeroBits(mask);
+                pos += before;
+                i += before;
                 break;
-            _mm_storel_epi64(reinterpret_cast<__m128i *>(m_data + m_pos), _mm_packus_epi16(v, v));
-            m_pos += 8;
-            i += 8;
+            }
+            pos += count;
+            i += count;
         }
+#endif
+        // The few characters after the last full run, in a tight loop of
+        // their own: most pieces of a page end in some.
+        while (i < n && src[i] < 0x80 && (src[i] >= 64 || !((special >> src[i]) & 1)))
+            d[pos++] = char(src[i++]);
         if (i >= n)
             break;
-#endif
         const char16_t u = src[i];
         if (u < 0x80) {
             if (u >= 64 || !((special >> u) & 1)) {
-                m_data[m_pos++] = char(u);
+                d[pos++] = char(u);
                 continue;
             }
             if (u == u'\r') {
                 if (i + 1 < n && src[i + 1] == u'\n') {
-                    bytes("<br>", 4);
-                    reserve(n - i);
+                    append("<br>", 4, n - i);
                     ++i;
                 } else {
-                    m_data[m_pos++] = '\r';
+                    d[pos++] = '\r';
                 }
                 continue;
             }
@@ -120,13 +158,12 @@ HtmlBytes &HtmlBytes::put(QStringView s, bool escape, bool breaks)
                 : u == u'>'                ? "&gt;"
                 : u == u'&'                ? "&amp;"
                                            : "&quot;";
-            bytes(entity, qsizetype(std::strlen(entity)));
-            reserve(n - i);
+            append(entity, qsizetype(std::strlen(entity)), n - i);
             continue;
         }
         const qint16 b = table[u];
         if (b >= 0) {
-            m_data[m_pos++] = char(b);
+            d[pos++] = char(b);
             continue;
         }
         char32_t code = u;
@@ -135,8 +172,8 @@ HtmlBytes &HtmlBytes::put(QStringView s, bool escape, bool breaks)
             ++i;
         }
         const QByteArray reference = "&#" + QByteArray::number(uint(code)) + ';';
-        bytes(reference.constData(), reference.size());
-        reserve(n - i);
+        append(reference.constData(), reference.size(), n - i);
     }
+    m_pos = pos;
     return *this;
 }

@@ -4,6 +4,7 @@
 #include "util/VexUtils.h"
 
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -11,14 +12,17 @@ QString fieldText(const QVariant &v)
 {
     if (!v.isValid())
         return {};
+    // The stored value itself: the conversions of QVariant look the types up
+    // again for every one of the fields of every record.
     switch (v.metaType().id()) {
     case QMetaType::QString:
-        return v.toString();
+        return *static_cast<const QString *>(v.constData());
     case QMetaType::Double:
-        return NumberText(v.toDouble());
+        return NumberText(*static_cast<const double *>(v.constData()));
     case QMetaType::Int:
+        return QString::number(*static_cast<const int *>(v.constData()));
     case QMetaType::LongLong:
-        return QString::number(v.toLongLong());
+        return QString::number(*static_cast<const qlonglong *>(v.constData()));
     default:
         return v.toString();
     }
@@ -64,14 +68,15 @@ Filled filled(const QString &name, const QString &firstName)
     return Filled((name.isEmpty() ? 0 : NameOnly) | (firstName.isEmpty() ? 0 : FirstOnly));
 }
 
-QString fillPattern(const char16_t *pattern, const QString *names, const QString *firstNames)
+QString fillPattern(
+    const char16_t *pattern, const QString *const *names, const QString *const *firstNames)
 {
     QString out;
     out.reserve(96);
     for (const char16_t *c = pattern; *c; ++c) {
         if ((*c == u'N' || *c == u'F') && c[1] >= u'1' && c[1] <= u'3') {
             const int k = c[1] - u'1';
-            out += *c == u'N' ? names[k] : firstNames[k];
+            out += *c == u'N' ? *names[k] : *firstNames[k];
             ++c;
         } else {
             out += QChar(*c);
@@ -83,12 +88,15 @@ QString fillPattern(const char16_t *pattern, const QString *names, const QString
 // persons: 3 for authors and illustrators, 2 for translators.
 QString phrase(const ReviewTexts &r, const ReviewField (*fields)[2], int persons, bool author)
 {
-    QString names[3], firstNames[3];
+    // The record's own texts, not copies of them.
+    const QString nobody;
+    const QString *names[3] = { &nobody, &nobody, &nobody };
+    const QString *firstNames[3] = { &nobody, &nobody, &nobody };
     Filled state[3] = { None, None, None };
     for (int k = 0; k < persons; ++k) {
-        names[k] = r[fields[k][0]];
-        firstNames[k] = r[fields[k][1]];
-        state[k] = filled(names[k], firstNames[k]);
+        names[k] = &r[fields[k][0]];
+        firstNames[k] = &r[fields[k][1]];
+        state[k] = filled(*names[k], *firstNames[k]);
     }
     for (const PhraseRow &row : kPhrases) {
         if (row.p1 == state[0] && row.p2 == state[1] && row.p3 == state[2])
@@ -272,29 +280,70 @@ void AppendPreview(QString &t, const ReviewTexts &r, const QLocale &locale)
     t += cr;
 }
 
+namespace {
+
+// The separators of the last number format asked for: QLocale makes a new
+// text for each on every call, which tens of thousands of prices notice.
+struct PriceSigns
+{
+    QLocale locale;
+    bool plainDigits = false;
+    QString decimalPoint;
+    QString negativeSign;
+};
+
+const PriceSigns &priceSigns(const QLocale &locale)
+{
+    static thread_local PriceSigns signs { QLocale::c(), true, QStringLiteral("."),
+        QStringLiteral("-") };
+    if (!(signs.locale == locale)) {
+        signs.locale = locale;
+        signs.plainDigits = locale.zeroDigit() == QStringLiteral("0");
+        signs.decimalPoint = locale.decimalPoint();
+        signs.negativeSign = locale.negativeSign();
+    }
+    return signs;
+}
+
+} // namespace
+
 QString PriceText(double value, const QLocale &locale)
 {
     // QLocale's own formatting is the slowest step of a preview; whole cents
     // are written here directly. Halves, huge values, negative zero and
     // locales with other digits are left to QLocale, which rounds exactly.
+    const PriceSigns &signs = priceSigns(locale);
     const double scaled = value * 100;
     const double fraction = scaled - std::floor(scaled);
     if (!std::isfinite(value) || std::abs(value) >= 1e13 || std::abs(fraction - 0.5) < 1e-6
-        || locale.zeroDigit() != QStringLiteral("0") || (value < 0 && scaled > -0.5)) {
+        || !signs.plainDigits || (value < 0 && scaled > -0.5)) {
         QLocale plain = locale;
         plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
         return plain.toString(value, 'f', 2);
     }
     qint64 cents = std::llround(scaled);
-    QString text;
-    if (cents < 0) {
-        text += locale.negativeSign();
+    const bool negative = cents < 0;
+    if (negative)
         cents = -cents;
-    }
-    text += QString::number(cents / 100);
-    text += locale.decimalPoint();
-    text += QChar(u'0' + int(cents % 100 / 10));
-    text += QChar(u'0' + int(cents % 10));
+    // The digits from the last one backwards, then the text in one piece.
+    char16_t digits[24];
+    char16_t *first = std::end(digits);
+    *--first = char16_t(u'0' + cents % 10);
+    *--first = char16_t(u'0' + cents / 10 % 10);
+    qint64 whole = cents / 100;
+    do {
+        *--first = char16_t(u'0' + whole % 10);
+        whole /= 10;
+    } while (whole > 0);
+    const qsizetype wholeDigits = std::end(digits) - first - 2;
+    QString text;
+    text.reserve(
+        (negative ? signs.negativeSign.size() : 0) + wholeDigits + signs.decimalPoint.size() + 2);
+    if (negative)
+        text += signs.negativeSign;
+    text += QStringView(first, wholeDigits);
+    text += signs.decimalPoint;
+    text += QStringView(first + wholeDigits, 2);
     return text;
 }
 

@@ -327,6 +327,29 @@ private slots:
         QCOMPARE(
             lines(editing).value(1), QString::fromUtf16(u"Titel. : , 2010. 96 S., geb., € 9.50."));
     }
+    // Every kind of stored value gives the text the documents show.
+    void textsOfStoredValues_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << QVariant() << QString();
+        QTest::newRow("text") << QVariant(QStringLiteral("Wörter")) << QStringLiteral("Wörter");
+        QTest::newRow("int") << QVariant(-42) << QStringLiteral("-42");
+        QTest::newRow("long long")
+            << QVariant(qlonglong(1) << 40) << QStringLiteral("1099511627776");
+        QTest::newRow("double") << QVariant(12.8) << QStringLiteral("12.8");
+        QTest::newRow("whole double") << QVariant(96.0) << QStringLiteral("96");
+        QTest::newRow("other kind") << QVariant(true) << QStringLiteral("true");
+    }
+
+    void textsOfStoredValues()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(QString, text);
+        Record values(ReviewFieldCount);
+        values[fPrice] = value;
+        QCOMPARE(ReviewTextsOf(values)[fPrice], text);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPreviewText)
