@@ -310,12 +310,13 @@ const PriceSigns &priceSigns(const QLocale &locale)
 QString PriceText(double value, const QLocale &locale)
 {
     // QLocale's own formatting is the slowest step of a preview; whole cents
-    // are written here directly. Halves, huge values, negative zero and
+    // are written here directly. Halves, values from ten million on (where
+    // scaling to cents may round), negative zero and
     // locales with other digits are left to QLocale, which rounds exactly.
     const PriceSigns &signs = priceSigns(locale);
     const double scaled = value * 100;
     const double fraction = scaled - std::floor(scaled);
-    if (!std::isfinite(value) || std::abs(value) >= 1e13 || std::abs(fraction - 0.5) < 1e-6
+    if (!std::isfinite(value) || std::abs(value) >= 1e7 || std::abs(fraction - 0.5) < 1e-6
         || !signs.plainDigits || (value < 0 && scaled > -0.5)) {
         QLocale plain = locale;
         plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
