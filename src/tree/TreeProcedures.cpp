@@ -27,6 +27,7 @@ public:
         , m_tree(tree)
     {
         setObjectName(QStringLiteral("BookNodeIndex"));
+        indexes().insert(tree, this);
         QAbstractItemModel *model = tree->model();
         connect(model, &QAbstractItemModel::rowsInserted, this, &BookNodeIndex::inserted);
         connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, &BookNodeIndex::invalidate);
@@ -35,10 +36,13 @@ public:
         connect(model, &QAbstractItemModel::rowsMoved, this, &BookNodeIndex::invalidate);
     }
 
+    ~BookNodeIndex() override { indexes().remove(m_tree); }
+
+    // Looked up for every record of a page or a preview: a small hash rather
+    // than a search of the tree's children by name.
     static BookNodeIndex *of(QTreeWidget *tree)
     {
-        auto *index = tree->findChild<BookNodeIndex *>(
-            QStringLiteral("BookNodeIndex"), Qt::FindDirectChildrenOnly);
+        BookNodeIndex *index = indexes().value(tree);
         return index ? index : new BookNodeIndex(tree);
     }
 
@@ -56,6 +60,12 @@ public:
     }
 
 private:
+    static QHash<const QTreeWidget *, BookNodeIndex *> &indexes()
+    {
+        static QHash<const QTreeWidget *, BookNodeIndex *> all;
+        return all;
+    }
+
     void rebuild()
     {
         m_nodes.clear();
