@@ -306,14 +306,15 @@ void TMainform::connectActions()
     connect(m_actions->action(QStringLiteral("ActionCreateWordDoc")), &QAction::triggered,
         m_documents.get(), &ReviewDocuments::ActionCreateWordDocExecute);
 
-    // The three switches keep their setting in step with the person's
-    // choice; setting the check mark at start-up writes nothing.
+    // These switches keep their setting in step with the person's choice;
+    // setting the check mark at start-up writes nothing. The web-page
+    // switch's own handler writes its setting.
     const struct
     {
         const char *action;
         const char *key;
     } switches[] = { { "ActionSendZipped", "SendMailZipped" },
-        { "ActionCreateWebPage", "CreateWebPage" }, { "ActionCreateWordDoc", "CreateWordDoc" } };
+        { "ActionCreateWordDoc", "CreateWordDoc" } };
     for (const auto &s : switches) {
         const QString key = QLatin1String(s.key);
         connect(m_actions->action(QLatin1String(s.action)), &QAction::triggered, this,
