@@ -1,10 +1,10 @@
 #include "BenchArchive.h"
 
 #include "app/Fmain.h"
-#include "app/IniFile.h"
-#include "data/DataSet.h"
-#include "data/ReviewSchema.h"
-#include "data/TableFile.h"
+#include "base/IniFile.h"
+#include "store/DataSet.h"
+#include "store/ReviewSchema.h"
+#include "store/TableFile.h"
 #include "tree/TreeProcedures.h"
 
 #include <QDir>

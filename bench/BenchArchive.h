@@ -3,8 +3,8 @@
 // What the benchmarks share: a desktop that never waits, and a coordinator's
 // archive of review files with realistic field sizes.
 
-#include "app/IDesktop.h"
 #include "app/Startup.h"
+#include "base/IDesktop.h"
 
 #include <QDate>
 #include <QString>

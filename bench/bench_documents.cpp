@@ -7,12 +7,12 @@
 
 #include "app/Fmain.h"
 #include "data/DDataAccess.h"
-#include "data/ReviewFiles.h"
 #include "documents/Preview.h"
 #include "documents/PreviewPage.h"
 #include "documents/RtfWordProcessor.h"
 #include "documents/WebPages.h"
 #include "documents/WordDocuments.h"
+#include "files/ReviewFiles.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,16 +4,16 @@
 
 #include "BenchArchive.h"
 
-#include "app/ActionList.h"
 #include "app/Fmain.h"
-#include "app/IDesktop.h"
-#include "app/IniFile.h"
 #include "app/Startup.h"
+#include "base/ActionList.h"
+#include "base/IDesktop.h"
+#include "base/IniFile.h"
 #include "data/DDataAccess.h"
-#include "data/DataPacket.h"
-#include "data/ReviewFiles.h"
-#include "data/ReviewSchema.h"
-#include "data/TableFile.h"
+#include "files/ReviewFiles.h"
+#include "store/DataPacket.h"
+#include "store/ReviewSchema.h"
+#include "store/TableFile.h"
 #include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
 

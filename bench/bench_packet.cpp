@@ -4,8 +4,8 @@
 //
 // Output lines: "name value unit".
 
-#include "data/DataPacket.h"
-#include "data/ReviewSchema.h"
+#include "store/DataPacket.h"
+#include "store/ReviewSchema.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -5,11 +5,11 @@
 #include "BenchArchive.h"
 
 #include "app/Fmain.h"
-#include "app/IniFile.h"
 #include "app/Startup.h"
+#include "base/IniFile.h"
 #include "data/DDataAccess.h"
-#include "data/ReviewFiles.h"
 #include "documents/WebPages.h"
+#include "files/ReviewFiles.h"
 #include "tree/TreeProcedures.h"
 
 #include <QApplication>

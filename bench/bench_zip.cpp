@@ -4,12 +4,12 @@
 // file; importing an archive of 1,000 review files and 1,000 covers against
 // "unzip -o -q" of the same archive.
 
-#include "data/DataSet.h"
-#include "data/ReviewSchema.h"
-#include "data/TableFile.h"
 #include "exchange/MailArchive.h"
 #include "exchange/ZipArchive.h"
 #include "exchange/ZipImport.h"
+#include "store/DataSet.h"
+#include "store/ReviewSchema.h"
+#include "store/TableFile.h"
 #include "util/SafeWrite.h"
 
 #include <QCoreApplication>

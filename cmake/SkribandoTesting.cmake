@@ -1,3 +1,8 @@
+# The data packets written by the original record store lie beside the
+# project, in the shared folder.
+set(SKRIBANDO_SHARED_TESTDATA "${PROJECT_SOURCE_DIR}/../shared/testdata" CACHE PATH
+    "Folder of the data packets written by the original record store")
+
 # skribando_add_test(NAME SOURCES a.cpp ... [LIBS lib ...] [ENV VAR=value ...])
 # Every test runs headless, in its own temporary home, so trash and runtime
 # files never touch the real user folders. ENV adds to (or overrides) the
@@ -8,7 +13,7 @@ function(skribando_add_test name)
     target_link_libraries(${name} PRIVATE skribando_test_support ${ARG_LIBS} Qt6::Test)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;ASAN_OPTIONS=detect_leaks=0:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;SKRIBANDO_SHARED_TESTDATA=${PROJECT_SOURCE_DIR}/../shared/testdata;SKRIBANDO_FIXTURES=${PROJECT_SOURCE_DIR}/tests/fixtures"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;ASAN_OPTIONS=detect_leaks=0:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;SKRIBANDO_SHARED_TESTDATA=${SKRIBANDO_SHARED_TESTDATA};SKRIBANDO_FIXTURES=${PROJECT_SOURCE_DIR}/tests/fixtures"
         TIMEOUT 300)
     if(ARG_ENV)
         # Later entries of the same variable win.

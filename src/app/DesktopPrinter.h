@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IPrinter.h"
+#include "base/IPrinter.h"
 
 #include <QPointer>
 #include <QWidget>

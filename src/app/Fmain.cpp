@@ -1,37 +1,37 @@
 #include "Fmain.h"
 
-#include "ActionList.h"
-#include "DefaultSettings.h"
 #include "FAbout.h"
-#include "IDesktop.h"
 #include "PageControl.h"
 #include "ProgramIcon.h"
 #include "StatusPanels.h"
-#include "UState.h"
 #include "VersionInfo.h"
-#include "data/BookDataPage.h"
-#include "data/DBControls.h"
-#include "data/DBNavigator.h"
+#include "base/ActionList.h"
+#include "base/DefaultSettings.h"
+#include "base/IDesktop.h"
+#include "base/IDocumentWriter.h"
+#include "base/UState.h"
 #include "data/DDataAccess.h"
-#include "data/DbOverviewPage.h"
-#include "data/ISBN.h"
-#include "data/ReviewFiles.h"
-#include "data/ReviewPage.h"
-#include "data/ReviewSchema.h"
-#include "documents/IDocumentWriter.h"
+#include "documents/Preview.h"
+#include "documents/PreviewPage.h"
+#include "documents/ReviewDocuments.h"
+#include "documents/WebPages.h"
 #include "exchange/CoverActions.h"
 #include "exchange/CoverDrop.h"
 #include "exchange/MailActions.h"
 #include "exchange/ZipActions.h"
 #include "exchange/ZipArchive.h"
-#include "documents/WebPages.h"
-#include "documents/Preview.h"
-#include "documents/PreviewPage.h"
-#include "documents/ReviewDocuments.h"
-#include "settings_pages/LetterMenus.h"
+#include "files/ReviewFiles.h"
+#include "forms/BookDataPage.h"
+#include "forms/DBControls.h"
+#include "forms/DBNavigator.h"
+#include "forms/DbOverviewPage.h"
+#include "forms/LetterMenus.h"
+#include "forms/ReviewPage.h"
 #include "settings_pages/ListSettingsPage.h"
 #include "settings_pages/PersonDataPage.h"
 #include "settings_pages/WebSettingsPage.h"
+#include "store/ISBN.h"
+#include "store/ReviewSchema.h"
 #include "tree/ReviewTreeWidget.h"
 #include "tree/TreeEditing.h"
 #include "tree/TreeNavigation.h"
@@ -111,8 +111,8 @@ QString settingsFileFor(const QString &programFile)
 
 } // namespace
 
-TMainform::TMainform(
-    IDesktop &desktop, TDataAccess &dataAccess, const QString &programFile, QWidget *parent)
+TMainform::TMainform(IDesktop &desktop, TDataAccess &dataAccess, const QString &programFile,
+    IMailProgram *mail, IPrinter *printer, QWidget *parent)
     : QMainWindow(parent)
     , m_desktop(desktop)
     , m_data(dataAccess)
@@ -123,6 +123,8 @@ TMainform::TMainform(
     SetMainWindowExists(false);
     ResetStates();
     m_ctx.desktop = &m_desktop;
+    m_ctx.mail = mail;
+    m_ctx.printer = printer;
     m_ctx.data = &m_data;
     m_ctx.folders = &m_folders;
     m_ctx.window = this;
@@ -448,7 +450,7 @@ bool TMainform::Initialize()
     m_treeNavigation->TreeViewPopulate();
     SetActivePage(pgBookData);
     m_data.UnsavedChanges = false;
-    StatusMsg(StatusPanels::LoadedFiles, QString::number(CountLoadedFiles()));
+    StatusMsg(StatusPanel::LoadedFiles, QString::number(CountLoadedFiles()));
     return true;
 }
 
@@ -615,7 +617,7 @@ bool TMainform::event(QEvent *event)
 {
     if (event->type() == QEvent::StatusTip) {
         // ShowHint: the long hint of the control under the mouse.
-        StatusMsg(StatusPanels::Hint, static_cast<QStatusTipEvent *>(event)->tip());
+        StatusMsg(StatusPanel::Hint, static_cast<QStatusTipEvent *>(event)->tip());
         return true;
     }
     return QMainWindow::event(event);
@@ -898,7 +900,7 @@ void TMainform::DBNavigator1Click(int button)
     DataSet &t = *m_data.DSetReview;
     if (button == DBNavigator::nbDelete && t.recordCount() == 0 && t.state() != DataSet::dsInsert)
         m_data.IniReviewRecord();
-    StatusMsg(StatusPanels::Books, QString::number(t.recordCount()));
+    StatusMsg(StatusPanel::Books, QString::number(t.recordCount()));
 }
 
 void TMainform::ShowPreviewInRichEdit(bool all) { m_preview->ShowPreviewInRichEdit(all); }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "IniFile.h"
-#include "MainContext.h"
-#include "WorkingFolders.h"
+#include "base/IniFile.h"
+#include "base/MainContext.h"
+#include "base/WorkingFolders.h"
 #include "data/IReviewHost.h"
 
 #include <QMainWindow>
@@ -76,8 +76,9 @@ public:
 
     // programFile: the path of the running program file; everything the
     // program keeps lies beside it.
+    // mail, printer: the desktop seam's mail program and printer.
     TMainform(IDesktop &desktop, TDataAccess &dataAccess, const QString &programFile,
-        QWidget *parent = nullptr);
+        IMailProgram *mail = nullptr, IPrinter *printer = nullptr, QWidget *parent = nullptr);
     ~TMainform() override;
 
     // Opens the settings, creates the working folders and fills the window.
@@ -100,7 +101,7 @@ public:
     CoverActions *coverActions() const { return m_coverActions; }
     ZipActions *zipActions() const { return m_zipActions; }
     MailActions *mailActions() const { return m_mailActions; }
-    // The person's mail program; set once after start-up.
+    // The person's mail program (tests put in another one).
     void setMailProgram(IMailProgram *mail) { m_ctx.mail = mail; }
     ActionList *actions() const { return m_actions; }
     BookDataPage *bookDataPage() const { return m_bookDataPage; }

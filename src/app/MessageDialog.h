@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IDesktop.h"
+#include "base/IDesktop.h"
 
 #include <QHash>
 #include <QMessageBox>

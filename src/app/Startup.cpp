@@ -2,9 +2,9 @@
 
 #include "FAbout.h"
 #include "Fmain.h"
-#include "IDesktop.h"
 #include "Splash.h"
-#include "UState.h"
+#include "base/IDesktop.h"
+#include "base/UState.h"
 #include "data/DDataAccess.h"
 #include "exchange/FFrontImageDlg.h"
 
@@ -23,7 +23,8 @@ Program::~Program()
     dataAccess.reset();
 }
 
-std::unique_ptr<Program> StartProgram(IDesktop &desktop, const QString &programFile)
+std::unique_ptr<Program> StartProgram(
+    IDesktop &desktop, const QString &programFile, IMailProgram *mail, IPrinter *printer)
 {
     auto splash = std::make_unique<TSplashForm>();
     splash->show();
@@ -33,7 +34,8 @@ std::unique_ptr<Program> StartProgram(IDesktop &desktop, const QString &programF
 
     auto program = std::make_unique<Program>();
     program->dataAccess = std::make_unique<TDataAccess>(desktop);
-    program->mainform = std::make_unique<TMainform>(desktop, *program->dataAccess, programFile);
+    program->mainform = std::make_unique<TMainform>(
+        desktop, *program->dataAccess, programFile, mail, printer);
     if (!program->mainform->FormCreate())
         return nullptr;
     program->mainform->show();

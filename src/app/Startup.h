@@ -5,6 +5,8 @@
 #include <memory>
 
 class IDesktop;
+class IMailProgram;
+class IPrinter;
 class TAboutBox1;
 class TDataAccess;
 class TFrontImageDlg;
@@ -22,5 +24,7 @@ struct Program
 
 // The start-up sequence: splash window and pause, data module, main window,
 // cover-image dialog, about box, initial state. Returns nothing when start-up
-// failed (the person has been told why); the program then ends.
-std::unique_ptr<Program> StartProgram(IDesktop &desktop, const QString &programFile);
+// failed (the person has been told why); the program then ends. The mail
+// program and the printer of the desktop seam come with the desktop.
+std::unique_ptr<Program> StartProgram(IDesktop &desktop, const QString &programFile,
+    IMailProgram *mail = nullptr, IPrinter *printer = nullptr);

@@ -10,7 +10,7 @@ struct PanelSpec
     const char *fixedText; // nullptr for the panels the program writes
 };
 
-const PanelSpec kPanels[StatusPanels::Count] = {
+const PanelSpec kPanels[StatusPanel::Count] = {
     { 45, "Hinweis:" },
     { 360, nullptr },
     { 105, "Geladene Berichte:" },

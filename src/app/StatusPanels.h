@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StatusPanel.h"
+#include "base/StatusPanel.h"
 
 #include <QStatusBar>
 
@@ -8,25 +8,12 @@ class QLabel;
 
 // The main window's status bar StatusBar1 with its eight fixed panels: three
 // labels, the hint field and the counters of loaded files, the current file
-// and the books in the review table.
+// and the books in the review table. Panels are indexed by StatusPanel::Index.
 class StatusPanels : public QStatusBar
 {
     Q_OBJECT
 
 public:
-    // The panel indexes, as the core code names them too.
-    enum Panel {
-        HintLabel = StatusPanel::HintLabel,
-        Hint = StatusPanel::Hint,
-        LoadedLabel = StatusPanel::LoadedLabel,
-        LoadedFiles = StatusPanel::LoadedFiles,
-        FileLabel = StatusPanel::FileLabel,
-        File = StatusPanel::File,
-        BooksLabel = StatusPanel::BooksLabel,
-        Books = StatusPanel::Books,
-        Count = StatusPanel::Count
-    };
-
     explicit StatusPanels(QWidget *parent = nullptr);
 
     void setPanelText(int index, const QString &text);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IMailProgram.h"
+#include "base/IMailProgram.h"
 
 // The mail program of the freedesktop desktop, reached through "xdg-email";
 // its exit status is the error code (3: no mail program set up).

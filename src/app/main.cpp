@@ -1,9 +1,9 @@
-#include "app/DesktopPrinter.h"
-#include "app/DesktopServices.h"
-#include "app/Fmain.h"
-#include "app/QtTranslations.h"
-#include "app/Startup.h"
-#include "app/XdgMailProgram.h"
+#include "DesktopPrinter.h"
+#include "DesktopServices.h"
+#include "Fmain.h"
+#include "QtTranslations.h"
+#include "Startup.h"
+#include "XdgMailProgram.h"
 
 #include <QApplication>
 
@@ -22,12 +22,11 @@ int main(int argc, char *argv[])
     DesktopServices desktop;
     XdgMailProgram mail;
     DesktopPrinter printer;
-    std::unique_ptr<Program> program = StartProgram(desktop, QApplication::applicationFilePath());
+    std::unique_ptr<Program> program
+        = StartProgram(desktop, QApplication::applicationFilePath(), &mail, &printer);
     if (!program)
         return 1;
     desktop.setOwner(program->mainform.get());
-    program->mainform->setMailProgram(&mail);
     printer.setOwner(program->mainform.get());
-    program->mainform->setPrinter(&printer);
     return app.exec();
 }

@@ -1,11 +1,11 @@
 #include "DDataAccess.h"
 
 #include "IReviewHost.h"
-#include "ISBN.h"
-#include "ReviewSchema.h"
-#include "app/IDesktop.h"
-#include "app/StatusPanel.h"
-#include "util/VexUtils.h"
+#include "base/IDesktop.h"
+#include "base/StatusPanel.h"
+#include "base/VexUtils.h"
+#include "store/ISBN.h"
+#include "store/ReviewSchema.h"
 
 #include <QLocale>
 

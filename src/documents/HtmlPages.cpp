@@ -2,8 +2,8 @@
 
 #include "HtmlBytes.h"
 #include "PreviewText.h"
-#include "app/IniFile.h"
-#include "data/DataSet.h"
+#include "base/IniFile.h"
+#include "store/DataSet.h"
 #include "util/Codec1252.h"
 #include "util/SafeWrite.h"
 

@@ -2,12 +2,12 @@
 
 #include "PreviewPage.h"
 #include "PreviewText.h"
-#include "app/IDesktop.h"
-#include "app/IPrinter.h"
-#include "app/MainContext.h"
+#include "base/IDesktop.h"
+#include "base/IPrinter.h"
+#include "base/MainContext.h"
+#include "base/VexUtils.h"
 #include "data/DDataAccess.h"
 #include "tree/TreeProcedures.h"
-#include "util/VexUtils.h"
 
 #include <QDir>
 #include <QPlainTextEdit>

@@ -1,7 +1,7 @@
 #include "PreviewText.h"
 
-#include "data/DataSet.h"
-#include "util/VexUtils.h"
+#include "base/VexUtils.h"
+#include "store/DataSet.h"
 
 #include <cmath>
 #include <iterator>

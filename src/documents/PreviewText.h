@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/ReviewSchema.h"
+#include "store/ReviewSchema.h"
 
 #include <QLocale>
 #include <QString>

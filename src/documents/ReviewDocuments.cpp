@@ -2,10 +2,10 @@
 
 #include "WebPages.h"
 #include "WordDocuments.h"
-#include "app/IDesktop.h"
-#include "app/MainContext.h"
-#include "app/StatusPanel.h"
-#include "app/WorkingFolders.h"
+#include "base/IDesktop.h"
+#include "base/MainContext.h"
+#include "base/StatusPanel.h"
+#include "base/WorkingFolders.h"
 #include "data/DDataAccess.h"
 
 #include <QApplication>

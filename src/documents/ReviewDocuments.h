@@ -1,7 +1,7 @@
 #pragma once
 
-#include "IDocumentWriter.h"
 #include "RtfWordProcessor.h"
+#include "base/IDocumentWriter.h"
 
 #include <QObject>
 

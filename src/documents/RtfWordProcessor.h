@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/IWordProcessor.h"
+#include "base/IWordProcessor.h"
 
 #include <QByteArray>
 #include <QStringList>

@@ -1,16 +1,16 @@
 #include "WebPages.h"
 
 #include "PreviewText.h"
-#include "app/ActionList.h"
-#include "app/IDesktop.h"
-#include "app/IniFile.h"
-#include "app/MainContext.h"
-#include "app/StatusPanel.h"
-#include "app/WorkingFolders.h"
+#include "base/ActionList.h"
+#include "base/IDesktop.h"
+#include "base/IniFile.h"
+#include "base/MainContext.h"
+#include "base/StatusPanel.h"
+#include "base/VexUtils.h"
+#include "base/WorkingFolders.h"
 #include "data/DDataAccess.h"
-#include "data/ReviewSchema.h"
+#include "store/ReviewSchema.h"
 #include "tree/TreeProcedures.h"
-#include "util/VexUtils.h"
 
 #include <QLayout>
 #include <QTreeWidget>

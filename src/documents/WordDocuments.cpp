@@ -1,10 +1,10 @@
 #include "WordDocuments.h"
 
 #include "PreviewText.h"
-#include "app/IWordProcessor.h"
-#include "app/IniFile.h"
-#include "data/DataSet.h"
-#include "util/VexUtils.h"
+#include "base/IWordProcessor.h"
+#include "base/IniFile.h"
+#include "base/VexUtils.h"
+#include "store/DataSet.h"
 
 #include <QHash>
 #include <QSet>

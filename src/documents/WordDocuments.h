@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/FieldDef.h"
+#include "store/FieldDef.h"
 
 #include <QLocale>
 #include <QString>

@@ -2,14 +2,14 @@
 
 #include "FFrontImageDlg.h"
 #include "WebSearch.h"
-#include "app/DefaultSettings.h"
-#include "app/IDesktop.h"
-#include "app/ImageList1.h"
-#include "app/IniFile.h"
-#include "app/MainContext.h"
-#include "app/WorkingFolders.h"
+#include "base/DefaultSettings.h"
+#include "base/IDesktop.h"
+#include "base/ImageList1.h"
+#include "base/IniFile.h"
+#include "base/MainContext.h"
+#include "base/VexConst.h"
+#include "base/WorkingFolders.h"
 #include "tree/TreeProcedures.h"
-#include "util/VexConst.h"
 
 #include <QAction>
 #include <QActionGroup>

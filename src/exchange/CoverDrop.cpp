@@ -1,14 +1,14 @@
 #include "CoverDrop.h"
 
 #include "CoverImages.h"
-#include "app/IDesktop.h"
-#include "app/MainContext.h"
-#include "app/StatusPanel.h"
-#include "app/WorkingFolders.h"
-#include "data/DBControls.h"
+#include "base/IDesktop.h"
+#include "base/MainContext.h"
+#include "base/StatusPanel.h"
+#include "base/WorkingFolders.h"
 #include "data/DDataAccess.h"
-#include "data/DataSet.h"
-#include "data/ReviewSchema.h"
+#include "forms/DBControls.h"
+#include "store/DataSet.h"
+#include "store/ReviewSchema.h"
 #include "util/SafeWrite.h"
 
 #include <QApplication>

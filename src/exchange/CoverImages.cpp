@@ -1,8 +1,8 @@
 #include "CoverImages.h"
 
-#include "data/DataSet.h"
-#include "data/TableFile.h"
-#include "util/VexUtils.h"
+#include "base/VexUtils.h"
+#include "store/DataSet.h"
+#include "store/TableFile.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,8 @@
 #include "FFrontImageDlg.h"
 
 #include "CoverImages.h"
-#include "app/IDesktop.h"
-#include "app/ImageList1.h"
+#include "base/IDesktop.h"
+#include "base/ImageList1.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "MailComposer.h"
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "WebSearch.h"
 
-#include "util/VexUtils.h"
+#include "base/VexUtils.h"
 
 #include <QUrl>
 

@@ -3,9 +3,9 @@
 #include "MailArchive.h"
 #include "ZipArchive.h"
 #include "ZipImport.h"
-#include "app/IDesktop.h"
-#include "app/MainContext.h"
-#include "app/WorkingFolders.h"
+#include "base/IDesktop.h"
+#include "base/MainContext.h"
+#include "base/WorkingFolders.h"
 #include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
 

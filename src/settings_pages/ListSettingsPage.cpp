@@ -1,11 +1,11 @@
 #include "ListSettingsPage.h"
 
-#include "LetterMenus.h"
-#include "app/DefaultSettings.h"
-#include "app/IDesktop.h"
-#include "app/IniFile.h"
-#include "app/MainContext.h"
+#include "base/DefaultSettings.h"
+#include "base/IDesktop.h"
+#include "base/IniFile.h"
+#include "base/MainContext.h"
 #include "data/DDataAccess.h"
+#include "forms/LetterMenus.h"
 
 #include <QAction>
 #include <QEvent>

@@ -1,9 +1,9 @@
 #include "PersonDataPage.h"
 
 #include "SettingsFields.h"
-#include "app/DefaultSettings.h"
-#include "app/IniFile.h"
-#include "app/MainContext.h"
+#include "base/DefaultSettings.h"
+#include "base/IniFile.h"
+#include "base/MainContext.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

@@ -1,8 +1,8 @@
 #include "WebSettingsPage.h"
 
-#include "app/IniFile.h"
-#include "app/MainContext.h"
-#include "app/WorkingFolders.h"
+#include "base/IniFile.h"
+#include "base/MainContext.h"
+#include "base/WorkingFolders.h"
 
 #include <QCheckBox>
 #include <QCollator>

@@ -1,13 +1,13 @@
 #include "TreeEditing.h"
 
 #include "TreeProcedures.h"
-#include "app/IDesktop.h"
-#include "app/MainContext.h"
-#include "app/StatusPanels.h"
-#include "app/UState.h"
-#include "app/WorkingFolders.h"
+#include "base/IDesktop.h"
+#include "base/MainContext.h"
+#include "base/StatusPanel.h"
+#include "base/UState.h"
+#include "base/VexUtils.h"
+#include "base/WorkingFolders.h"
 #include "data/DDataAccess.h"
-#include "util/VexUtils.h"
 
 #include <QDir>
 #include <QFile>
@@ -175,7 +175,7 @@ void TreeEditing::TreeView1Edited(QTreeWidgetItem *node, QString &text)
         if (isCurrentFile) {
             // The file field shows the current file; it follows the name.
             m_ctx.CurrentFileName = text;
-            m_ctx.window->StatusMsg(StatusPanels::File, text);
+            m_ctx.window->StatusMsg(StatusPanel::File, text);
         }
     } else {
         text = oldText;
@@ -303,7 +303,7 @@ void TreeEditing::ActionDeletefromTreeExecute()
 
     if (m_ctx.data->DSetReview->recordCount() == 0) {
         m_ctx.CurrentFileName.clear();
-        m_ctx.window->StatusMsg(StatusPanels::File, QString());
+        m_ctx.window->StatusMsg(StatusPanel::File, QString());
     }
     SetState(StateNavigateTreeView());
 }

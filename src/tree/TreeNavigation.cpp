@@ -2,15 +2,15 @@
 
 #include "DirWalk.h"
 #include "TreeProcedures.h"
-#include "app/ActionList.h"
-#include "app/IDesktop.h"
-#include "app/MainContext.h"
-#include "app/UState.h"
-#include "app/WorkingFolders.h"
+#include "base/ActionList.h"
+#include "base/IDesktop.h"
+#include "base/MainContext.h"
+#include "base/UState.h"
+#include "base/VexUtils.h"
+#include "base/WorkingFolders.h"
 #include "data/DDataAccess.h"
-#include "data/ReviewSchema.h"
+#include "store/ReviewSchema.h"
 #include "util/BrowserUtils.h"
-#include "util/VexUtils.h"
 
 #include <QStyle>
 #include <QStyleOptionViewItem>

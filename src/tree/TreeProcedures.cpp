@@ -1,7 +1,7 @@
 #include "TreeProcedures.h"
 
 #include "ReviewTreeWidget.h"
-#include "app/ImageList1.h"
+#include "base/ImageList1.h"
 
 #include <QCollator>
 #include <QCoreApplication>

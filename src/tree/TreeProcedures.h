@@ -1,6 +1,6 @@
 #pragma once
 
-#include "util/VexConst.h"
+#include "base/VexConst.h"
 
 #include <QString>
 

@@ -2,13 +2,13 @@
 #include "ScriptedDesktop.h"
 #include "TestEnv.h"
 
-#include "app/ActionList.h"
 #include "app/Fmain.h"
-#include "app/IniFile.h"
 #include "app/PageControl.h"
 #include "app/QtTranslations.h"
 #include "app/Startup.h"
 #include "app/StatusPanels.h"
+#include "base/ActionList.h"
+#include "base/IniFile.h"
 #include "data/DDataAccess.h"
 
 #include <QAction>
@@ -192,9 +192,9 @@ private slots:
             titles.append(m->text());
         QCOMPARE(titles, menus);
         QCOMPARE(w.PageControl1->tabText(4), QStringLiteral("DB-Überblick"));
-        QCOMPARE(w.StatusBar1->panelText(StatusPanels::LoadedLabel),
+        QCOMPARE(w.StatusBar1->panelText(StatusPanel::LoadedLabel),
             QStringLiteral("Geladene Berichte:"));
-        QCOMPARE(w.StatusBar1->panelText(StatusPanels::Books), QStringLiteral("0"));
+        QCOMPARE(w.StatusBar1->panelText(StatusPanel::Books), QStringLiteral("0"));
         QVERIFY(w.findChild<QLabel *>(QStringLiteral("LabelTreeCaption"))->text()
             == QStringLiteral("Gespeicherte Zadizezerev"));
         QAction *isbn = w.actions()->action(QStringLiteral("ActionCheckISBN"));

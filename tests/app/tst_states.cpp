@@ -1,13 +1,13 @@
 #include "WindowFixture.h"
 
-#include "app/ActionList.h"
 #include "app/Fmain.h"
 #include "app/PageControl.h"
 #include "app/StatusPanels.h"
-#include "app/UState.h"
-#include "data/DBNavigator.h"
+#include "base/ActionList.h"
+#include "base/UState.h"
 #include "data/DDataAccess.h"
-#include "data/ReviewSchema.h"
+#include "forms/DBNavigator.h"
+#include "store/ReviewSchema.h"
 #include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
 
@@ -186,7 +186,7 @@ private slots:
         QCOMPARE(f.table().recordCount(), 0);
         QCOMPARE(f.table().state(), DataSet::dsInsert);
         QCOMPARE(f.table().asText(fBinding), QStringLiteral("geb"));
-        QCOMPARE(w.statusText(StatusPanels::Books), QStringLiteral("0"));
+        QCOMPARE(w.statusText(StatusPanel::Books), QStringLiteral("0"));
     }
 
     void pageControlFocusEntersEdit()

@@ -2,7 +2,7 @@
 
 #include "data/DDataAccess.h"
 #include "data/IReviewHost.h"
-#include "data/ReviewSchema.h"
+#include "store/ReviewSchema.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 #include "TestEnv.h"
 
-#include "data/DataSet.h"
-#include "data/TableFile.h"
 #include "documents/PreviewText.h"
+#include "store/DataSet.h"
+#include "store/TableFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
 #include "TestEnv.h"
 
-#include "app/IniFile.h"
-#include "data/DataSet.h"
-#include "data/ReviewSchema.h"
+#include "base/IniFile.h"
 #include "documents/HtmlPages.h"
 #include "documents/PreviewText.h"
+#include "store/DataSet.h"
+#include "store/ReviewSchema.h"
 
-#include "data/DataPacket.h"
+#include "store/DataPacket.h"
 
 #include <QFile>
 #include <QProcess>

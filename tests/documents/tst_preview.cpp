@@ -2,19 +2,19 @@
 #include "TreeSteps.h"
 #include "WindowFixture.h"
 
-#include "app/ActionList.h"
 #include "app/DesktopPrinter.h"
 #include "app/Fmain.h"
 #include "app/PageControl.h"
+#include "base/ActionList.h"
+#include "base/VexUtils.h"
 #include "data/DDataAccess.h"
-#include "data/ReviewSchema.h"
-#include "data/TableFile.h"
 #include "documents/Preview.h"
 #include "documents/PreviewPage.h"
 #include "documents/PreviewText.h"
 #include "documents/ReviewDocuments.h"
+#include "store/ReviewSchema.h"
+#include "store/TableFile.h"
 #include "tree/TreeProcedures.h"
-#include "util/VexUtils.h"
 
 #include <QAction>
 #include <QApplication>

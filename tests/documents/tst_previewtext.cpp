@@ -1,6 +1,6 @@
-#include "data/DataSet.h"
-#include "data/ReviewSchema.h"
 #include "documents/PreviewText.h"
+#include "store/DataSet.h"
+#include "store/ReviewSchema.h"
 
 #include <QTest>
 

@@ -1,12 +1,12 @@
 #include "ScriptedWordProcessor.h"
 #include "TestEnv.h"
 
-#include "app/IniFile.h"
-#include "data/DataSet.h"
-#include "data/ReviewSchema.h"
+#include "base/IniFile.h"
 #include "documents/PreviewText.h"
 #include "documents/RtfWordProcessor.h"
 #include "documents/WordDocuments.h"
+#include "store/DataSet.h"
+#include "store/ReviewSchema.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,15 +2,15 @@
 #include "TreeSteps.h"
 #include "WindowFixture.h"
 
-#include "app/ActionList.h"
-#include "app/DefaultSettings.h"
 #include "app/Fmain.h"
-#include "app/IniFile.h"
-#include "data/DataSet.h"
-#include "data/ReviewSchema.h"
-#include "data/TableFile.h"
+#include "base/ActionList.h"
+#include "base/DefaultSettings.h"
+#include "base/IniFile.h"
 #include "exchange/CoverActions.h"
 #include "exchange/FFrontImageDlg.h"
+#include "store/DataSet.h"
+#include "store/ReviewSchema.h"
+#include "store/TableFile.h"
 #include "tree/TreeProcedures.h"
 
 #include <QAction>

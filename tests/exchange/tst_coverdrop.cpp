@@ -1,15 +1,15 @@
 #include "ReviewFileWriter.h"
 #include "WindowFixture.h"
 
-#include "app/ActionList.h"
 #include "app/Fmain.h"
 #include "app/StatusPanels.h"
-#include "data/BookDataPage.h"
-#include "data/DBControls.h"
+#include "base/ActionList.h"
 #include "data/DDataAccess.h"
-#include "data/DataSet.h"
-#include "data/ReviewSchema.h"
 #include "exchange/CoverDrop.h"
+#include "forms/BookDataPage.h"
+#include "forms/DBControls.h"
+#include "store/DataSet.h"
+#include "store/ReviewSchema.h"
 #include "tree/TreeProcedures.h"
 
 #include <QApplication>
@@ -174,7 +174,7 @@ private slots:
         if (transparent)
             QVERIFY2(top.lightness() > 240, qPrintable(top.name()));
         QVERIFY(qAbs(saved.pixelColor(20, 40).blue() - 160) < 12);
-        QCOMPARE(f.window().statusText(StatusPanels::Hint),
+        QCOMPARE(f.window().statusText(StatusPanel::Hint),
             QStringLiteral("Umschlagbild gespeichert: 8.10.jpg"));
         QVERIFY(f.desktop.dialogs().isEmpty());
         QVERIFY(!f.data().UnsavedChanges);

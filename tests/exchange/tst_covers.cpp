@@ -1,11 +1,11 @@
 #include "ReviewFileWriter.h"
 #include "TestEnv.h"
 
-#include "data/DataSet.h"
-#include "data/ReviewSchema.h"
-#include "data/TableFile.h"
 #include "exchange/CoverImages.h"
 #include "exchange/WebSearch.h"
+#include "store/DataSet.h"
+#include "store/ReviewSchema.h"
+#include "store/TableFile.h"
 
 #include <QDir>
 #include <QFileInfo>

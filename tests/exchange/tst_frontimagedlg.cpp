@@ -1,7 +1,7 @@
 #include "ReviewFileWriter.h"
 #include "TestEnv.h"
 
-#include "app/IDesktop.h"
+#include "base/IDesktop.h"
 #include "exchange/FFrontImageDlg.h"
 
 #include <QGroupBox>

@@ -1,9 +1,9 @@
 #include "ReviewFileWriter.h"
 #include "TestEnv.h"
 
-#include "app/DefaultSettings.h"
-#include "app/IniFile.h"
 #include "app/XdgMailProgram.h"
+#include "base/DefaultSettings.h"
+#include "base/IniFile.h"
 #include "exchange/MailComposer.h"
 
 #include <QFile>

@@ -3,10 +3,10 @@
 #include "WindowFixture.h"
 #include "ZipBytes.h"
 
-#include "app/ActionList.h"
 #include "app/Fmain.h"
-#include "app/IniFile.h"
 #include "app/XdgMailProgram.h"
+#include "base/ActionList.h"
+#include "base/IniFile.h"
 #include "exchange/FFrontImageDlg.h"
 #include "exchange/MailActions.h"
 #include "tree/TreeNavigation.h"

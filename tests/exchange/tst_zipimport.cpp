@@ -2,8 +2,8 @@
 #include "WindowFixture.h"
 #include "ZipBytes.h"
 
-#include "app/ActionList.h"
 #include "app/Fmain.h"
+#include "base/ActionList.h"
 #include "tree/TreeProcedures.h"
 
 #include <QAction>

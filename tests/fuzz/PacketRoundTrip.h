@@ -5,8 +5,8 @@
 // it refuses, it refuses with a message. Any difference aborts, so that the
 // fuzzer keeps the input.
 
-#include "data/DataPacket.h"
-#include "data/DataPacketInternal.h"
+#include "store/DataPacket.h"
+#include "store/DataPacketInternal.h"
 
 #include <QBuffer>
 

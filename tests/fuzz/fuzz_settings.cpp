@@ -1,7 +1,7 @@
 // The settings file reader on untrusted bytes: what it reads is written and
 // read back the same.
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 
 #include <cstdio>
 #include <cstdlib>

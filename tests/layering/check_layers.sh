@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The build keeps widgets out of the core library (it links QtCore only); this
-# check keeps dialogs and desktop calls behind the desktop seam.
+# check keeps dialogs and desktop calls behind the desktop seam, and keeps the
+# folders' floors: a file includes only from its own floor or lower ones.
 set -u
 top=${1:?project folder}
 cd "$top/src" || exit 1
@@ -30,4 +31,28 @@ for cm in $(find . -name CMakeLists.txt); do
         fi
     done || status=1
 done
+
+# The floors, bottom to top. The record store stands on the codecs alone.
+declare -A floor=(
+    [util]=1 [base]=2 [store]=3 [data]=4 [tree]=5 [forms]=6 [files]=7
+    [documents]=8 [exchange]=8 [settings_pages]=8 [catalogue]=8 [app]=9
+)
+while IFS= read -r hit; do
+    file=${hit%%:*}
+    own=${file%%/*}
+    target=$(sed -E 's/.*#[[:space:]]*include[[:space:]]+"([^"]+)".*/\1/' <<<"${hit#*:*:}")
+    other=${target%%/*}
+    [ "$other" != "$target" ] || continue
+    [ -n "${floor[$other]:-}" ] || continue
+    if [ -z "${floor[$own]:-}" ]; then
+        echo "file in a folder that is no floor: $file"
+        status=1
+    elif [ "${floor[$other]}" -gt "${floor[$own]}" ]; then
+        echo "include runs up a floor: $hit"
+        status=1
+    elif [ "$own" = store ] && [ "$other" != store ] && [ "$other" != util ]; then
+        echo "the record store includes more than the codecs: $hit"
+        status=1
+    fi
+done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]+"' --include='*.h' --include='*.cpp' . | sed 's|^\./||')
 exit $status

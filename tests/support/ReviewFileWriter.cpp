@@ -1,8 +1,8 @@
 #include "ReviewFileWriter.h"
 
-#include "data/DataSet.h"
-#include "data/ReviewSchema.h"
-#include "data/TableFile.h"
+#include "store/DataSet.h"
+#include "store/ReviewSchema.h"
+#include "store/TableFile.h"
 
 #include <QDir>
 #include <QFileInfo>

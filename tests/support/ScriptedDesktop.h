@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/IDesktop.h"
+#include "base/IDesktop.h"
 
 #include <QList>
 #include <QQueue>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/IMailProgram.h"
+#include "base/IMailProgram.h"
 
 #include <QList>
 

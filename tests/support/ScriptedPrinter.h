@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/IPrinter.h"
+#include "base/IPrinter.h"
 
 #include <QList>
 #include <QQueue>

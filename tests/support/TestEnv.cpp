@@ -41,7 +41,7 @@ QString TestEnv::sharedTestData()
     const QString fromEnv = qEnvironmentVariable("SKRIBANDO_SHARED_TESTDATA");
     if (!fromEnv.isEmpty())
         candidates.append(fromEnv);
-    candidates.append(QStringLiteral("/work/shared/testdata"));
+    candidates.append(QStringLiteral(SKRIBANDO_SHARED_TESTDATA_DIR));
     for (const QString &c : candidates) {
         if (QFileInfo(c + QStringLiteral("/datapackets")).isDir())
             return QDir(c).absolutePath();
@@ -49,7 +49,11 @@ QString TestEnv::sharedTestData()
     return {};
 }
 
-QString TestEnv::fixtures() { return qEnvironmentVariable("SKRIBANDO_FIXTURES"); }
+QString TestEnv::fixtures()
+{
+    const QString fromEnv = qEnvironmentVariable("SKRIBANDO_FIXTURES");
+    return fromEnv.isEmpty() ? QStringLiteral(SKRIBANDO_FIXTURES_DIR) : fromEnv;
+}
 
 QStringList TestEnv::listing(const QString &folder)
 {

@@ -1,8 +1,8 @@
 #include "WindowFixture.h"
 
-#include "app/DefaultSettings.h"
 #include "app/Fmain.h"
-#include "app/IniFile.h"
+#include "base/DefaultSettings.h"
+#include "base/IniFile.h"
 #include "data/DDataAccess.h"
 #include "exchange/FFrontImageDlg.h"
 #include "util/Codec1252.h"
@@ -59,7 +59,7 @@ bool WindowFixture::makeDbFolder(const QString &relative)
 
 bool WindowFixture::start()
 {
-    m_program = StartProgram(desktop, env.path(QStringLiteral("Skribando")));
+    m_program = StartProgram(desktop, env.path(QStringLiteral("Skribando")), &mail, &printer);
     if (m_program && m_program->frontImageDlg) {
         m_program->frontImageDlg->modalAnswer = [](TFrontImageDlg &dlg) {
             QTest::qFail(("unexpected cover dialog: " + dlg.windowTitle()).toUtf8().constData(),
@@ -67,10 +67,6 @@ bool WindowFixture::start()
             return int(Msg::mrCancel);
         };
     }
-    if (m_program)
-        m_program->mainform->setMailProgram(&mail);
-    if (m_program)
-        m_program->mainform->setPrinter(&printer);
     return bool(m_program);
 }
 

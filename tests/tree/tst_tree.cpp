@@ -1,9 +1,9 @@
 #include "WindowFixture.h"
 
-#include "app/ActionList.h"
 #include "app/Fmain.h"
+#include "base/ActionList.h"
 #include "data/DDataAccess.h"
-#include "data/ReviewSchema.h"
+#include "store/ReviewSchema.h"
 #include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
 

@@ -2,12 +2,12 @@
 #include "TreeSteps.h"
 #include "WindowFixture.h"
 
-#include "app/ActionList.h"
 #include "app/Fmain.h"
 #include "app/StatusPanels.h"
-#include "app/UState.h"
+#include "base/ActionList.h"
+#include "base/UState.h"
 #include "data/DDataAccess.h"
-#include "data/ReviewSchema.h"
+#include "store/ReviewSchema.h"
 #include "tree/TreeEditing.h"
 #include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
@@ -366,7 +366,7 @@ private slots:
         if (!taken.isEmpty())
             makeDisk(f, { taken });
         w.context().CurrentFileName = QStringLiteral("EM_2007_05_12.cds");
-        w.StatusMsg(StatusPanels::File, QStringLiteral("EM_2007_05_12.cds"));
+        w.StatusMsg(StatusPanel::File, QStringLiteral("EM_2007_05_12.cds"));
         f.table().setFileName(f.dbFolder() + QStringLiteral("2007/EM_2007_05_12.cds"));
         if (!caption.isEmpty())
             f.desktop.answer(Msg::mrOk, caption);
@@ -388,7 +388,7 @@ private slots:
                 QStringList { caption + u'|' + message + QStringLiteral("|2|OK") });
         }
         QCOMPARE(w.context().CurrentFileName, current);
-        QCOMPARE(w.statusText(StatusPanels::File), current);
+        QCOMPARE(w.statusText(StatusPanel::File), current);
         QCOMPARE(f.table().fileName(), f.dbFolder() + tablePath);
         QCOMPARE(TestEnv::listing(f.dbFolder()), diskAfter);
         // Whatever the disk now holds, the tree shows it where it is (except
@@ -817,7 +817,7 @@ private slots:
         if (withRecords)
             postRecord(f, 5.7, QStringLiteral("Krabat"));
         w.context().CurrentFileName = QStringLiteral("A.cds");
-        w.StatusMsg(StatusPanels::File, QStringLiteral("A.cds"));
+        w.StatusMsg(StatusPanel::File, QStringLiteral("A.cds"));
         f.table().setFileName(f.dbFolder() + QStringLiteral("B.cds"));
         select(f, TreeNode(f, QStringLiteral("DB/B.cds")));
         for (int a : { Msg::mrOk, Msg::mrOk })
@@ -826,7 +826,7 @@ private slots:
 
         QCOMPARE(f.desktop.trashed, QStringList { f.dbFolder() + QStringLiteral("B.cds") });
         QCOMPARE(w.context().CurrentFileName, current);
-        QCOMPARE(w.statusText(StatusPanels::File), current);
+        QCOMPARE(w.statusText(StatusPanel::File), current);
         // The table no longer belongs to the file that went to the trash.
         QCOMPARE(f.table().fileName(), QString());
         QVERIFY(CurrentState == &StateNavigateTreeView());

@@ -1,5 +1,5 @@
+#include "base/VexUtils.h"
 #include "util/Codec1252.h"
-#include "util/VexUtils.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -14,14 +14,14 @@
 //
 // Bad input gives a message on standard error and exit status 1.
 
-#include "app/IniFile.h"
-#include "data/DataPacket.h"
-#include "data/DataSet.h"
-#include "data/TableFile.h"
+#include "base/IniFile.h"
 #include "documents/HtmlPages.h"
 #include "documents/PreviewText.h"
 #include "documents/RtfWordProcessor.h"
 #include "documents/WordDocuments.h"
+#include "store/DataPacket.h"
+#include "store/DataSet.h"
+#include "store/TableFile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

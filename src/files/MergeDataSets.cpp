@@ -1,13 +1,13 @@
 #include "MergeDataSets.h"
 
-#include "DDataAccess.h"
-#include "DataSet.h"
-#include "ReviewSchema.h"
-#include "app/IDesktop.h"
-#include "app/MainContext.h"
-#include "app/StatusPanel.h"
+#include "base/IDesktop.h"
+#include "base/MainContext.h"
+#include "base/StatusPanel.h"
+#include "base/VexUtils.h"
+#include "data/DDataAccess.h"
+#include "store/DataSet.h"
+#include "store/ReviewSchema.h"
 #include "tree/TreeProcedures.h"
-#include "util/VexUtils.h"
 
 #include <QTreeWidget>
 

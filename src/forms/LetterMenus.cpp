@@ -1,9 +1,9 @@
 #include "LetterMenus.h"
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 #include "data/DDataAccess.h"
-#include "data/DataSet.h"
-#include "data/ReviewSchema.h"
+#include "store/DataSet.h"
+#include "store/ReviewSchema.h"
 
 #include <QAction>
 #include <QCollator>

@@ -1,7 +1,7 @@
 #include "DBNavigator.h"
 
-#include "DataSet.h"
-#include "app/ImageList1.h"
+#include "base/ImageList1.h"
+#include "store/DataSet.h"
 
 #include <QHBoxLayout>
 #include <QToolButton>

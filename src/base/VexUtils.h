@@ -1,8 +1,9 @@
 #pragma once
 
+#include "util/NumberText.h"
+
 #include <QString>
 #include <QVariant>
-#include <optional>
 
 // Book numbers are written N.F: N the running number the coordinator gives,
 // F the publication year minus 2000. The book key packs both into one integer
@@ -16,15 +17,6 @@ QString BookKeyToText(int key);
 // record with its tree node goes through this, so that a number typed as
 // "8.70" and stored as 8.7 has one key everywhere.
 int BookKeyOf(const QVariant &storedNumber);
-
-// The text of a number as book keys, lookups and merging use it: shortest
-// general form, up to 15 significant digits, "." as decimal point.
-QString NumberText(double value);
-
-// Reads a decimal number with "." as decimal point; surrounding blanks are
-// allowed, anything else makes it fail.
-std::optional<double> ParseNumber(const QString &text);
-std::optional<int> ParseInteger(const QString &text);
 
 class IDesktop;
 

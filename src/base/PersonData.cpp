@@ -1,6 +1,6 @@
 #include "PersonData.h"
 
-#include "app/IniFile.h"
+#include "IniFile.h"
 
 bool IsPersonDataGiven(const IniFile &settings)
 {

@@ -1,8 +1,8 @@
 #include "ReviewPage.h"
 
 #include "DBControls.h"
-#include "DDataAccess.h"
-#include "settings_pages/LetterMenus.h"
+#include "LetterMenus.h"
+#include "data/DDataAccess.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

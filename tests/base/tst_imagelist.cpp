@@ -1,4 +1,4 @@
-#include "app/ImageList1.h"
+#include "base/ImageList1.h"
 
 #include <QImage>
 #include <QTest>

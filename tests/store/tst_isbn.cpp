@@ -1,4 +1,4 @@
-#include "data/ISBN.h"
+#include "store/ISBN.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "data/DataPacket.h"
-#include "data/ReviewSchema.h"
+#include "store/DataPacket.h"
+#include "store/ReviewSchema.h"
 
 #include "PacketBytes.h"
 #include "TestEnv.h"

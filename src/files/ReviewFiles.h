@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FieldDef.h"
+#include "store/FieldDef.h"
 
 #include <QObject>
 #include <QString>

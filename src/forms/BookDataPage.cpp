@@ -1,11 +1,11 @@
 #include "BookDataPage.h"
 
 #include "DBControls.h"
-#include "DDataAccess.h"
-#include "ReviewSchema.h"
-#include "app/IDesktop.h"
-#include "settings_pages/LetterMenus.h"
-#include "util/VexUtils.h"
+#include "LetterMenus.h"
+#include "base/IDesktop.h"
+#include "base/VexUtils.h"
+#include "data/DDataAccess.h"
+#include "store/ReviewSchema.h"
 
 #include <QAction>
 #include <QGridLayout>

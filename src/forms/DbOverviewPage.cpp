@@ -1,8 +1,8 @@
 #include "DbOverviewPage.h"
 
 #include "DBControls.h"
-#include "DDataAccess.h"
-#include "DataSet.h"
+#include "data/DDataAccess.h"
+#include "store/DataSet.h"
 
 #include <QEvent>
 #include <QHeaderView>

@@ -3,18 +3,18 @@
 #include "TreeSteps.h"
 #include "WindowFixture.h"
 
-#include "app/ActionList.h"
 #include "app/Fmain.h"
-#include "app/IniFile.h"
 #include "app/PageControl.h"
 #include "app/StatusPanels.h"
-#include "app/UState.h"
+#include "base/ActionList.h"
+#include "base/IniFile.h"
+#include "base/UState.h"
 #include "data/DDataAccess.h"
-#include "data/DataPacket.h"
-#include "data/MergeDataSets.h"
-#include "data/ReviewFiles.h"
-#include "data/ReviewSchema.h"
-#include "data/TableFile.h"
+#include "files/MergeDataSets.h"
+#include "files/ReviewFiles.h"
+#include "store/DataPacket.h"
+#include "store/ReviewSchema.h"
+#include "store/TableFile.h"
 #include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
 
@@ -103,7 +103,7 @@ private slots:
         QCOMPARE(f.table().state(), DataSet::dsInsert);
         QCOMPARE(f.table().fileName(), f.dbFolder() + QStringLiteral("2007/XY_2007_05_12.cds"));
         QCOMPARE(CurrentState, static_cast<TState *>(&StateEdit()));
-        QCOMPARE(w.statusText(StatusPanels::File), QStringLiteral("XY_2007_05_12.cds"));
+        QCOMPARE(w.statusText(StatusPanel::File), QStringLiteral("XY_2007_05_12.cds"));
         QVERIFY(!QFileInfo::exists(f.dbFolder() + QStringLiteral("2007/XY_2007_05_12.cds")));
         QVERIFY(f.desktop.dialogs().isEmpty());
     }
@@ -195,9 +195,9 @@ private slots:
         QStringList loadedField;
         connect(f.window().StatusBar1, &StatusPanels::panelChanged, this,
             [&](int panel, const QString &text) {
-                if (panel == StatusPanels::File)
+                if (panel == StatusPanel::File)
                     fileField.append(text);
-                if (panel == StatusPanels::LoadedFiles)
+                if (panel == StatusPanel::LoadedFiles)
                     loadedField.append(text);
             });
         SelectNode(f, QStringLiteral("DB/2007/"));
@@ -206,14 +206,14 @@ private slots:
         QCOMPARE(f.table().recordCount(), 5);
         QCOMPARE(w.context().CurrentFileName, QStringLiteral("Comb_2007_05_12.cds"));
         QVERIFY(!w.TreeView1->currentItem());
-        QCOMPARE(w.statusText(StatusPanels::LoadedFiles), QStringLiteral("2"));
+        QCOMPARE(w.statusText(StatusPanel::LoadedFiles), QStringLiteral("2"));
         fileField.removeAll(QString());
         fileField.erase(std::unique(fileField.begin(), fileField.end()), fileField.end());
         QCOMPARE(fileField, (QStringList { "A.cds", "mehrere", "Comb_2007_05_12.cds" }));
         QVERIFY(
             loadedField.indexOf(QStringLiteral("1")) < loadedField.indexOf(QStringLiteral("2")));
         QCOMPARE(loadedField.constLast(), QStringLiteral("2"));
-        QCOMPARE(w.statusText(StatusPanels::Books), QStringLiteral("5"));
+        QCOMPARE(w.statusText(StatusPanel::Books), QStringLiteral("5"));
         QCOMPARE(titlesBelow(TreeNode(f, QStringLiteral("DB/2007/A.cds"))),
             (QStringList { "Buch 1", "Buch 2" }));
         QVERIFY(TreeNode(f, QStringLiteral("DB/2007/B.cds"))->isExpanded());
@@ -346,7 +346,7 @@ private slots:
         QVERIFY(MergeDataSets(f.window().context(), file, f.table(), source, &error));
         DataSet &t = f.table();
         QCOMPARE(t.recordCount(), 2);
-        QCOMPARE(f.window().statusText(StatusPanels::Hint),
+        QCOMPARE(f.window().statusText(StatusPanel::Hint),
             QStringLiteral("Ungültige Buchnummer: <0>"));
         QVERIFY(t.locate(QStringLiteral("BookNbr"), 5.7));
         QCOMPARE(t.value(fPrice).toDouble(), 1234.0);

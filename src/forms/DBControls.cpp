@@ -1,10 +1,10 @@
 #include "DBControls.h"
 
-#include "DataSet.h"
-#include "app/IDesktop.h"
+#include "base/IDesktop.h"
+#include "base/VexUtils.h"
+#include "store/DataSet.h"
 #include "util/Codec1252.h"
 #include "util/Hints.h"
-#include "util/VexUtils.h"
 
 #include <QApplication>
 #include <QBrush>

@@ -2,7 +2,7 @@
 #include "TestEnv.h"
 
 #include "app/DesktopServices.h"
-#include "util/VexUtils.h"
+#include "base/VexUtils.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,7 +1,7 @@
 #include "DataSet.h"
 
 #include "util/Codec1252.h"
-#include "util/VexUtils.h"
+#include "util/NumberText.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "data/DataSet.h"
+#include "store/DataSet.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>

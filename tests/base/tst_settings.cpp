@@ -1,6 +1,6 @@
 #include "TestEnv.h"
-#include "app/DefaultSettings.h"
-#include "app/IniFile.h"
+#include "base/DefaultSettings.h"
+#include "base/IniFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,8 +3,8 @@
 // refused or read within 64 bytes of memory per input byte (plus 64 MiB) and
 // in linear time.
 
-#include "app/IniFile.h"
-#include "data/DataPacket.h"
+#include "base/IniFile.h"
+#include "store/DataPacket.h"
 
 #include "PacketBytes.h"
 
