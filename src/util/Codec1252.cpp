@@ -75,4 +75,67 @@ QString filterEncodable(QStringView text)
     return out;
 }
 
+namespace {
+
+// Letters whose decomposition holds no plain letter.
+QChar lookAlike(char16_t c)
+{
+    switch (c) {
+    case u'\u0141': return u'L'; // Ł
+    case u'\u0142': return u'l'; // ł
+    case u'\u0110': return u'D'; // Đ
+    case u'\u0111': return u'd'; // đ
+    case u'\u0131': return u'i'; // ı
+    case u'\u0126': return u'H'; // Ħ
+    case u'\u0127': return u'h'; // ħ
+    case u'\u0166': return u'T'; // Ŧ
+    case u'\u0167': return u't'; // ŧ
+    case u'\u0138': return u'k'; // ĸ
+    default: return QChar();
+    }
+}
+
+QChar closestLetter(QChar c)
+{
+    if (const QChar alike = lookAlike(c.unicode()); !alike.isNull())
+        return alike;
+    const QString decomposed = QString(c).normalized(QString::NormalizationForm_KD);
+    QChar base;
+    for (QChar d : decomposed) {
+        if (d.category() == QChar::Mark_NonSpacing || d.category() == QChar::Mark_Enclosing)
+            continue;
+        if (!base.isNull())
+            return u'?'; // more than one letter
+        base = d;
+    }
+    return !base.isNull() && base != c && canEncode(base) ? base : QChar(u'?');
+}
+
+} // namespace
+
+QString replaceUnencodable(QStringView text, QString *replaced)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (canEncode(c)) {
+            out.append(c);
+            continue;
+        }
+        QStringView original = text.mid(i, 1);
+        QChar replacement = u'?';
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            original = text.mid(i, 2);
+            ++i;
+        } else if (!c.isSurrogate()) {
+            replacement = closestLetter(c);
+        }
+        out.append(replacement);
+        if (replaced && !replaced->contains(original))
+            replaced->append(original);
+    }
+    return out;
+}
+
 } // namespace Codec1252

@@ -16,5 +16,13 @@ bool canEncode(QChar c);
 bool canEncode(QStringView text);
 // Drops every character that Windows-1252 cannot hold.
 QString filterEncodable(QStringView text);
+// Replaces every character that Windows-1252 cannot hold by its closest
+// letter: the letter without its accent ("ř" -> "r", "Č" -> "C", "ő" -> "o"),
+// a few letters by their look-alike ("Ł" -> "L", "đ" -> "d", "ı" -> "i"),
+// anything else by "?". One character of the result stands for each
+// character of the text (a pair of surrogates counts as one character and
+// becomes one "?"). replaced, when given, receives each replaced character
+// once, in order of first appearance.
+QString replaceUnencodable(QStringView text, QString *replaced = nullptr);
 
 } // namespace Codec1252

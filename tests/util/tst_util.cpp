@@ -33,6 +33,39 @@ private slots:
         QCOMPARE(Codec1252::filterEncodable(QStringLiteral("a\u0416b\U0001F600c")), QStringLiteral("abc"));
     }
 
+    // Letters outside the code page become their closest letter instead of
+    // vanishing; letters it holds stay.
+    void replacesUnencodableLetters_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("replaced");
+        QTest::newRow("czech") << QStringLiteral("Dvořák, Čapek") << QStringLiteral("Dvorák, Capek")
+                               << QStringLiteral("řČ");
+        QTest::newRow("polish") << QStringLiteral("Łukasz Żółć") << QStringLiteral("Lukasz Zólc")
+                                << QStringLiteral("ŁŻł\u0107");
+        QTest::newRow("hungarian") << QStringLiteral("Petőfi, Őrség") << QStringLiteral("Petofi, Orség")
+                                   << QStringLiteral("őŐ");
+        QTest::newRow("table") << QStringLiteral("Đuro ıđ") << QStringLiteral("Duro id")
+                               << QStringLiteral("Đıđ");
+        QTest::newRow("kept") << QStringLiteral("Größe Œuvre „é“ – … €")
+                              << QStringLiteral("Größe Œuvre „é“ – … €") << QString();
+        QTest::newRow("no letter") << QStringLiteral("a\u0416b\U0001F600c\u0416")
+                                   << QStringLiteral("a?b?c?") << QStringLiteral("\u0416\U0001F600");
+        QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << QStringLiteral("?")
+                                        << QString(QChar(0xD800));
+    }
+    void replacesUnencodableLetters()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QFETCH(QString, replaced);
+        QString seen;
+        QCOMPARE(Codec1252::replaceUnencodable(text, &seen), expected);
+        QCOMPARE(seen, replaced);
+        QVERIFY(Codec1252::canEncode(expected));
+    }
+
     void bookKeys_data()
     {
         QTest::addColumn<QString>("text");
