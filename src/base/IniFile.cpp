@@ -1,5 +1,6 @@
 #include "IniFile.h"
 
+#include "util/FileErrors.h"
 #include "util/SafeWrite.h"
 
 #include "util/Codec1252.h"
@@ -95,13 +96,13 @@ void IniFile::load()
         return;
     if (!file.open(QIODevice::ReadOnly)) {
         m_readFailed = true;
-        m_errorString = file.errorString();
+        m_errorString = FileErrorText(file.errorString());
         return;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         m_readFailed = true;
-        m_errorString = file.errorString();
+        m_errorString = FileErrorText(file.errorString());
         return;
     }
     readFromBytes(bytes);

@@ -9,6 +9,7 @@
 #include "forms/DBControls.h"
 #include "store/DataSet.h"
 #include "store/ReviewSchema.h"
+#include "util/FileErrors.h"
 #include "util/SafeWrite.h"
 
 #include <QApplication>
@@ -225,7 +226,8 @@ bool CoverDrop::SaveCoverPicture(const QMimeData *data)
         }
         if (!f.open(QIODevice::ReadOnly)) {
             tell(QStringLiteral("Die Datei\r\n") + file
-                    + QStringLiteral("\r\nkann nicht gelesen werden.\r\n") + f.errorString(),
+                    + QStringLiteral("\r\nkann nicht gelesen werden.\r\n")
+                    + FileErrorText(f.errorString()),
                 Msg::mtError);
             return false;
         }

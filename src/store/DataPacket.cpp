@@ -2,6 +2,7 @@
 #include "DataPacketInternal.h"
 
 #include "util/Codec1252.h"
+#include "util/FileErrors.h"
 #include "util/SafeWrite.h"
 
 #include <QFile>
@@ -481,12 +482,12 @@ bool loadFromFile(const QString &path, PacketData &out, QString *error)
     if (!file.open(QIODevice::ReadOnly)) {
         return fail(error,
             QStringLiteral("Die Datei %1 kann nicht geöffnet werden: %2")
-                .arg(quoted(path), file.errorString()));
+                .arg(quoted(path), FileErrorText(file.errorString())));
     }
     auto readFailure = [&] {
         return fail(error,
             QStringLiteral("Die Datei %1 kann nicht gelesen werden: %2")
-                .arg(quoted(path), file.errorString()));
+                .arg(quoted(path), FileErrorText(file.errorString())));
     };
     auto invalid = [&](const QString &why) {
         return fail(error,

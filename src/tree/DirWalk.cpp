@@ -1,6 +1,7 @@
 #include "DirWalk.h"
 
 #include "TreeProcedures.h"
+#include "util/SafeWrite.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,13 +30,17 @@ void TDirWalk::Walk(const QString &folder, bool recursive)
     }
 }
 
-TVexWalk::TVexWalk(QTreeWidget *tree, const QString &rootFolder)
+TVexWalk::TVexWalk(
+    QTreeWidget *tree, const QString &rootFolder, const QStringList &reviewExtensions)
     : m_tree(tree)
     , m_rootFolder(rootFolder)
+    , m_reviewExtensions(reviewExtensions)
 { }
 
 void TVexWalk::ProcessEntry(const DirEntry &entry, const QString &folder)
 {
+    if (!entry.isDirectory() && IsSaveTemporaryName(entry.name, m_reviewExtensions))
+        return;
     QString relative = folder;
     relative.replace(m_rootFolder, QString());
     if (relative.endsWith(u'/'))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QTreeWidget;
 
@@ -25,11 +26,14 @@ protected:
     virtual void ProcessEntry(const DirEntry &entry, const QString &folder) = 0;
 };
 
-// Adds a tree node per entry below the node of the entry's folder.
+// Adds a tree node per entry below the node of the entry's folder. Every
+// file counts as a review file, whatever its extension, but for the
+// temporary file of a save that was cut short ("A.cds.AbC123", see
+// IsSaveTemporaryName) of a file with one of reviewExtensions.
 class TVexWalk : public TDirWalk
 {
 public:
-    TVexWalk(QTreeWidget *tree, const QString &rootFolder);
+    TVexWalk(QTreeWidget *tree, const QString &rootFolder, const QStringList &reviewExtensions);
 
 protected:
     void ProcessEntry(const DirEntry &entry, const QString &folder) override;
@@ -37,4 +41,5 @@ protected:
 private:
     QTreeWidget *m_tree;
     QString m_rootFolder;
+    QStringList m_reviewExtensions;
 };

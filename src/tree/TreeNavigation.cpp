@@ -47,7 +47,9 @@ void TreeNavigation::TreeViewPopulate()
     tree->addTopLevelItem(root);
     SetNodeImages(root, imgRootNode, imgRootNode);
 
-    TVexWalk walk(tree, m_ctx.folders->rootFolder);
+    // Review files are written in either form, whatever the setting names.
+    TVexWalk walk(tree, m_ctx.folders->rootFolder,
+        { m_ctx.ReviewFileExtension, QStringLiteral(".cds"), QStringLiteral(".xml") });
     walk.Walk(m_ctx.folders->dbFolder, true);
 
     tree->expandAll();

@@ -118,6 +118,36 @@ private slots:
             f.dbFolder() + QStringLiteral("Neue Bücher 2007/Zürich.cds"));
     }
 
+    // What a save or an import left behind when it was cut short is no
+    // review file: a save's temporary file (the file's name, a dot and six
+    // letters or digits) and the import's hidden ".part" files.
+    void strayTemporariesAreNoReviewFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("a save's temporary") << "A.cds.AbC123" << false;
+        QTest::newRow("of an XML review file") << "A.xml.xYzabc" << false;
+        QTest::newRow("extension in capitals") << "A.CDS.qwErty" << false;
+        QTest::newRow("an import's leftover") << ".k3j2a9.part" << false;
+        QTest::newRow("the review file itself") << "A.cds" << true;
+        QTest::newRow("a suffix of three") << "A.cds.bak" << true;
+        QTest::newRow("a suffix of seven") << "A.cds.AbC1234" << true;
+        QTest::newRow("a suffix with a dash") << "A.cds.Ab-123" << true;
+        QTest::newRow("another kind of file") << "notizen.txt.AbC123" << true;
+    }
+
+    void strayTemporariesAreNoReviewFiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, shown);
+        WindowFixture f;
+        QVERIFY(f.writeDbFile(QStringLiteral("2007/") + name, "x"));
+        QVERIFY(f.start());
+        QTreeWidgetItem *year = FindNodeByPath(f.window().TreeView1, QStringLiteral("DB/2007/"));
+        QVERIFY(year);
+        QCOMPARE(childTexts(year), shown ? QStringList { name } : QStringList {});
+    }
+
     void loadedFilesAndVisits()
     {
         WindowFixture f;

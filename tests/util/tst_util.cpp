@@ -1,9 +1,14 @@
 #include "base/VexUtils.h"
 #include "util/Codec1252.h"
+#include "util/FileErrors.h"
+#include "util/SafeWrite.h"
 
+#include <QDir>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 
@@ -176,6 +181,82 @@ private slots:
                 QVERIFY2(std::memcmp(&*got, &expected, sizeof(double)) == 0, qPrintable(t));
             }
         }
+    }
+
+    // The common reasons of the file system in German, whether they come as
+    // an error number or as the C library's text.
+    void fileErrorsInGerman_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("german");
+        QTest::newRow("no space") << ENOSPC << "Auf dem Datenträger ist kein Platz mehr frei.";
+        QTest::newRow("quota") << EDQUOT
+                               << "Der Speicherplatz, der Ihnen auf dem Datenträger zusteht, ist "
+                                  "aufgebraucht.";
+        QTest::newRow("file too large") << EFBIG << "Die Datei ist zu gross für das Dateisystem.";
+        QTest::newRow("read-only") << EROFS << "Das Dateisystem ist schreibgeschützt.";
+        QTest::newRow("permission") << EACCES << "Zugriff verweigert: Die Berechtigung fehlt.";
+        QTest::newRow("not permitted") << EPERM << "Zugriff verweigert: Die Berechtigung fehlt.";
+        QTest::newRow("name too long") << ENAMETOOLONG << "Der Name der Datei ist zu lang.";
+        QTest::newRow("exists") << EEXIST << "Die Datei oder das Verzeichnis gibt es bereits.";
+        QTest::newRow("no such file") << ENOENT << "Die Datei oder das Verzeichnis gibt es nicht.";
+        QTest::newRow("input/output")
+            << EIO
+            << "Ein- oder Ausgabefehler: Der Datenträger kann nicht gelesen oder beschrieben "
+               "werden.";
+    }
+
+    void fileErrorsInGerman()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, german);
+        QCOMPARE(SystemErrorText(number), german);
+        QCOMPARE(FileErrorText(QString::fromLocal8Bit(std::strerror(number))), german);
+    }
+
+    void otherFileErrorTexts()
+    {
+        // Qt's own names of a few error numbers.
+        QCOMPARE(FileErrorText(QStringLiteral("No space left on device")),
+            QStringLiteral("Auf dem Datenträger ist kein Platz mehr frei."));
+        QCOMPARE(FileErrorText(QStringLiteral("Permission denied")),
+            QStringLiteral("Zugriff verweigert: Die Berechtigung fehlt."));
+        // Anything else stays as it is.
+        QCOMPARE(FileErrorText(QStringLiteral("Unbekannter Fehler")),
+            QStringLiteral("Unbekannter Fehler"));
+        QCOMPARE(FileErrorText(QString()), QString());
+        QCOMPARE(SystemErrorText(EBADF), QString::fromLocal8Bit(std::strerror(EBADF)));
+    }
+
+    // A write that fails gives its reason in German, whole or piece by piece.
+    void failedWritesGiveGermanReasons_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("german");
+        QTest::newRow("name too long")
+            << QString(300, u'x') + QStringLiteral(".cds") << "Der Name der Datei ist zu lang.";
+        QTest::newRow("no such folder") << "fehlt/A.cds"
+                                        << "Die Datei oder das Verzeichnis gibt es nicht.";
+    }
+
+    void failedWritesGiveGermanReasons()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, german);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(name);
+        QString error;
+        QVERIFY(!WriteFileSafely(path, "review", &error));
+        QCOMPARE(error, german);
+        SafeFileWriter writer;
+        if (writer.open(path)) {
+            QVERIFY(writer.write("review", 6));
+            QVERIFY(!writer.commit());
+        }
+        QCOMPARE(writer.errorString(), german);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList {});
     }
 };
 
