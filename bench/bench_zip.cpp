@@ -173,7 +173,8 @@ int importRatio(const QString &root)
             return;
         }
         const ZipImportResult r = ExtractReviewArchive(zip, target + QStringLiteral("DB/2008/"),
-            target + QStringLiteral("Html/Umschlagbilder/"));
+            target + QStringLiteral("Html/Umschlagbilder/"),
+            [](const QString &path) { return QFile::remove(path); });
         zip.Close();
         failed |= !r.ok || r.extracted.size() != 2000;
     };

@@ -5,6 +5,7 @@
 #include "ZipImport.h"
 #include "base/IDesktop.h"
 #include "base/MainContext.h"
+#include "base/VexUtils.h"
 #include "base/WorkingFolders.h"
 #include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
@@ -34,7 +35,8 @@ void ZipActions::ActionImportZipExecute()
     ZipArchive &zip = *m_ctx.zip;
     ZipImportResult result;
     if (zip.OpenFile(chosen)) {
-        result = ExtractReviewArchive(zip, targetFolder, m_ctx.folders->coverFolder);
+        result = ExtractReviewArchive(zip, targetFolder, m_ctx.folders->coverFolder,
+            [this](const QString &path) { return DeleteToRecycleBin(*m_ctx.desktop, path); });
     } else {
         result.ok = false;
         result.error = QStringLiteral("Das Zip-Archiv\r\n") + chosen

@@ -1,5 +1,6 @@
 #include "ZipArchive.h"
 
+#include "ZipLayout.h"
 #include "util/CodecCp850.h"
 #include "util/SafeWrite.h"
 
@@ -483,7 +484,41 @@ bool ZipArchive::OpenFile(const QString &path)
     }
     m_zip = std::make_unique<Handle>();
     m_zip->za = za;
-    return true;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Discard();
+        setError(ZIP_ER_OPEN);
+        return false;
+    }
+    return checkLayout(quint64(file.size()), [&file](quint64 offset, qint64 length) {
+        return file.seek(qint64(offset)) ? file.read(length) : QByteArray();
+    });
+}
+
+bool ZipArchive::checkLayout(quint64 size, const ZipReadAt &read)
+{
+    QString error;
+    const std::optional<QList<ZipLayoutEntry>> entries = CheckZipLayout(size, read, &error);
+    // The library must see the same entries, else one of the two was led
+    // astray by the archive.
+    bool same = entries && entries->size() == zip_get_num_entries(m_zip->za, 0);
+    for (qsizetype i = 0; same && i < entries->size(); ++i) {
+        zip_stat_t st;
+        zip_stat_init(&st);
+        const ZipLayoutEntry &e = entries->at(i);
+        same = zip_stat_index(m_zip->za, zip_uint64_t(i), 0, &st) == 0
+            && (st.valid & (ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD))
+                == (ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD)
+            && st.size == e.size && st.comp_size == e.compressedSize && st.comp_method == e.method;
+    }
+    if (same)
+        return true;
+    Discard();
+    if (entries)
+        setError(ZIP_ER_INCONS);
+    else
+        m_error = error;
+    return false;
 }
 
 bool ZipArchive::OpenBytes(const QByteArray &bytes)
@@ -508,7 +543,10 @@ bool ZipArchive::OpenBytes(const QByteArray &bytes)
     zip_error_fini(&error);
     m_zip = std::make_unique<Handle>();
     m_zip->za = za;
-    return true;
+    const QByteArray &kept = m_bytes;
+    return checkLayout(quint64(kept.size()), [&kept](quint64 offset, qint64 length) {
+        return offset > quint64(kept.size()) ? QByteArray() : kept.mid(qsizetype(offset), length);
+    });
 }
 
 int ZipArchive::Count() const

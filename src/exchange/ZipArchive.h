@@ -46,6 +46,8 @@ public:
     void Discard();
 
     // --- reading -----------------------------------------------------------
+    // An archive whose local headers contradict its central directory, or
+    // whose entries share data, is refused as damaged (see ZipLayout.h).
     bool OpenFile(const QString &path);
     // The archive's bytes themselves, for callers without a file.
     bool OpenBytes(const QByteArray &bytes);
@@ -63,6 +65,8 @@ public:
 private:
     struct Handle;
     void setError(int zipErrorCode, const QString &what = {});
+    // Checks the layout of the archive just opened; closes it when damaged.
+    bool checkLayout(quint64 size, const std::function<QByteArray(quint64, qint64)> &read);
 
     std::unique_ptr<Handle> m_zip;
     QString m_path;

@@ -4,6 +4,7 @@
 #include "util/SafeWrite.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace {
@@ -54,8 +55,8 @@ void ZipForge1ExtractFile(const QString &coverFolder, QString &name)
     name = part.endsWith(QStringLiteral(".jpg"), Qt::CaseSensitive) ? coverFolder + part : part;
 }
 
-ZipImportResult ExtractReviewArchive(
-    ZipArchive &zip, const QString &targetFolder, const QString &coverFolder)
+ZipImportResult ExtractReviewArchive(ZipArchive &zip, const QString &targetFolder,
+    const QString &coverFolder, const std::function<bool(const QString &)> &moveToTrash)
 {
     ZipImportResult result;
     const auto fail = [&](const QString &message) {
@@ -63,56 +64,89 @@ ZipImportResult ExtractReviewArchive(
         result.error = message;
         return result;
     };
+    const auto cannotWrite = [&](const QString &target, const QString &why) {
+        return fail(QStringLiteral("Die Datei\r\n") + target
+            + QStringLiteral("\r\nkann nicht geschrieben werden: ") + why);
+    };
     const QString archive = zip.ArchivePath();
     const QString inArchive = archive.isEmpty()
         ? QStringLiteral(" des Zip-Archivs")
         : QStringLiteral(" des Zip-Archivs\r\n") + archive + QStringLiteral("\r\n");
+
+    // The entries to extract, pass by pass, and what they declare together.
+    struct Planned
+    {
+        int index;
+        QString name;
+    };
+    QList<Planned> plan;
+    quint64 total = 0;
     const int count = zip.Count();
     for (const char *pattern : kPassPatterns) {
         const QString extension = QLatin1String(pattern);
         for (int i = 0; i < count; ++i) {
             const ZipArchive::Entry entry = zip.EntryAt(i);
-            QString name = EntryFileName(entry);
+            const QString name = EntryFileName(entry);
             if (name.isEmpty() || !name.endsWith(extension, Qt::CaseInsensitive))
                 continue;
-            const QString entryName = QStringLiteral("Der Eintrag \"") + name + u'"' + inArchive;
-            if (entry.size > MaxZipEntrySize) {
-                return fail(
-                    entryName + QStringLiteral(" ist grösser als 256 MB und wird nicht entpackt."));
+            plan.append({ i, name });
+            total += qMin(entry.size, MaxZipImportSize + 1);
+            if (total > MaxZipImportSize) {
+                return fail(QStringLiteral("Die Einträge") + inArchive
+                    + QStringLiteral(" sind zusammen grösser als 4 GB und werden nicht entpackt."));
             }
-            const QString bare = name;
-            ZipForge1ExtractFile(coverFolder, name);
-            // A bare name lands in the target folder.
-            const QString target = name == bare ? targetFolder + bare : name;
-            const QString folder = target.left(target.lastIndexOf(u'/'));
-            if (!QDir().mkpath(folder)) {
-                return fail(QStringLiteral("Das Verzeichnis\r\n") + folder
-                    + QStringLiteral("\r\nkann nicht angelegt werden."));
-            }
-            SafeFileWriter out;
-            if (!out.open(target)) {
-                return fail(QStringLiteral("Die Datei\r\n") + target
-                    + QStringLiteral("\r\nkann nicht geschrieben werden: ") + out.errorString());
-            }
-            bool writeFailed = false;
-            const bool read = zip.ReadEntry(i, MaxZipEntrySize, [&](const char *data, qint64 n) {
-                writeFailed = !out.write(data, n);
-                return !writeFailed;
-            });
-            if (writeFailed) {
-                return fail(QStringLiteral("Die Datei\r\n") + target
-                    + QStringLiteral("\r\nkann nicht geschrieben werden: ") + out.errorString());
-            }
-            if (!read) {
-                return fail(entryName + QStringLiteral(" kann nicht entpackt werden.\r\n")
-                    + zip.ErrorString());
-            }
-            if (!out.commit()) {
-                return fail(QStringLiteral("Die Datei\r\n") + target
-                    + QStringLiteral("\r\nkann nicht geschrieben werden: ") + out.errorString());
-            }
-            result.extracted.append(target);
         }
+    }
+
+    // Pieces of an import that was cut short.
+    RemoveLeftoverPieces(targetFolder);
+    RemoveLeftoverPieces(coverFolder);
+
+    for (const Planned &planned : std::as_const(plan)) {
+        const int i = planned.index;
+        const ZipArchive::Entry entry = zip.EntryAt(i);
+        QString name = planned.name;
+        const QString entryName = QStringLiteral("Der Eintrag \"") + name + u'"' + inArchive;
+        if (entry.size > MaxZipEntrySize) {
+            return fail(
+                entryName + QStringLiteral(" ist grösser als 256 MB und wird nicht entpackt."));
+        }
+        const QString bare = name;
+        ZipForge1ExtractFile(coverFolder, name);
+        // A bare name lands in the target folder.
+        const QString target = name == bare ? targetFolder + bare : name;
+        const QString folder = target.left(target.lastIndexOf(u'/'));
+        if (!QDir().mkpath(folder)) {
+            return fail(QStringLiteral("Das Verzeichnis\r\n") + folder
+                + QStringLiteral("\r\nkann nicht angelegt werden."));
+        }
+        SafeFileWriter out;
+        if (!out.open(target))
+            return cannotWrite(target, out.errorString());
+        bool writeFailed = false;
+        const bool read = zip.ReadEntry(i, MaxZipEntrySize, [&](const char *data, qint64 n) {
+            writeFailed = !out.write(data, n);
+            return !writeFailed;
+        });
+        if (writeFailed)
+            return cannotWrite(target, out.errorString());
+        if (!read) {
+            return fail(
+                entryName + QStringLiteral(" kann nicht entpackt werden.\r\n") + zip.ErrorString());
+        }
+        // The version it replaces can be had back from the trash; one this
+        // import wrote itself is in the archive still.
+        const QFileInfo old(target);
+        if ((old.isFile() || old.isSymLink()) && !result.extracted.contains(target)
+            && !moveToTrash(target)) {
+            out.cancel();
+            return fail(QStringLiteral("Die vorhandene Datei\r\n") + target
+                + QStringLiteral("\r\nkann nicht in den Papierkorb verschoben werden und wird "
+                                 "deshalb nicht ersetzt."));
+        }
+        if (!out.commit())
+            return cannotWrite(target, out.errorString());
+        result.extracted.append(target);
     }
     return result;
 }

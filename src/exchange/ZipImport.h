@@ -5,12 +5,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Unpacking a received archive of review files and cover pictures. Nothing
 // here needs a window, so the same code serves the action and the tests that
 // feed it hostile archives.
 
 // An entry of more than this is no review file or cover and is refused.
 constexpr quint64 MaxZipEntrySize = quint64(256) * 1024 * 1024;
+// One import writes at most this much; a larger archive is refused whole.
+constexpr quint64 MaxZipImportSize = quint64(4) * 1024 * 1024 * 1024;
 
 // The name an entry is extracted under: the last part of its stored name,
 // with "/" and "\" both taken as separators, read as UTF-8 when the entry
@@ -35,9 +39,12 @@ struct ZipImportResult
 
 // Extracts the review files ("*.cds", then "*.xml") and the pictures
 // ("*.jpg") in three passes; other entries stay in the archive. Folders end
-// with "/". Each entry is written to a temporary file in its target folder
-// and takes its place only when it was read whole with a correct checksum.
-// The first entry that fails ends the import; what was extracted before
-// stays.
-ZipImportResult ExtractReviewArchive(
-    ZipArchive &zip, const QString &targetFolder, const QString &coverFolder);
+// with "/". Entries that together declare more than MaxZipImportSize are
+// refused before anything is written. Each entry is written to a temporary
+// file in its target folder and takes its place only when it was read whole
+// with a correct checksum; a file it replaces goes to moveToTrash first (one
+// that cannot is not replaced). The first entry that fails ends the import;
+// what was extracted before stays. Pieces an earlier import cut short left
+// in the two folders are removed first.
+ZipImportResult ExtractReviewArchive(ZipArchive &zip, const QString &targetFolder,
+    const QString &coverFolder, const std::function<bool(const QString &)> &moveToTrash);

@@ -66,6 +66,7 @@ QByteArray build(const QList<RawEntry> &entries)
 {
     QByteArray out;
     QByteArray central;
+    QList<quint32> offsets;
     for (const RawEntry &e : entries) {
         QByteArray body = e.data;
         if (e.deflate) {
@@ -78,20 +79,26 @@ QByteArray build(const QList<RawEntry> &entries)
         const quint16 method = e.deflate ? 8 : 0;
         const quint32 crc = e.crc.value_or(crc32(e.data));
         const quint32 size = e.size.value_or(quint32(e.data.size()));
-        const quint32 offset = quint32(out.size());
-        put32(out, 0x04034b50);
-        put16(out, 20);
-        put16(out, flags);
-        put16(out, method);
-        put16(out, 0);
-        put16(out, 0x21);
-        put32(out, crc);
-        put32(out, quint32(body.size()));
-        put32(out, size);
-        put16(out, quint16(e.name.size()));
-        put16(out, 0);
-        out.append(e.name);
-        out.append(body);
+        const quint32 compressedSize = e.compressedSize.value_or(quint32(body.size()));
+        const quint32 offset
+            = e.sharesLocalOf >= 0 ? offsets.value(e.sharesLocalOf) : quint32(out.size());
+        offsets.append(offset);
+        if (e.sharesLocalOf < 0) {
+            const QByteArray localName = e.localName.value_or(e.name);
+            put32(out, 0x04034b50);
+            put16(out, 20);
+            put16(out, flags);
+            put16(out, e.localMethod.value_or(method));
+            put16(out, 0);
+            put16(out, 0x21);
+            put32(out, crc);
+            put32(out, compressedSize);
+            put32(out, e.localSize.value_or(size));
+            put16(out, quint16(localName.size()));
+            put16(out, 0);
+            out.append(localName);
+            out.append(body);
+        }
 
         put32(central, 0x02014b50);
         put16(central, 0x0314); // made by Unix
@@ -101,7 +108,7 @@ QByteArray build(const QList<RawEntry> &entries)
         put16(central, 0);
         put16(central, 0x21);
         put32(central, crc);
-        put32(central, quint32(body.size()));
+        put32(central, compressedSize);
         put32(central, size);
         put16(central, quint16(e.name.size()));
         put16(central, 0);

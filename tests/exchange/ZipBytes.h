@@ -24,6 +24,15 @@ struct RawEntry
     std::optional<quint32> size;
     // Unix mode in the external attributes (made by Unix).
     quint32 mode = 0100644;
+    // What the local header says where it disagrees with the central one.
+    std::optional<QByteArray> localName;
+    std::optional<quint16> localMethod;
+    std::optional<quint32> localSize;
+    // A central compressed size other than that of the data (both headers).
+    std::optional<quint32> compressedSize;
+    // The central entry points at the local entry of an earlier entry
+    // (its index) and brings no data of its own.
+    int sharesLocalOf = -1;
 };
 
 RawEntry stored(const QByteArray &name, const QByteArray &data);

@@ -45,6 +45,9 @@ QByteArray noise(int size, quint32 seed)
     return out;
 }
 
+// The trash of these tests: a replaced file is only removed.
+bool throwAway(const QString &path) { return QFile::remove(path); }
+
 bool isAscii(const QByteArray &bytes)
 {
     return std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return quint8(c) < 0x80; });
@@ -123,6 +126,7 @@ private slots:
     void hostileArchives_data();
     void hostileArchives();
     void entryBeyondTheBoundIsRefused();
+    void importWritesAtMostFourGigabytes();
 };
 
 void TestZip::mailArchiveAsAnotherReaderSeesIt_data()
@@ -200,7 +204,7 @@ void TestZip::mailArchiveAsAnotherReaderSeesIt()
     const QString target = env.path(QStringLiteral("back/"));
     const QString backCovers = env.path(QStringLiteral("backCovers/"));
     QDir().mkpath(target);
-    const ZipImportResult result = ExtractReviewArchive(zip, target, backCovers);
+    const ZipImportResult result = ExtractReviewArchive(zip, target, backCovers, throwAway);
     zip.Close();
     QVERIFY2(result.ok, qPrintable(result.error));
     QCOMPARE(QDir(target).entryList(QDir::Files), QStringList { reviewName });
@@ -393,6 +397,51 @@ void TestZip::hostileArchives_data()
     liar.size = 10;
     QTest::newRow("an entry that inflates past its declared size")
         << build({ liar }) << with({}) << QStringLiteral("Der Eintrag \"7.8.jpg\"");
+    // Headers that contradict each other, and data that two entries share:
+    // the archive is damaged and nothing of it is written.
+    RawEntry otherName = stored("b.cds", "b");
+    otherName.localName = "c.cds";
+    QTest::newRow("the local header names another file")
+        << build({ stored("first.cds", "1"), otherName }) << with({})
+        << QStringLiteral("Das Zip-Archiv ist beschädigt: Der Kopf des Eintrags \"b.cds\" "
+                          "beschreibt ihn anders");
+    RawEntry otherSize = stored("b.cds", "bbb");
+    otherSize.localSize = 2;
+    QTest::newRow("the local header declares another size")
+        << build({ stored("first.cds", "1"), otherSize }) << with({})
+        << QStringLiteral("Das Zip-Archiv ist beschädigt: Der Kopf des Eintrags \"b.cds\" "
+                          "beschreibt ihn anders");
+    RawEntry otherMethod = deflated("b.cds", QByteArray("b").repeated(100));
+    otherMethod.localMethod = 0;
+    QTest::newRow("the local header names another method")
+        << build({ stored("first.cds", "1"), otherMethod }) << with({})
+        << QStringLiteral("Das Zip-Archiv ist beschädigt: Der Kopf des Eintrags \"b.cds\" "
+                          "beschreibt ihn anders");
+    Entries shared { deflated("a.cds", QByteArray(1 << 16, 'a')) };
+    for (int i = 0; i < 7; ++i) {
+        RawEntry again = shared.first();
+        again.sharesLocalOf = 0;
+        shared.append(again);
+    }
+    QTest::newRow("eight central entries point at one local entry")
+        << build(shared) << with({})
+        << QStringLiteral("Die Daten der Einträge \"a.cds\" und \"a.cds\" überschneiden sich.");
+    // The first entry's data take in the whole second entry, with the
+    // checksum of what they take in.
+    RawEntry swallowing = stored("a.cds", "aaaa");
+    swallowing.compressedSize = 4 + 30 + 5 + 2;
+    swallowing.size = 4 + 30 + 5 + 2;
+    Entries overrun { swallowing, stored("b.cds", "bb") };
+    overrun[0].crc = crc32(build(overrun).mid(30 + 5, 4 + 30 + 5 + 2));
+    QTest::newRow("an entry's data run over the next entry")
+        << build(overrun) << with({})
+        << QStringLiteral("Die Daten der Einträge \"a.cds\" und \"b.cds\" überschneiden sich.");
+    RawEntry intoDirectory = stored("a.cds", "aaaa");
+    intoDirectory.compressedSize = 40;
+    intoDirectory.size = 40;
+    QTest::newRow("an entry's data run into the directory")
+        << build({ intoDirectory }) << with({})
+        << QStringLiteral("Die Daten des Eintrags \"a.cds\" reichen in das Inhaltsverzeichnis.");
     const QByteArray whole = build({ stored("a.cds", QByteArray("a").repeated(1000)) });
     QTest::newRow("truncated archive")
         << whole.left(whole.size() / 2) << with({}) << QStringLiteral("kein Zip-Archiv");
@@ -417,7 +466,7 @@ void TestZip::hostileArchives()
     ZipImportResult result;
     if (zip.OpenBytes(archive)) {
         result = ExtractReviewArchive(zip, below + QStringLiteral("DB/2008/"),
-            below + QStringLiteral("Html/Umschlagbilder/"));
+            below + QStringLiteral("Html/Umschlagbilder/"), throwAway);
     } else {
         result.ok = false;
         result.error = zip.ErrorString();
@@ -442,12 +491,35 @@ void TestZip::entryBeyondTheBoundIsRefused()
     big.size = 300u << 20;
     ZipArchive zip;
     QVERIFY(zip.OpenBytes(ZipBytes::build({ ZipBytes::stored("before.cds", "b"), big })));
-    const ZipImportResult result = ExtractReviewArchive(zip, target, target);
+    const ZipImportResult result = ExtractReviewArchive(zip, target, target, throwAway);
     QVERIFY(!result.ok);
     QCOMPARE(result.error,
         QStringLiteral("Der Eintrag \"huge.cds\" des Zip-Archivs ist grösser als 256 MB und wird "
                        "nicht entpackt."));
     QCOMPARE(TestEnv::listing(target), QStringList { QStringLiteral("before.cds=b") });
+}
+
+void TestZip::importWritesAtMostFourGigabytes()
+{
+    // Seventeen entries of 256 MiB, each within the bound of one entry and
+    // of a few bytes in the archive.
+    TestEnv env;
+    const QString target = env.path(QStringLiteral("t/"));
+    QDir().mkpath(target);
+    Entries entries { ZipBytes::stored("first.cds", "1") };
+    for (int i = 0; i < 17; ++i) {
+        ZipBytes::RawEntry e = ZipBytes::deflated(QByteArray::number(i) + ".jpg", "x");
+        e.size = 256u << 20;
+        entries.append(e);
+    }
+    ZipArchive zip;
+    QVERIFY2(zip.OpenBytes(ZipBytes::build(entries)), qPrintable(zip.ErrorString()));
+    const ZipImportResult result = ExtractReviewArchive(zip, target, target, throwAway);
+    QVERIFY(!result.ok);
+    QCOMPARE(result.error,
+        QStringLiteral("Die Einträge des Zip-Archivs sind zusammen grösser als 4 GB und werden "
+                       "nicht entpackt."));
+    QCOMPARE(TestEnv::listing(target), QStringList {});
 }
 
 QTEST_GUILESS_MAIN(TestZip)

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -58,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString covers = work.filePath(QStringLiteral("Html/Umschlagbilder/"));
     QDir().mkpath(target);
     QDir().mkpath(covers);
-    const ZipImportResult result = ExtractReviewArchive(zip, target, covers);
+    const ZipImportResult result = ExtractReviewArchive(
+        zip, target, covers, [](const QString &path) { return QFile::remove(path); });
     if (!result.ok && result.error.isEmpty())
         fault("the import failed without a message");
     for (const QString &path : result.extracted) {
