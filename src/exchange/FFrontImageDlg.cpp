@@ -4,6 +4,7 @@
 #include "base/IDesktop.h"
 #include "base/ImageList1.h"
 
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -83,7 +84,8 @@ TFrontImageDlg::TFrontImageDlg(QWidget *parent)
 {
     setObjectName(QStringLiteral("FrontImageDlg"));
     setWindowTitle(QStringLiteral("Umschlagbilder..."));
-    // No close box: the buttons say how the dialog ends.
+    // No close box where the window manager allows that: the buttons say how
+    // the dialog ends (closed nonetheless, it ends like "&Mail nicht senden").
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setModal(true);
 
@@ -200,3 +202,12 @@ int TFrontImageDlg::ShowModal()
 }
 
 void TFrontImageDlg::reject() { done(m_appendMode ? Msg::mrNo : Msg::mrCancel); }
+
+void TFrontImageDlg::closeEvent(QCloseEvent *event)
+{
+    // Not reject(): Escape answers "&Nein" in mail mode, but a window closed
+    // without a word must not send the mail.
+    if (isVisible())
+        done(Msg::mrCancel);
+    event->accept();
+}

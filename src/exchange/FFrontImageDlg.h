@@ -54,7 +54,7 @@ public:
     // Shows the dialog modally, centred on the screen. Returns Msg::mrYes
     // ("&Bild suchen", "&Ja"), Msg::mrNo ("&Nein", Escape in mail mode) or
     // Msg::mrCancel ("&Schliessen", "&Mail nicht senden", Escape in search
-    // mode).
+    // mode, the window closed).
     int ShowModal();
 
     // For tests: when set, ShowModal hands the prepared dialog to this
@@ -78,6 +78,11 @@ public:
 public slots:
     // Escape: "&Nein" in mail mode, "&Schliessen" in search mode.
     void reject() override;
+
+protected:
+    // Closed by the window manager (close box, Alt+F4) it ends like
+    // "&Mail nicht senden" or "&Schliessen": nothing is sent.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     bool m_appendMode = false;

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <functional>
 
@@ -120,10 +121,13 @@ private slots:
         QTest::newRow("mail: Enter is Ja") << true << "Enter" << int(Msg::mrYes);
         QTest::newRow("mail: Escape is Nein") << true << "Escape" << int(Msg::mrNo);
         QTest::newRow("mail: Alt+M") << true << "Alt+M" << int(Msg::mrCancel);
+        // Closed by the window manager (close box, Alt+F4): nothing is sent.
+        QTest::newRow("mail: window closed") << true << "Close" << int(Msg::mrCancel);
         QTest::newRow("search: Bild suchen") << false << "BitBtnFindImage" << int(Msg::mrYes);
         QTest::newRow("search: Schliessen") << false << "BitBtnClose" << int(Msg::mrCancel);
         QTest::newRow("search: Escape closes") << false << "Escape" << int(Msg::mrCancel);
         QTest::newRow("search: Enter searches") << false << "Enter" << int(Msg::mrYes);
+        QTest::newRow("search: window closed") << false << "Close" << int(Msg::mrCancel);
     }
     void results()
     {
@@ -133,7 +137,9 @@ private slots:
         TFrontImageDlg dlg;
         dlg.SetAppendMode(mail);
         const int got = runWith(dlg, [&dlg, press] {
-            if (press == QLatin1String("Enter"))
+            if (press == QLatin1String("Close"))
+                dlg.windowHandle()->close();
+            else if (press == QLatin1String("Enter"))
                 QTest::keyClick(&dlg, Qt::Key_Return);
             else if (press == QLatin1String("Escape"))
                 QTest::keyClick(&dlg, Qt::Key_Escape);
