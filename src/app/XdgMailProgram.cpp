@@ -2,6 +2,9 @@
 
 #include <QObject>
 #include <QProcess>
+#include <QTimer>
+
+#include <memory>
 
 namespace {
 
@@ -9,11 +12,13 @@ namespace {
 constexpr int kNoMailProgram = 3;
 // "xdg-email": the action failed.
 constexpr int kFailed = 4;
-// Some mail programs keep "xdg-email" waiting until their compose window
-// closes; after this long the mail counts as handed over.
-constexpr int kHandOverMilliseconds = 20000;
 
 } // namespace
+
+XdgMailProgram::XdgMailProgram(const QString &program, int handOverMilliseconds)
+    : m_program(program)
+    , m_handOverMilliseconds(handOverMilliseconds)
+{ }
 
 QStringList XdgMailProgram::arguments(const MailMessage &mail)
 {
@@ -27,22 +32,34 @@ QStringList XdgMailProgram::arguments(const MailMessage &mail)
     return args;
 }
 
-int XdgMailProgram::SendMail(const MailMessage &mail)
+void XdgMailProgram::SendMail(const MailMessage &mail, std::function<void(int result)> done)
 {
+    // The process has no parent: one that outlives the hand-over time is
+    // left to finish on its own, also when the program ends; killing it
+    // would close the compose window.
     auto *process = new QProcess;
-    process->start(QStringLiteral("xdg-email"), arguments(mail));
-    if (!process->waitForStarted()) {
-        delete process;
-        return kNoMailProgram;
-    }
-    if (!process->waitForFinished(kHandOverMilliseconds)) {
-        // Left to finish on its own; killing it would close the compose window.
-        QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
-        return 0;
-    }
-    const int code = process->exitStatus() == QProcess::NormalExit ? process->exitCode() : kFailed;
-    delete process;
-    return code;
+    auto pending = std::make_shared<std::function<void(int)>>(std::move(done));
+    const auto answer = [pending](int result) {
+        if (!*pending)
+            return;
+        const std::function<void(int)> once = std::move(*pending);
+        *pending = nullptr;
+        once(result);
+    };
+    QObject::connect(process, &QProcess::errorOccurred, process,
+        [process, answer](QProcess::ProcessError error) {
+            if (error != QProcess::FailedToStart)
+                return;
+            answer(kNoMailProgram);
+            process->deleteLater();
+        });
+    QObject::connect(process, &QProcess::finished, process,
+        [process, answer](int exitCode, QProcess::ExitStatus status) {
+            answer(status == QProcess::NormalExit ? exitCode : kFailed);
+            process->deleteLater();
+        });
+    QTimer::singleShot(m_handOverMilliseconds, process, [answer] { answer(0); });
+    process->start(m_program, arguments(mail));
 }
 
 QString XdgMailProgram::DefaultMailClient()

@@ -11,6 +11,7 @@
 #include "base/IniFile.h"
 #include "base/MainContext.h"
 #include "base/PersonData.h"
+#include "base/StatusPanel.h"
 #include "base/VexUtils.h"
 #include "base/WorkingFolders.h"
 #include "files/ReviewFiles.h"
@@ -18,6 +19,8 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QPointer>
 #include <QTreeWidget>
 
 namespace {
@@ -29,6 +32,7 @@ const QString kRecipients = QStringLiteral("Recipients");
 constexpr int kNoMailProgram = 3;
 const QString kDeleteAfterwards
     = QStringLiteral("\r\n\r\nSie können die Datei nach dem Versenden löschen.");
+const QString kHandingOver = QStringLiteral("Die Mail wird an das Mail-Programm übergeben ...");
 
 } // namespace
 
@@ -37,6 +41,12 @@ MailActions::MailActions(MainContext &ctx, ReviewFileActions &reviewFiles, QObje
     , m_ctx(ctx)
     , m_reviewFiles(reviewFiles)
 { }
+
+MailActions::~MailActions()
+{
+    if (m_handOverRunning)
+        QGuiApplication::restoreOverrideCursor();
+}
 
 void MailActions::inform(const QString &message)
 {
@@ -142,6 +152,11 @@ void MailActions::sendWebMail(
 void MailActions::sendStandardMail(
     QTreeWidgetItem *node, const QString &fullPath, const QString &zipName, const QString &folder)
 {
+    if (m_handOverRunning) {
+        inform(QStringLiteral("Die vorige Mail wird noch an das Mail-Programm übergeben.\r\n"
+                              "Senden Sie diese, wenn das Mail-Programm sie übernommen hat."));
+        return;
+    }
     int count = 0;
     const int answer = askForCovers(node, fullPath, &count);
     if (answer < 0 || answer == Msg::mrCancel)
@@ -194,7 +209,25 @@ void MailActions::sendStandardMail(
             return;
         }
     }
-    const int result = program.SendMail(mail);
+    // The hand-over may take long (some mail programs keep it until their
+    // compose window closes); the window stays live meanwhile.
+    m_handOverRunning = true;
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    m_ctx.window->StatusMsg(StatusPanel::Hint, kHandingOver);
+    const QPointer<MailActions> self(this);
+    program.SendMail(mail, [self](int result) {
+        if (self)
+            self->handOverEnded(result);
+    });
+}
+
+void MailActions::handOverEnded(int result)
+{
+    if (!m_handOverRunning)
+        return;
+    m_handOverRunning = false;
+    QGuiApplication::restoreOverrideCursor();
+    m_ctx.window->StatusMsg(StatusPanel::Hint, QString());
     if (result != 0)
         JvMail1Error(result);
 }

@@ -18,6 +18,7 @@ class MailActions : public QObject
 
 public:
     MailActions(MainContext &ctx, ReviewFileActions &reviewFiles, QObject *parent = nullptr);
+    ~MailActions() override;
 
     void ActionSendMailExecute();
     // After "Mail gezippt senden" has changed its check mark.
@@ -39,7 +40,11 @@ private:
     // not be made (the person has been told).
     QString mailArchive(const QString &zipName, const QString &fullPath, bool withCovers);
     void inform(const QString &message);
+    // The mail program has answered (or the hand-over time is over).
+    void handOverEnded(int result);
 
     MainContext &m_ctx;
     ReviewFileActions &m_reviewFiles;
+    // While true the busy pointer shows and another mail waits.
+    bool m_handOverRunning = false;
 };

@@ -6,6 +6,7 @@
 #include "base/IniFile.h"
 #include "exchange/MailComposer.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
 
@@ -172,11 +173,12 @@ private slots:
         mail.to = { QStringLiteral("anna@example.org") };
         mail.cc = { QStringLiteral("beat@example.org") };
         mail.attachments = { QStringLiteral("/z/XY.cds"), QStringLiteral("/z/1.8.jpg") };
-        const int result = program.SendMail(mail);
+        QList<int> results;
+        program.SendMail(mail, [&results](int result) { results.append(result); });
         const QString client = program.DefaultMailClient();
         qputenv("PATH", savedPath);
 
-        QCOMPARE(result, exitCode);
+        QTRY_COMPARE(results, QList<int> { exitCode });
         QCOMPARE(client, QStringLiteral("Outlook.desktop"));
         QFile f(record);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -184,6 +186,43 @@ private slots:
             QStringLiteral("--cc|beat@example.org|--subject|Besprechungsbericht|--body|")
                 + mail.body
                 + QStringLiteral("|--attach|/z/XY.cds|--attach|/z/1.8.jpg|anna@example.org|"));
+    }
+
+    // The hand-over answers once: with the mail program's code when it ends,
+    // with 0 when it still runs after the hand-over time (its compose window
+    // is open), with 3 when there is no "xdg-email".
+    void handOverAnswersOnce_data()
+    {
+        QTest::addColumn<QByteArray>("script"); // empty: no program at all
+        QTest::addColumn<int>("handOver"); // milliseconds
+        QTest::addColumn<int>("result");
+        QTest::newRow("the mail program ends") << QByteArray("exit 5") << 10000 << 5;
+        QTest::newRow("the mail program keeps it") << QByteArray("sleep 1; exit 7") << 200 << 0;
+        QTest::newRow("no xdg-email") << QByteArray() << 10000 << 3;
+    }
+
+    void handOverAnswersOnce()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(int, handOver);
+        QFETCH(int, result);
+        TestEnv env;
+        const QString program = env.path(QStringLiteral("bin/xdg-email"));
+        if (!script.isEmpty()) {
+            QVERIFY(env.writeFile(QStringLiteral("bin/xdg-email"), "#!/bin/sh\n" + script + "\n"));
+            QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner);
+        }
+        XdgMailProgram mailProgram(program, handOver);
+        QList<int> results;
+        QElapsedTimer clock;
+        clock.start();
+        mailProgram.SendMail(MailMessage(), [&results](int r) { results.append(r); });
+        QTRY_COMPARE_WITH_TIMEOUT(results, QList<int> { result }, 5000);
+        if (handOver < 1000)
+            QVERIFY2(clock.elapsed() < 900, qPrintable(QString::number(clock.elapsed())));
+        // Also once the mail program has ended.
+        QTest::qWait(1200);
+        QCOMPARE(results, QList<int> { result });
     }
 };
 

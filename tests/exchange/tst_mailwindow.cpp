@@ -7,19 +7,23 @@
 #include "app/XdgMailProgram.h"
 #include "base/ActionList.h"
 #include "base/IniFile.h"
+#include "base/StatusPanel.h"
 #include "exchange/FFrontImageDlg.h"
 #include "exchange/MailActions.h"
 #include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -346,6 +350,7 @@ private slots:
         s.f.desktop.answer(Msg::mrOk, QStringLiteral("Email senden..."));
         s.sendMail();
         qputenv("PATH", savedPath);
+        QTRY_VERIFY(!QApplication::overrideCursor());
         s.f.window().setMailProgram(&s.f.mail);
 
         QFile call(record);
@@ -385,6 +390,79 @@ private slots:
         QCOMPARE(s.f.window().TreeView1->currentItem(),
             TreeNode(s.f, QStringLiteral("DB/Eingang/XY_2008_05_01.cds")));
         QCOMPARE(s.f.desktop.pendingAnswers(), 0);
+    }
+
+    // The hand-over to the mail program runs while the window stays live: a
+    // busy pointer and a status text show it, and the result comes when the
+    // mail program ends.
+    void handOverKeepsTheWindowLive()
+    {
+        MailSetup s;
+        QVERIFY(s.start());
+        QVERIFY(
+            s.f.env.writeFile(QStringLiteral("bin/xdg-email"), "#!/bin/sh\nsleep 1.5\nexit 5\n"));
+        QVERIFY(s.f.env.writeFile(
+            QStringLiteral("bin/xdg-mime"), "#!/bin/sh\necho thunderbird.desktop\n"));
+        for (const char *tool : { "bin/xdg-email", "bin/xdg-mime" })
+            QFile::setPermissions(
+                s.f.env.path(QLatin1String(tool)), QFile::ReadOwner | QFile::ExeOwner);
+        XdgMailProgram real;
+        s.f.window().setMailProgram(&real);
+        s.setZipped(false);
+        s.coverAnswer(Msg::mrNo);
+        int ticks = 0;
+        QTimer ticker;
+        ticker.setInterval(20);
+        connect(&ticker, &QTimer::timeout, this, [&ticks] { ++ticks; });
+        ticker.start();
+
+        const QByteArray savedPath = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(s.f.env.path(QStringLiteral("bin/"))) + ':' + savedPath);
+        QElapsedTimer clock;
+        clock.start();
+        s.sendMail();
+        const qint64 returnedAfter = clock.elapsed();
+        qputenv("PATH", savedPath);
+
+        QVERIFY2(returnedAfter < 1000, qPrintable(QString::number(returnedAfter)));
+        QVERIFY(QApplication::overrideCursor());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+        QCOMPARE(s.f.window().statusText(StatusPanel::Hint),
+            QStringLiteral("Die Mail wird an das Mail-Programm übergeben ..."));
+        QVERIFY(s.f.desktop.dialogs().isEmpty());
+
+        s.f.desktop.answer(Msg::mrOk, QStringLiteral("Email senden..."));
+        QTRY_COMPARE_WITH_TIMEOUT(s.f.desktop.dialogs().size(), 1, 10000);
+        QVERIFY2(ticks > 20, qPrintable(QString::number(ticks)));
+        QCOMPARE(s.f.desktop.lastDialog().message,
+            QStringLiteral("Die Mail konnte nicht verschickt werden. Fehler: 5"));
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(s.f.window().statusText(StatusPanel::Hint), QString());
+        s.f.window().setMailProgram(&s.f.mail);
+    }
+
+    // While one mail is being handed over, another waits for it.
+    void oneHandOverAtATime()
+    {
+        MailSetup s;
+        QVERIFY(s.start());
+        s.setZipped(false);
+        s.coverAnswer(Msg::mrNo);
+        s.f.mail.holdAnswer = true;
+        s.sendMail();
+        QCOMPARE(s.f.mail.sent.size(), 1);
+        s.f.desktop.answer(Msg::mrOk, QStringLiteral("Email senden..."));
+        s.sendMail();
+        QCOMPARE(s.f.desktop.lastDialog().message,
+            QStringLiteral("Die vorige Mail wird noch an das Mail-Programm übergeben.\r\n"
+                           "Senden Sie diese, wenn das Mail-Programm sie übernommen hat."));
+        QCOMPARE(s.coverDialogs.size(), 1);
+        s.f.mail.finish(0);
+        QVERIFY(!QApplication::overrideCursor());
+        s.sendMail();
+        QCOMPARE(s.f.mail.sent.size(), 2);
+        s.f.mail.finish(0);
+        QCOMPARE(s.f.desktop.dialogs().size(), 1);
     }
 
     void togglingSendZippedTwice()
