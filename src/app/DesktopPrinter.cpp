@@ -1,5 +1,6 @@
 #include "DesktopPrinter.h"
 
+#include "util/FileErrors.h"
 #include "util/SafeWrite.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -9,8 +10,12 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -21,6 +26,34 @@ void prepare(QPrinter &printer, bool pdf)
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
     }
+}
+
+// A laid-out line with where it goes in the document.
+struct PlacedLine
+{
+    QTextLine line;
+    QPointF origin; // of its block's layout
+    qreal top;
+};
+
+// Every line of the document from top to bottom.
+QList<PlacedLine> placedLines(QTextDocument &doc)
+{
+    QList<PlacedLine> lines;
+    QAbstractTextDocumentLayout *layout = doc.documentLayout();
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        const QTextLayout *text = block.layout();
+        if (!text)
+            continue;
+        const QPointF origin = layout->blockBoundingRect(block).topLeft();
+        for (int i = 0; i < text->lineCount(); ++i) {
+            const QTextLine line = text->lineAt(i);
+            lines.append({ line, origin, origin.y() + line.y() });
+        }
+    }
+    std::stable_sort(lines.begin(), lines.end(),
+        [](const PlacedLine &a, const PlacedLine &b) { return a.top < b.top; });
+    return lines;
 }
 
 } // namespace
@@ -85,7 +118,14 @@ bool DesktopPrinter::Print(const PrintJob &job, QString *error)
         *error = QStringLiteral("Der Druckauftrag kann nicht begonnen werden.");
         return false;
     }
+    // Line by line: drawing the page's part of the document would draw a
+    // paragraph that runs over a page break whole on both pages, its lines
+    // beyond the page only hidden by the clip, and a PDF would hold them
+    // twice (found twice by a search, copied twice). The layout keeps every
+    // line within one page.
     const int pages = doc.pageCount();
+    const QList<PlacedLine> lines = placedLines(doc);
+    qsizetype next = 0;
     for (int i = 0; i < pages; ++i) {
         if (i > 0)
             printer.newPage();
@@ -93,7 +133,8 @@ bool DesktopPrinter::Print(const PrintJob &job, QString *error)
         painter.translate(rect.topLeft());
         painter.setClipRect(QRect(QPoint(0, 0), rect.size()));
         painter.translate(0, -i * rect.height());
-        doc.drawContents(&painter, QRectF(0, i * rect.height(), rect.width(), rect.height()));
+        for (; next < lines.size() && lines[next].top < qreal(i + 1) * rect.height(); ++next)
+            lines[next].line.draw(&painter, lines[next].origin);
         painter.restore();
     }
     if (!painter.end()) {
@@ -105,7 +146,7 @@ bool DesktopPrinter::Print(const PrintJob &job, QString *error)
 
     QFile written(scratchPdf);
     if (!written.open(QIODevice::ReadOnly)) {
-        *error = written.errorString();
+        *error = FileErrorText(written.errorString());
         return false;
     }
     return WriteFileSafely(job.pdfFile, written.readAll(), error);

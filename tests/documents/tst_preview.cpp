@@ -22,7 +22,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -219,6 +222,51 @@ private slots:
         job.pdfFile = env.path(QStringLiteral("fehlt/Bericht.pdf"));
         QVERIFY(!printer.Print(job, &error));
         QVERIFY(!error.isEmpty());
+    }
+
+    // Every line is drawn once, on its page: text extraction and search in a
+    // PDF viewer find each word once, also in paragraphs that run over a
+    // page break.
+    void pdfHoldsEveryLineOnce()
+    {
+        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+        QVERIFY2(!pdftotext.isEmpty(), "pdftotext (poppler-utils, see scripts/deps) is missing");
+        TestEnv env;
+        DesktopPrinter printer;
+        PrintJob job;
+        job.title = QStringLiteral("Besprechungsbericht");
+        job.pageRect = PrintPageRect(printer.DefaultPrinter());
+        job.fontFamily = PreviewPage::previewFont().family();
+        // Paragraphs of about ten lines, each word once.
+        QStringList words;
+        for (int p = 0; p < 30; ++p) {
+            QStringList paragraph;
+            for (int w = 0; w < 120; ++w)
+                paragraph.append(QStringLiteral("w%1x%2").arg(p).arg(w));
+            job.text += paragraph.join(u' ') + QStringLiteral("\r\r");
+            words += paragraph;
+        }
+        job.pdfFile = env.path(QStringLiteral("Bericht.pdf"));
+        QString error;
+        QVERIFY2(printer.Print(job, &error), qPrintable(error));
+
+        QProcess extract;
+        extract.start(pdftotext, { QStringLiteral("-q"), job.pdfFile, QStringLiteral("-") });
+        QVERIFY(extract.waitForFinished());
+        const QString text = QString::fromUtf8(extract.readAllStandardOutput());
+        QVERIFY2(text.count(u'\f') >= 4, "the text should fill several pages");
+        QHash<QString, int> found;
+        for (const QString &word :
+            text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+            ++found[word];
+        QStringList wrong;
+        for (const QString &word : std::as_const(words)) {
+            if (found.value(word) != 1)
+                wrong.append(QStringLiteral("%1 (%2 times)").arg(word).arg(found.value(word)));
+        }
+        QVERIFY2(wrong.isEmpty(),
+            qPrintable(QString::number(wrong.size()) + QStringLiteral(": ")
+                + wrong.mid(0, 8).join(QStringLiteral(", "))));
     }
 
     void publisherDocuments()
