@@ -41,7 +41,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHelpEvent>
@@ -286,8 +285,8 @@ void TMainform::connectActions()
         m_treeEditing, &TreeEditing::ActionNewFolderExecute);
     connect(m_actions->action(QStringLiteral("ActionDeletefromTree")), &QAction::triggered,
         m_treeEditing, &TreeEditing::ActionDeletefromTreeExecute);
-    connect(m_actions->reviewAction(baShowMissingFrontImages), &QAction::triggered,
-        m_coverActions, &CoverActions::ActionShowMissingFrontImagesExecute);
+    connect(m_actions->reviewAction(baShowMissingFrontImages), &QAction::triggered, m_coverActions,
+        &CoverActions::ActionShowMissingFrontImagesExecute);
     connect(m_actions->reviewAction(baFindFrontImage), &QAction::triggered, m_coverActions,
         &CoverActions::ActionFindFrontImageExecute);
     connect(m_actions->reviewAction(baImportZip), &QAction::triggered, m_zipActions,
@@ -315,8 +314,8 @@ void TMainform::connectActions()
     {
         const char *action;
         const char *key;
-    } switches[] = { { "ActionSendZipped", "SendMailZipped" },
-        { "ActionCreateWordDoc", "CreateWordDoc" } };
+    } switches[]
+        = { { "ActionSendZipped", "SendMailZipped" }, { "ActionCreateWordDoc", "CreateWordDoc" } };
     for (const auto &s : switches) {
         const QString key = QLatin1String(s.key);
         connect(m_actions->action(QLatin1String(s.action)), &QAction::triggered, this,
@@ -350,18 +349,10 @@ bool TMainform::FormCreate()
     m_desktop.setApplicationTitle(title);
     setWindowTitle(title);
 
-    // 6. to 8.
-    bool writeDefaults = false;
-    if (!QFileInfo::exists(m_settingsFileName)) {
-        QFile f(m_settingsFileName);
-        if (!f.open(QIODevice::WriteOnly)) {
-            m_desktop.ShowPlainMessage(QStringLiteral("Inifile \n\r") + m_settingsFileName
-                + QStringLiteral("\r\nkonnte nicht angelegt werden.\r\n")
-                + QStringLiteral("Haben Sie Erlaubnis zum schreiben?"));
-            return false;
-        }
-        writeDefaults = true;
-    }
+    // 6. to 8. The settings file is not created empty first: a start that
+    // fails or is killed before the defaults are on disk would leave a file
+    // that every later start took for settled, without any default list.
+    bool writeDefaults = !QFileInfo::exists(m_settingsFileName);
     m_settingsFile = std::make_unique<IniFile>(m_settingsFileName);
     if (m_settingsFile->readFailed()) {
         // Going on with defaults would ask what the file has settled and,
@@ -374,9 +365,22 @@ bool TMainform::FormCreate()
         m_settingsFile.reset();
         return false;
     }
-    m_ctx.settings = m_settingsFile.get();
-    if (writeDefaults)
+    // A file without a single section holds no setting (an empty one left
+    // by an earlier start that failed): it gets the defaults as a new one.
+    if (m_settingsFile->sectionNames().isEmpty())
+        writeDefaults = true;
+    if (writeDefaults) {
         WriteDefaultSettings(*m_settingsFile, version3);
+        // The file comes into being whole, through the safe write, or not at all.
+        if (!m_settingsFile->UpdateFile()) {
+            m_desktop.ShowPlainMessage(QStringLiteral("Inifile \n\r") + m_settingsFileName
+                + QStringLiteral("\r\nkonnte nicht angelegt werden.\r\n")
+                + QStringLiteral("Haben Sie Erlaubnis zum schreiben?"));
+            m_settingsFile.reset();
+            return false;
+        }
+    }
+    m_ctx.settings = m_settingsFile.get();
 
     // 9. The language page with the table behind the book page's drop-down,
     // the publisher page with the publisher menu, the person data and the
