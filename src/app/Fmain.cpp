@@ -696,6 +696,14 @@ void TMainform::buildPages()
     m_languagesPage = new LanguagesPage(m_ctx);
     buildSettingsFrame(pgSettingsLanguages, QStringLiteral("Sprachen"), m_languagesPage);
 
+    // Letters the review files cannot hold, replaced as the person types or
+    // pastes, are named in the hint field.
+    const auto replaced = [this](const QString &report) { StatusMsg(StatusPanel::Hint, report); };
+    for (DBEdit *edit : Panel2->findChildren<DBEdit *>())
+        connect(edit, &DBEdit::lettersReplaced, this, replaced);
+    for (DBMemo *memo : Panel2->findChildren<DBMemo *>())
+        connect(memo, &DBMemo::lettersReplaced, this, replaced);
+
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMainform::PageShown);
     connect(PageControl1, &PageControl::userChanged, this, &TMainform::PageControl1Change);
     PageControl1->changing = [this](int from, int to) { return PageControl1Changing(from, to); };

@@ -6,6 +6,7 @@
 #include "app/Startup.h"
 #include "base/DefaultSettings.h"
 #include "base/IniFile.h"
+#include "base/StatusPanel.h"
 #include "data/DDataAccess.h"
 #include "forms/BookDataPage.h"
 #include "forms/DBControls.h"
@@ -31,6 +32,7 @@
 #include <QScrollArea>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextCursor>
 
 namespace {
 
@@ -248,48 +250,122 @@ private slots:
         QCOMPARE(p.book.DBEditBookNbr->text(), QStringLiteral("1234.10"));
     }
 
-    void onlyWindows1252Characters_data()
+    // A letter the review files cannot hold becomes its closest one as it is
+    // typed, and the edit says which, once per change.
+    void lettersOutsideTheCodePageAreReplaced_data()
     {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("kept");
-        QTest::newRow("edit, Cyrillic") << "DBEditBookTitle"
-                                        << "Ж" << false;
-        QTest::newRow("edit, umlaut") << "DBEditBookTitle"
-                                      << "ä" << true;
-        QTest::newRow("edit, euro") << "DBEditBookTitle"
-                                    << "€" << true;
-        QTest::newRow("memo, Cyrillic") << "DBMemoReview"
-                                        << "Ж" << false;
-        QTest::newRow("memo, umlaut") << "DBMemoReview"
-                                      << "ä" << true;
-        QTest::newRow("memo, euro") << "DBMemoReview"
-                                    << "€" << true;
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("reports");
+        const QString head
+            = QStringLiteral("Ersetzt (nicht im Zeichensatz der Besprechungsdateien): ");
+        QTest::newRow("edit, Czech") << "Author1Name"
+                                     << "Dvořák"
+                                     << "Dvorák" << QStringList { head + "ř → r" };
+        QTest::newRow("edit, Polish") << "Translator1Firstname"
+                                      << "Łukasz"
+                                      << "Lukasz" << QStringList { head + "Ł → L" };
+        QTest::newRow("edit, Hungarian") << "DBEditBookTitle"
+                                         << "Szőr"
+                                         << "Szor" << QStringList { head + "ő → o" };
+        QTest::newRow("edit, two changes")
+            << "DBEditPublisher"
+            << "đı"
+            << "di" << QStringList { head + "đ → d", head + "ı → i" };
+        QTest::newRow("edit, no letter like it")
+            << "DBEditBookTitle"
+            << "Жук"
+            << "???" << QStringList { head + "Ж → ?", head + "у → ?", head + "к → ?" };
+        QTest::newRow("edit, what the code page holds") << "DBEditBookTitle"
+                                                        << "Bär, Œuvre „ß“ – é…€"
+                                                        << "Bär, Œuvre „ß“ – é…€" << QStringList();
+        QTest::newRow("review text, Czech") << "DBMemoReview"
+                                            << "Čapek"
+                                            << "Capek" << QStringList { head + "Č → C" };
+        QTest::newRow("review text, what the code page holds")
+            << "DBMemoReview"
+            << "Bär, Œuvre „ß“ – é…€"
+            << "Bär, Œuvre „ß“ – é…€" << QStringList();
     }
-    void onlyWindows1252Characters()
+    void lettersOutsideTheCodePageAreReplaced()
     {
         QFETCH(QString, control);
         QFETCH(QString, typed);
-        QFETCH(bool, kept);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, reports);
         Pages p;
         QVERIFY(addBook(p.data, {}));
         QWidget *w = ::control(p, control);
+        if (!w) // the people's edits are named for their fields
+            w = p.book.findChild<DBEdit *>(QStringLiteral("DBEdit") + control);
+        QVERIFY2(w, qPrintable(control));
+        QSignalSpy spy(w, SIGNAL(lettersReplaced(QString)));
         typeText(w, typed);
-        const int field = control == QLatin1String("DBMemoReview") ? fReview : fBookTitle;
-        QCOMPARE(p.table().asText(field), kept ? typed : QString());
-        // A refused character does not start editing either.
-        QCOMPARE(p.table().state(), kept ? DataSet::dsEdit : DataSet::dsBrowse);
+        const auto *edit = qobject_cast<DBEdit *>(w);
+        const int field = edit ? edit->link()->field() : int(fReview);
+        QCOMPARE(p.table().asText(field), stored);
+        QStringList said;
+        for (const QList<QVariant> &signal : spy)
+            said.append(signal.at(0).toString());
+        QCOMPARE(said, reports);
     }
 
-    void pastedTextIsFiltered()
+    // Pasted in the middle, the letters are replaced there and the cursor
+    // stands after what was pasted; one paste is one report.
+    void pastedLettersAreReplaced_data()
     {
+        QTest::addColumn<QString>("control");
+        QTest::newRow("edit") << "DBEditBookTitle";
+        QTest::newRow("review text") << "DBMemoReview";
+    }
+    void pastedLettersAreReplaced()
+    {
+        QFETCH(QString, control);
         Pages p;
         QVERIFY(addBook(p.data, {}));
-        QApplication::clipboard()->setText(QStringLiteral("Bär Жук €"));
-        p.book.DBEditBookTitle->paste();
-        QCOMPARE(p.table().asText(fBookTitle), QStringLiteral("Bär  €"));
-        p.review.DBMemoReview->paste();
-        QCOMPARE(p.table().asText(fReview), QStringLiteral("Bär  €"));
+        QWidget *w = ::control(p, control);
+        QSignalSpy spy(w, SIGNAL(lettersReplaced(QString)));
+        typeText(w, QStringLiteral("AB"));
+        QApplication::clipboard()->setText(QStringLiteral("Dvořák Čapek 𝄞"));
+        const int field = control == u"DBMemoReview" ? int(fReview) : int(fBookTitle);
+        if (auto *edit = qobject_cast<DBEdit *>(w)) {
+            edit->setCursorPosition(1);
+            edit->paste();
+            QCOMPARE(edit->cursorPosition(), 15);
+        } else {
+            auto *memo = qobject_cast<DBMemo *>(w);
+            QTextCursor c = memo->textCursor();
+            c.setPosition(1);
+            memo->setTextCursor(c);
+            memo->paste();
+            QCOMPARE(memo->textCursor().position(), 15);
+        }
+        QCOMPARE(p.table().asText(field), QStringLiteral("ADvorák Capek ?B"));
+        QCOMPARE(spy.size(), 1);
+        QCOMPARE(spy.at(0).at(0).toString(),
+            QStringLiteral("Ersetzt (nicht im Zeichensatz der Besprechungsdateien): "
+                           "ř → r, Č → C, 𝄞 → ?"));
+    }
+
+    // The window names the replaced letters in status panel 1.
+    void windowReportsReplacedLetters()
+    {
+        TestEnv env;
+        ScriptedDesktop desktop;
+        auto program = startWindow(env, desktop);
+        QVERIFY(program);
+        QVERIFY(addBook(*program->dataAccess, {}));
+        TMainform &w = *program->mainform;
+        w.SetEditingPanelEnabled(true);
+        typeText(w.bookDataPage()->DBEditBookTitle, QStringLiteral("Čapek"));
+        QCOMPARE(w.statusText(StatusPanel::Hint),
+            QStringLiteral("Ersetzt (nicht im Zeichensatz der Besprechungsdateien): Č → C"));
+        w.StatusMsg(StatusPanel::Hint, QString());
+        typeText(w.reviewPage()->DBMemoReview, QStringLiteral("Dvořák"));
+        QCOMPARE(w.statusText(StatusPanel::Hint),
+            QStringLiteral("Ersetzt (nicht im Zeichensatz der Besprechungsdateien): ř → r"));
+        QCOMPARE(program->dataAccess->DSetReview->asText(fReview), QStringLiteral("Dvorák"));
     }
 
     void reviewTextKeepsItsEntryLength()
