@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMimeData>
 #include <QRadioButton>
 #include <QTimer>
@@ -116,6 +117,17 @@ QString FormatHashDecimals(const QVariant &value, int decimals)
         text.remove(0, 1);
     else if (text.startsWith(QLatin1String("-0.")))
         text.remove(1, 1);
+    return text;
+}
+
+QString FormatPrice(const QVariant &value)
+{
+    // Only the two separators a price is read with, so that the shown text
+    // reads back.
+    const bool comma = QLocale().decimalPoint() == QLatin1String(",");
+    QString text = FormatHashDecimals(value, 2);
+    if (comma)
+        text.replace(u'.', u',');
     return text;
 }
 

@@ -30,6 +30,9 @@ QString ReplacedLettersReport(QStringView replaced);
 // "#.00" and "#.0": fixed decimals without a zero before the point.
 QString FormatHashDecimals(const QVariant &value, int decimals);
 
+// A price as "#.00" with the regional decimal separator ("," or ".").
+QString FormatPrice(const QVariant &value);
+
 // The one link between a bound control and a field of a table's current
 // record. It tells the control when to show the field again, and writes the
 // person's changes, putting the table into edit state on the first one.

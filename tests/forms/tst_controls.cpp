@@ -99,6 +99,17 @@ std::unique_ptr<Program> startWindow(
     return StartProgram(desktop, programFile(env));
 }
 
+// Sets the program's regional format for one test.
+class DefaultLocale
+{
+public:
+    explicit DefaultLocale(const QString &name) { QLocale::setDefault(QLocale(name)); }
+    ~DefaultLocale() { QLocale::setDefault(m_saved); }
+
+private:
+    QLocale m_saved;
+};
+
 QStringList menuCaptions(const QMenu *menu)
 {
     QStringList captions;
@@ -434,27 +445,66 @@ private slots:
         QCOMPARE(p.book.DBRadioGroupPagination->value(), QStringLiteral("U"));
     }
 
+    // A price reads with "," or "." whatever the regional format, and shows
+    // in the regional format.
     void priceExit_data()
     {
+        QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QVariant>("price");
         QTest::addColumn<QString>("warning"); // empty: none
-        QTest::newRow("no number") << "25.-"
-                                   << "25.-" << QVariant() << "25.-";
-        QTest::newRow("blanks") << "1 234.5"
+        QTest::newRow("German, comma") << "de_DE"
+                                       << "19,90"
+                                       << "19,90" << QVariant(19.9) << QString();
+        QTest::newRow("German, point") << "de_DE"
+                                       << "19.90"
+                                       << "19,90" << QVariant(19.9) << QString();
+        QTest::newRow("German, no zero before the comma") << "de_AT"
+                                                          << ",5"
+                                                          << ",50" << QVariant(0.5) << QString();
+        QTest::newRow("Swiss German, comma") << "de_CH"
+                                             << "0,5"
+                                             << ".50" << QVariant(0.5) << QString();
+        QTest::newRow("English, comma") << "en_US"
+                                        << "19,90"
+                                        << "19.90" << QVariant(19.9) << QString();
+        QTest::newRow("English, point") << "en_GB"
+                                        << "12.5"
+                                        << "12.50" << QVariant(12.5) << QString();
+        QTest::newRow("C, comma") << "C"
+                                  << "7,"
+                                  << "7.00" << QVariant(7.0) << QString();
+        QTest::newRow("blanks") << "en_US"
+                                << "1 234.5"
                                 << "1234.50" << QVariant(1234.5) << QString();
-        QTest::newRow("blank inside a bad number") << "1 2x"
+        QTest::newRow("blanks, German") << "de_DE"
+                                        << "1 234,5"
+                                        << "1234,50" << QVariant(1234.5) << QString();
+        QTest::newRow("three decimals") << "en_US"
+                                        << "19,999"
+                                        << "19,999" << QVariant() << "19,999";
+        QTest::newRow("thousands separator") << "de_DE"
+                                             << "1.234,50"
+                                             << "1.234,50" << QVariant() << "1.234,50";
+        QTest::newRow("no number") << "de_DE"
+                                   << "25.-"
+                                   << "25.-" << QVariant() << "25.-";
+        QTest::newRow("blank inside a bad number") << "en_US"
+                                                   << "1 2x"
                                                    << "1 2x" << QVariant() << "12x";
-        QTest::newRow("empty") << ""
+        QTest::newRow("empty") << "de_DE"
+                               << ""
                                << "" << QVariant() << QString();
     }
     void priceExit()
     {
+        QFETCH(QString, locale);
         QFETCH(QString, typed);
         QFETCH(QString, shown);
         QFETCH(QVariant, price);
         QFETCH(QString, warning);
+        const DefaultLocale regional(locale);
         Pages p;
         QVERIFY(addBook(p.data, {}));
         QVERIFY(showActive(&p.book));
@@ -478,8 +528,11 @@ private slots:
             QCOMPARE(d.captions, QStringList { QStringLiteral("OK") });
         }
         QCOMPARE(p.book.DBEditPrice->text(), shown);
-        if (price.isValid())
+        if (price.isValid()) {
             QCOMPARE(p.table().value(fPrice).toDouble(), price.toDouble());
+            QVERIFY(p.table().post());
+            QCOMPARE(p.book.DBEditPrice->text(), shown);
+        }
     }
 
     // Text that does not convert is never stored in part: the field keeps
@@ -491,12 +544,12 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("leave"); // leave the edit before posting
         QTest::addColumn<QString>("warning");
-        QTest::newRow("price with a comma, left")
+        QTest::newRow("price with three decimals, left")
             << "DBEditPrice"
-            << "12,50" << true << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n12,50";
-        QTest::newRow("price with a comma, posted")
+            << "12,505" << true << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n12,505";
+        QTest::newRow("price with two separators, posted")
             << "DBEditPrice"
-            << "19,90" << false << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n19,90";
+            << "1.219,90" << false << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n1.219,90";
         QTest::newRow("price of blanks")
             << "DBEditPrice"
             << "   " << true << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n";
