@@ -839,6 +839,10 @@ void TMainform::PageShown(int index)
 {
     if (m_rearrangingPages)
         return;
+    // Only the preview of all reviews holds the navigator still; every other
+    // page moves through the records again.
+    if (index != pgPreview)
+        SetNavigatorEnabled(true);
     switch (index) {
     case pgBookData:
         TabSheetBookDataShow();
