@@ -530,10 +530,13 @@ bool TMainform::FormCloseQueryReviewTable()
     if (table.recordCount() == 0) {
         // A review file whose records were all deleted does not stay behind;
         // it goes to the trash rather than away for good, since nobody is
-        // asked here.
+        // asked here. Only the file this run saved goes, and only while it
+        // is as the save left it: what another copy of the program saved
+        // there meanwhile, or what was imported there, stays.
         const QString path = table.fileName();
         table.close();
-        if (!path.isEmpty() && QFileInfo::exists(path))
+        if (!path.isEmpty() && m_ctx.SavedReviewFile
+            && FileStamp::of(path) == m_ctx.SavedReviewFile)
             m_desktop.MoveToTrash(path);
         table.setFileName(QString());
         return true;

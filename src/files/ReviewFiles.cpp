@@ -19,7 +19,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTreeWidget>
 
@@ -115,7 +114,16 @@ void ReviewFileActions::ActionNewExecute()
                 ActionLoadExecute();
             }
         } else if (answer == Msg::mrNo) {
-            QFile::remove(full);
+            // Nobody is asked again, so the file goes where it can be
+            // fetched back; if it cannot, it stays and nothing starts.
+            if (!DeleteToRecycleBin(*m_ctx.desktop, full)) {
+                m_ctx.desktop->ShowMessageDialog(QStringLiteral("Besprechungsbericht existiert..."),
+                    QStringLiteral("Der Besprechungsbericht\r\n\r\n%1\r\n\r\nkonnte nicht in "
+                                   "den Papierkorb verschoben werden und bleibt, wie er ist.")
+                        .arg(relativePath(full)),
+                    Msg::mtWarning, Msg::mbOK, { QStringLiteral("OK") });
+                return;
+            }
             startTableFor(full);
             if (QTreeWidgetItem *node = FindNodeByPath(m_ctx.tree, relativePath(full)))
                 m_ctx.tree->setCurrentItem(node);
@@ -335,6 +343,7 @@ void ReviewFileActions::ActionSaveExecute()
         showFileError(QStringLiteral("Besprechungsbericht speichern..."), error);
         return;
     }
+    m_ctx.SavedReviewFile = FileStamp::of(full);
     m_ctx.window->StatusMsg(StatusPanel::Books, QString::number(table.recordCount()));
 
     m_tree.TreeViewPopulateAndFocus(full);
