@@ -516,7 +516,8 @@ void TMainform::restoreGeometry()
 
 void TMainform::closeEvent(QCloseEvent *event)
 {
-    const bool mayClose = FormCloseQueryReviewTable();
+    // List changes answered "Ja" are saved with the settings below.
+    const bool mayClose = ConfirmAllListChanges() && FormCloseQueryReviewTable();
     FormCloseSaveWindow();
     if (mayClose)
         event->accept();
@@ -830,7 +831,50 @@ bool TMainform::CheckDBstate()
     return false;
 }
 
-bool TMainform::PageControl1Changing(int from, int) { return from != pgBookData || CheckDBstate(); }
+bool TMainform::PageControl1Changing(int from, int)
+{
+    if (from == pgSettingsPublishers)
+        return ConfirmListChanges(m_publishersPage);
+    if (from == pgSettingsLanguages)
+        return ConfirmListChanges(m_languagesPage);
+    return from != pgBookData || CheckDBstate();
+}
+
+bool TMainform::ConfirmListChanges(ListSettingsPage *page)
+{
+    if (!page || !page->hasUnsavedChanges())
+        return true;
+    const int answer = m_desktop.ShowMessageDialog(QStringLiteral("Ungesicherte Änderungen..."),
+        QStringLiteral("Die Liste \"%1\" wurde geändert und noch nicht gespeichert.\r\n\r\n"
+                       "Sollen die Änderungen gespeichert werden?")
+            .arg(page->listName()),
+        Msg::mtConfirmation, Msg::mbYesNoCancel,
+        { QStringLiteral("Ja"), QStringLiteral("Nein"), QStringLiteral("Abbrechen") });
+    if (answer == Msg::mrYes)
+        page->saveChanges();
+    else if (answer == Msg::mrNo)
+        page->discardChanges();
+    else
+        return false;
+    return true;
+}
+
+bool TMainform::ConfirmAllListChanges()
+{
+    const struct
+    {
+        ListSettingsPage *page;
+        int index;
+    } lists[]
+        = { { m_publishersPage, pgSettingsPublishers }, { m_languagesPage, pgSettingsLanguages } };
+    for (const auto &list : lists) {
+        if (!ConfirmListChanges(list.page)) {
+            SetActivePage(list.index);
+            return false;
+        }
+    }
+    return true;
+}
 
 void TMainform::PageControl1Change(int index)
 {
@@ -1030,6 +1074,9 @@ void TMainform::ActionPreferencesExecute()
 
 void TMainform::ButtonAbortSettingsClick()
 {
+    // Leaving the settings pages leaves the list pages too.
+    if (!ConfirmAllListChanges())
+        return;
     ShowTabsheets(WorkPages, pgBookData);
     if (PreviousState)
         SetState(*PreviousState);
