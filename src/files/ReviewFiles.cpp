@@ -16,6 +16,7 @@
 #include "store/TableFile.h"
 #include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
+#include "util/Codec1252.h"
 
 #include <QAction>
 #include <QDir>
@@ -300,7 +301,10 @@ void ReviewFileActions::ActionSaveExecute()
         }
         const QString web = QStringLiteral("WEBpage");
         if (m_ctx.settings->readBool(web, QStringLiteral("takeFromDirectory"), true))
-            m_ctx.settings->writeString(web, QStringLiteral("SubTitle"), node->text(0));
+            // The settings file holds Windows-1252 only: a folder named with
+            // other letters gives their closest ones.
+            m_ctx.settings->writeString(
+                web, QStringLiteral("SubTitle"), Codec1252::replaceUnencodable(node->text(0)));
         // Without a current name (nothing started or loaded by name) the
         // file is named as a new one of today, so no folder is written over.
         full += m_ctx.CurrentFileName.isEmpty() ? NewFileName() : m_ctx.CurrentFileName;

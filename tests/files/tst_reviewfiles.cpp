@@ -518,6 +518,23 @@ private slots:
         QCOMPARE(back.recordCount(), 2);
     }
 
+    // The subtitle taken from a folder's name is one the settings file holds.
+    void subtitleFromAFolderWithOtherLetters()
+    {
+        WindowFixture f;
+        QVERIFY(f.makeDbFolder(QStringLiteral("Dvořák")));
+        QVERIFY(f.start());
+        SelectNode(f, QStringLiteral("DB/Dvořák/"));
+        TriggerReviewAction(f, baNew);
+        fillGoodBook(f, 5.7, QStringLiteral("Krabat"));
+        SelectNode(f, QStringLiteral("DB/Dvořák/"));
+        TriggerReviewAction(f, baSave);
+        QVERIFY(QFileInfo::exists(f.dbFolder() + QStringLiteral("Dvořák/EM_2007_05_12.cds")));
+        QCOMPARE(f.window().SettingsFile().readString(
+                     QStringLiteral("WEBpage"), QStringLiteral("SubTitle"), {}),
+            QStringLiteral("Dvorák"));
+    }
+
     void saveIntoAnExistingFile_data()
     {
         QTest::addColumn<int>("answer");
