@@ -41,7 +41,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHelpEvent>
@@ -286,8 +285,8 @@ void TMainform::connectActions()
         m_treeEditing, &TreeEditing::ActionNewFolderExecute);
     connect(m_actions->action(QStringLiteral("ActionDeletefromTree")), &QAction::triggered,
         m_treeEditing, &TreeEditing::ActionDeletefromTreeExecute);
-    connect(m_actions->reviewAction(baShowMissingFrontImages), &QAction::triggered,
-        m_coverActions, &CoverActions::ActionShowMissingFrontImagesExecute);
+    connect(m_actions->reviewAction(baShowMissingFrontImages), &QAction::triggered, m_coverActions,
+        &CoverActions::ActionShowMissingFrontImagesExecute);
     connect(m_actions->reviewAction(baFindFrontImage), &QAction::triggered, m_coverActions,
         &CoverActions::ActionFindFrontImageExecute);
     connect(m_actions->reviewAction(baImportZip), &QAction::triggered, m_zipActions,
@@ -315,8 +314,8 @@ void TMainform::connectActions()
     {
         const char *action;
         const char *key;
-    } switches[] = { { "ActionSendZipped", "SendMailZipped" },
-        { "ActionCreateWordDoc", "CreateWordDoc" } };
+    } switches[]
+        = { { "ActionSendZipped", "SendMailZipped" }, { "ActionCreateWordDoc", "CreateWordDoc" } };
     for (const auto &s : switches) {
         const QString key = QLatin1String(s.key);
         connect(m_actions->action(QLatin1String(s.action)), &QAction::triggered, this,
@@ -350,18 +349,10 @@ bool TMainform::FormCreate()
     m_desktop.setApplicationTitle(title);
     setWindowTitle(title);
 
-    // 6. to 8.
-    bool writeDefaults = false;
-    if (!QFileInfo::exists(m_settingsFileName)) {
-        QFile f(m_settingsFileName);
-        if (!f.open(QIODevice::WriteOnly)) {
-            m_desktop.ShowPlainMessage(QStringLiteral("Inifile \n\r") + m_settingsFileName
-                + QStringLiteral("\r\nkonnte nicht angelegt werden.\r\n")
-                + QStringLiteral("Haben Sie Erlaubnis zum schreiben?"));
-            return false;
-        }
-        writeDefaults = true;
-    }
+    // 6. to 8. The settings file is not created empty first: a start that
+    // fails or is killed before the defaults are on disk would leave a file
+    // that every later start took for settled, without any default list.
+    bool writeDefaults = !QFileInfo::exists(m_settingsFileName);
     m_settingsFile = std::make_unique<IniFile>(m_settingsFileName);
     if (m_settingsFile->readFailed()) {
         // Going on with defaults would ask what the file has settled and,
@@ -374,9 +365,22 @@ bool TMainform::FormCreate()
         m_settingsFile.reset();
         return false;
     }
-    m_ctx.settings = m_settingsFile.get();
-    if (writeDefaults)
+    // A file without a single section holds no setting (an empty one left
+    // by an earlier start that failed): it gets the defaults as a new one.
+    if (m_settingsFile->sectionNames().isEmpty())
+        writeDefaults = true;
+    if (writeDefaults) {
         WriteDefaultSettings(*m_settingsFile, version3);
+        // The file comes into being whole, through the safe write, or not at all.
+        if (!m_settingsFile->UpdateFile()) {
+            m_desktop.ShowPlainMessage(QStringLiteral("Inifile \n\r") + m_settingsFileName
+                + QStringLiteral("\r\nkonnte nicht angelegt werden.\r\n")
+                + QStringLiteral("Haben Sie Erlaubnis zum schreiben?"));
+            m_settingsFile.reset();
+            return false;
+        }
+    }
+    m_ctx.settings = m_settingsFile.get();
 
     // 9. The language page with the table behind the book page's drop-down,
     // the publisher page with the publisher menu, the person data and the
@@ -512,7 +516,8 @@ void TMainform::restoreGeometry()
 
 void TMainform::closeEvent(QCloseEvent *event)
 {
-    const bool mayClose = FormCloseQueryReviewTable();
+    // List changes answered "Ja" are saved with the settings below.
+    const bool mayClose = ConfirmAllListChanges() && FormCloseQueryReviewTable();
     FormCloseSaveWindow();
     if (mayClose)
         event->accept();
@@ -526,10 +531,13 @@ bool TMainform::FormCloseQueryReviewTable()
     if (table.recordCount() == 0) {
         // A review file whose records were all deleted does not stay behind;
         // it goes to the trash rather than away for good, since nobody is
-        // asked here.
+        // asked here. Only the file this run saved goes, and only while it
+        // is as the save left it: what another copy of the program saved
+        // there meanwhile, or what was imported there, stays.
         const QString path = table.fileName();
         table.close();
-        if (!path.isEmpty() && QFileInfo::exists(path))
+        if (!path.isEmpty() && m_ctx.SavedReviewFile
+            && FileStamp::of(path) == m_ctx.SavedReviewFile)
             m_desktop.MoveToTrash(path);
         table.setFileName(QString());
         return true;
@@ -692,6 +700,14 @@ void TMainform::buildPages()
     m_languagesPage = new LanguagesPage(m_ctx);
     buildSettingsFrame(pgSettingsLanguages, QStringLiteral("Sprachen"), m_languagesPage);
 
+    // Letters the review files cannot hold, replaced as the person types or
+    // pastes, are named in the hint field.
+    const auto replaced = [this](const QString &report) { StatusMsg(StatusPanel::Hint, report); };
+    for (DBEdit *edit : Panel2->findChildren<DBEdit *>())
+        connect(edit, &DBEdit::lettersReplaced, this, replaced);
+    for (DBMemo *memo : Panel2->findChildren<DBMemo *>())
+        connect(memo, &DBMemo::lettersReplaced, this, replaced);
+
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMainform::PageShown);
     connect(PageControl1, &PageControl::userChanged, this, &TMainform::PageControl1Change);
     PageControl1->changing = [this](int from, int to) { return PageControl1Changing(from, to); };
@@ -815,7 +831,50 @@ bool TMainform::CheckDBstate()
     return false;
 }
 
-bool TMainform::PageControl1Changing(int from, int) { return from != pgBookData || CheckDBstate(); }
+bool TMainform::PageControl1Changing(int from, int)
+{
+    if (from == pgSettingsPublishers)
+        return ConfirmListChanges(m_publishersPage);
+    if (from == pgSettingsLanguages)
+        return ConfirmListChanges(m_languagesPage);
+    return from != pgBookData || CheckDBstate();
+}
+
+bool TMainform::ConfirmListChanges(ListSettingsPage *page)
+{
+    if (!page || !page->hasUnsavedChanges())
+        return true;
+    const int answer = m_desktop.ShowMessageDialog(QStringLiteral("Ungesicherte Änderungen..."),
+        QStringLiteral("Die Liste \"%1\" wurde geändert und noch nicht gespeichert.\r\n\r\n"
+                       "Sollen die Änderungen gespeichert werden?")
+            .arg(page->listName()),
+        Msg::mtConfirmation, Msg::mbYesNoCancel,
+        { QStringLiteral("Ja"), QStringLiteral("Nein"), QStringLiteral("Abbrechen") });
+    if (answer == Msg::mrYes)
+        page->saveChanges();
+    else if (answer == Msg::mrNo)
+        page->discardChanges();
+    else
+        return false;
+    return true;
+}
+
+bool TMainform::ConfirmAllListChanges()
+{
+    const struct
+    {
+        ListSettingsPage *page;
+        int index;
+    } lists[]
+        = { { m_publishersPage, pgSettingsPublishers }, { m_languagesPage, pgSettingsLanguages } };
+    for (const auto &list : lists) {
+        if (!ConfirmListChanges(list.page)) {
+            SetActivePage(list.index);
+            return false;
+        }
+    }
+    return true;
+}
 
 void TMainform::PageControl1Change(int index)
 {
@@ -827,6 +886,10 @@ void TMainform::PageShown(int index)
 {
     if (m_rearrangingPages)
         return;
+    // Only the preview of all reviews holds the navigator still; every other
+    // page moves through the records again.
+    if (index != pgPreview)
+        SetNavigatorEnabled(true);
     switch (index) {
     case pgBookData:
         TabSheetBookDataShow();
@@ -1011,6 +1074,9 @@ void TMainform::ActionPreferencesExecute()
 
 void TMainform::ButtonAbortSettingsClick()
 {
+    // Leaving the settings pages leaves the list pages too.
+    if (!ConfirmAllListChanges())
+        return;
     ShowTabsheets(WorkPages, pgBookData);
     if (PreviousState)
         SetState(*PreviousState);

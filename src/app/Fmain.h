@@ -49,6 +49,7 @@ class ZipActions;
 class ZipArchive;
 class PublishersPage;
 class LanguagesPage;
+class ListSettingsPage;
 
 // The main window: builds the frame and wires actions and events to the
 // handlers of the subsystems.
@@ -206,6 +207,11 @@ private:
     bool EnsureFolder(const QString &path);
     void askForYearFolder();
     void restoreGeometry();
+    // Asks what becomes of the unsaved changes of a list page ("Ja" saves
+    // them, "Nein" discards them); false when the person stays.
+    bool ConfirmListChanges(ListSettingsPage *page);
+    // The same for both list pages; the page of a "stay" is shown.
+    bool ConfirmAllListChanges();
     // What closing does with the review table; false keeps the window open.
     bool FormCloseQueryReviewTable();
     void FormCloseSaveWindow();

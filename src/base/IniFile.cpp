@@ -73,6 +73,18 @@ std::optional<int> parseInteger(QStringView s)
     return int(negative ? -value : value);
 }
 
+bool isControl(QChar c) { return c.unicode() < 0x20; }
+
+// Text that stays on its line and in the file's code page.
+bool staysOnItsLine(QStringView text)
+{
+    for (QChar c : text) {
+        if (c == u'\r' || c == u'\n')
+            return false;
+    }
+    return Codec1252::canEncode(text);
+}
+
 QString joinLine(QStringView key, QStringView value)
 {
     QString line;
@@ -194,8 +206,31 @@ bool IniFile::readBool(const QString &section, const QString &key, bool defaultV
     return readInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-void IniFile::writeString(const QString &section, const QString &key, const QString &value)
+bool IniFile::isWritableSection(QStringView section)
 {
+    return staysOnItsLine(section) && trimmedView(section).size() == section.size();
+}
+
+bool IniFile::isWritable(QStringView key, QStringView value)
+{
+    if (!staysOnItsLine(key) || !staysOnItsLine(value) || key.contains(u'='))
+        return false;
+    // The reader trims the key, and the value of control characters.
+    if (trimmedView(key).size() != key.size())
+        return false;
+    if (!value.isEmpty() && (isControl(value.front()) || isControl(value.back())))
+        return false;
+    // Nor may the line read as a comment or as a section name.
+    if (key.startsWith(u';'))
+        return false;
+    const QStringView end = trimmedView(value);
+    return !(key.startsWith(u'[') && !end.isEmpty() && end.back() == u']');
+}
+
+bool IniFile::writeString(const QString &section, const QString &key, const QString &value)
+{
+    if (!isWritableSection(section) || !isWritable(key, value))
+        return false;
     qsizetype s = findSection(section);
     if (s < 0) {
         m_sections.append({ section, {} });
@@ -208,16 +243,17 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
         target.lines[l] = std::move(line);
     else
         target.lines.append(std::move(line));
+    return true;
 }
 
-void IniFile::writeInteger(const QString &section, const QString &key, int value)
+bool IniFile::writeInteger(const QString &section, const QString &key, int value)
 {
-    writeString(section, key, QString::number(value));
+    return writeString(section, key, QString::number(value));
 }
 
-void IniFile::writeBool(const QString &section, const QString &key, bool value)
+bool IniFile::writeBool(const QString &section, const QString &key, bool value)
 {
-    writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+    return writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 bool IniFile::sectionExists(const QString &section) const { return findSection(section) >= 0; }

@@ -39,9 +39,19 @@ public:
     // Read as an integer; any non-zero number is true.
     bool readBool(const QString &section, const QString &key, bool defaultValue) const;
 
-    void writeString(const QString &section, const QString &key, const QString &value);
-    void writeInteger(const QString &section, const QString &key, int value);
-    void writeBool(const QString &section, const QString &key, bool value);
+    // Writes only what reads back as written: false, and nothing changes,
+    // when the section, key or value holds a line break or a character that
+    // Windows-1252 cannot hold, when the key holds "=", starts with ";" or
+    // starts or ends with a blank or control character, when the value
+    // starts or ends with a control character, or when the line would read
+    // as a section name. Blanks around a value are the format's own padding
+    // (reading drops them) and are written as given.
+    bool writeString(const QString &section, const QString &key, const QString &value);
+    bool writeInteger(const QString &section, const QString &key, int value);
+    bool writeBool(const QString &section, const QString &key, bool value);
+    // Whether writeString would take the key and value.
+    static bool isWritable(QStringView key, QStringView value);
+    static bool isWritableSection(QStringView section);
 
     bool sectionExists(const QString &section) const;
     bool valueExists(const QString &section, const QString &key) const;

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "util/FileStamp.h"
+
 #include <QString>
+
+#include <optional>
 
 class ActionList;
 class IDocumentWriter;
@@ -72,6 +76,9 @@ struct MainContext
 
     // The file name (no folder) of the review file being worked on.
     QString CurrentFileName;
+    // The review file as this run's last save left it: closing removes an
+    // emptied table's file only while it is still that one.
+    std::optional<FileStamp> SavedReviewFile;
     QString UserInitials;
     QString ReviewFileExtension;
     QString WebRelativePath;

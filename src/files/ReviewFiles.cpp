@@ -16,10 +16,10 @@
 #include "store/TableFile.h"
 #include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
+#include "util/Codec1252.h"
 
 #include <QAction>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTreeWidget>
 
@@ -115,7 +115,16 @@ void ReviewFileActions::ActionNewExecute()
                 ActionLoadExecute();
             }
         } else if (answer == Msg::mrNo) {
-            QFile::remove(full);
+            // Nobody is asked again, so the file goes where it can be
+            // fetched back; if it cannot, it stays and nothing starts.
+            if (!DeleteToRecycleBin(*m_ctx.desktop, full)) {
+                m_ctx.desktop->ShowMessageDialog(QStringLiteral("Besprechungsbericht existiert..."),
+                    QStringLiteral("Der Besprechungsbericht\r\n\r\n%1\r\n\r\nkonnte nicht in "
+                                   "den Papierkorb verschoben werden und bleibt, wie er ist.")
+                        .arg(relativePath(full)),
+                    Msg::mtWarning, Msg::mbOK, { QStringLiteral("OK") });
+                return;
+            }
             startTableFor(full);
             if (QTreeWidgetItem *node = FindNodeByPath(m_ctx.tree, relativePath(full)))
                 m_ctx.tree->setCurrentItem(node);
@@ -292,7 +301,10 @@ void ReviewFileActions::ActionSaveExecute()
         }
         const QString web = QStringLiteral("WEBpage");
         if (m_ctx.settings->readBool(web, QStringLiteral("takeFromDirectory"), true))
-            m_ctx.settings->writeString(web, QStringLiteral("SubTitle"), node->text(0));
+            // The settings file holds Windows-1252 only: a folder named with
+            // other letters gives their closest ones.
+            m_ctx.settings->writeString(
+                web, QStringLiteral("SubTitle"), Codec1252::replaceUnencodable(node->text(0)));
         // Without a current name (nothing started or loaded by name) the
         // file is named as a new one of today, so no folder is written over.
         full += m_ctx.CurrentFileName.isEmpty() ? NewFileName() : m_ctx.CurrentFileName;
@@ -335,6 +347,7 @@ void ReviewFileActions::ActionSaveExecute()
         showFileError(QStringLiteral("Besprechungsbericht speichern..."), error);
         return;
     }
+    m_ctx.SavedReviewFile = FileStamp::of(full);
     m_ctx.window->StatusMsg(StatusPanel::Books, QString::number(table.recordCount()));
 
     m_tree.TreeViewPopulateAndFocus(full);

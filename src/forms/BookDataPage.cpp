@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -168,7 +169,7 @@ void BookDataPage::build(QAction *checkIsbn)
     DBEditPrice = new DBEdit(t, QStringLiteral("Price"), DBRadioGroupCurrency);
     DBEditPrice->setObjectName(QStringLiteral("DBEditPrice"));
     ApplyHint(DBEditPrice, QStringLiteral("Betrag | Preis des Buches in der gewählten Währung."));
-    DBEditPrice->setDisplayFunction([](const QVariant &v) { return FormatHashDecimals(v, 2); });
+    DBEditPrice->setDisplayFunction([](const QVariant &v) { return FormatPrice(v); });
     DBEditPrice->setAlignment(Qt::AlignRight);
     DBEditPrice->setFixedWidth(72);
     DBRadioGroupCurrency->grid()->addWidget(
@@ -176,14 +177,16 @@ void BookDataPage::build(QAction *checkIsbn)
     DBRadioGroupCurrency->grid()->setColumnStretch(1, 1);
     connect(DBEditPrice, &DBEdit::exited, this, &BookDataPage::DBEditPriceExit);
     // Blanks in a price do not count; a price of blanks alone is no number.
+    // "19,90" and "19.90" are the same price in any regional format.
     DBEditPrice->inputConversion = [](const QString &text) -> std::optional<QString> {
-        QString plain = text;
-        plain.remove(u' ');
         if (text.isEmpty())
             return text;
-        if (!ParseNumber(plain))
+        QString plain = text;
+        plain.remove(u' ');
+        const auto price = ParsePrice(plain);
+        if (!price)
             return std::nullopt;
-        return plain;
+        return NumberText(*price);
     };
     WarnOnInvalidNumber(DBEditPrice, m_data.desktop(), QStringLiteral("Preis"), true);
     WarnOnInvalidNumber(DBEditPages, m_data.desktop(), QStringLiteral("Seiten"));
@@ -302,8 +305,12 @@ void BookDataPage::DBEditPriceExit()
     QString plain = text;
     plain.remove(u' ');
     // A text that is no number is reported by the edit itself and stays.
-    if (const auto number = ParseNumber(plain))
-        DBEditPrice->setText(QString::asprintf("%.2f", *number));
+    if (const auto price = ParsePrice(plain)) {
+        QString shown = QString::number(*price, 'f', 2);
+        if (QLocale().decimalPoint() == QLatin1String(","))
+            shown.replace(u'.', u',');
+        DBEditPrice->setText(shown);
+    }
 }
 
 void BookDataPage::DBEditYearExit()

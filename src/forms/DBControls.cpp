@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMimeData>
 #include <QRadioButton>
 #include <QTimer>
@@ -29,20 +30,27 @@ bool isNumberKind(FieldKind kind)
     return kind == FieldKind::Integer || kind == FieldKind::Float || kind == FieldKind::Bcd;
 }
 
-// What the person may enter: only characters the files can hold.
+// What the person may enter: only characters the files can hold. A letter
+// they cannot hold becomes its closest one as it is typed or pasted, and is
+// added to replaced, so that the edit can say so.
 class Cp1252Validator : public QValidator
 {
 public:
-    using QValidator::QValidator;
+    Cp1252Validator(QString *replaced, QObject *parent)
+        : QValidator(parent)
+        , m_replaced(replaced)
+    { }
     State validate(QString &input, int &pos) const override
     {
         if (Codec1252::canEncode(input))
             return Acceptable;
-        const QString before = Codec1252::filterEncodable(QStringView(input).left(pos));
-        input = Codec1252::filterEncodable(input);
-        pos = int(before.size());
+        pos = int(Codec1252::replaceUnencodable(QStringView(input).left(pos)).size());
+        input = Codec1252::replaceUnencodable(input, m_replaced);
         return Acceptable;
     }
+
+private:
+    QString *m_replaced;
 };
 
 // A value read from any row, as text.
@@ -84,6 +92,20 @@ void ApplyHint(QWidget *widget, const QString &hint)
     widget->setProperty("hint", hint);
 }
 
+QString ReplacedLettersReport(QStringView replaced)
+{
+    QStringList pairs;
+    for (qsizetype i = 0; i < replaced.size(); ++i) {
+        const qsizetype length = replaced[i].isHighSurrogate() && i + 1 < replaced.size() ? 2 : 1;
+        const QStringView letter = replaced.mid(i, length);
+        i += length - 1;
+        pairs.append(
+            letter.toString() + QStringLiteral(" → ") + Codec1252::replaceUnencodable(letter));
+    }
+    return QStringLiteral("Ersetzt (nicht im Zeichensatz der Besprechungsdateien): ")
+        + pairs.join(QStringLiteral(", "));
+}
+
 QString FormatHashDecimals(const QVariant &value, int decimals)
 {
     if (!value.isValid() || value.isNull())
@@ -95,6 +117,17 @@ QString FormatHashDecimals(const QVariant &value, int decimals)
         text.remove(0, 1);
     else if (text.startsWith(QLatin1String("-0.")))
         text.remove(1, 1);
+    return text;
+}
+
+QString FormatPrice(const QVariant &value)
+{
+    // Only the two separators a price is read with, so that the shown text
+    // reads back.
+    const bool comma = QLocale().decimalPoint() == QLatin1String(",");
+    QString text = FormatHashDecimals(value, 2);
+    if (comma)
+        text.replace(u'.', u',');
     return text;
 }
 
@@ -168,11 +201,18 @@ DBEdit::DBEdit(DataSet *table, const QString &fieldName, QWidget *parent)
     : QLineEdit(parent)
     , m_link(new FieldLink(table, fieldName, this))
 {
-    setValidator(new Cp1252Validator(this));
+    setValidator(new Cp1252Validator(&m_replaced, this));
     const int f = m_link->field();
     if (f >= 0)
         m_entryLength = table->field(f).entryLength;
     connect(this, &QLineEdit::textEdited, this, &DBEdit::personEdited);
+    // The letters replaced in one change by the person are reported once;
+    // a change of the program's own has none to report.
+    connect(this, &QLineEdit::textEdited, this, [this] {
+        if (!m_replaced.isEmpty())
+            emit lettersReplaced(ReplacedLettersReport(m_replaced));
+    });
+    connect(this, &QLineEdit::textChanged, this, [this] { m_replaced.clear(); });
     connect(m_link, &FieldLink::refreshNeeded, this, &DBEdit::refresh);
     if (isNumberField()) {
         table->addPostGuard(this, [this] { return postAllowed(); });
@@ -400,19 +440,26 @@ int DBMemo::room() const
     return m_entryLength - (storedLength(toPlainText()) - selected);
 }
 
-QString DBMemo::fitting(QString text) const
+QString DBMemo::fitting(const QString &text, QString *replaced) const
 {
-    text = shownForm(Codec1252::filterEncodable(text));
+    const QString shown = shownForm(text);
     int left = room();
     qsizetype keep = 0;
-    for (; keep < text.size(); ++keep) {
-        const int cost = text[keep] == u'\n' ? 2 : 1;
+    while (keep < shown.size()) {
+        const int cost = shown[keep] == u'\n' ? 2 : 1;
         if (cost > left)
             break;
         left -= cost;
+        // A pair of surrogates becomes one character.
+        keep += shown[keep].isHighSurrogate() && keep + 1 < shown.size() ? 2 : 1;
     }
-    text.truncate(keep);
-    return text;
+    return Codec1252::replaceUnencodable(QStringView(shown).left(keep), replaced);
+}
+
+void DBMemo::reportReplaced(const QString &replaced)
+{
+    if (!replaced.isEmpty())
+        emit lettersReplaced(ReplacedLettersReport(replaced));
 }
 
 void DBMemo::keyPressEvent(QKeyEvent *event)
@@ -423,11 +470,20 @@ void DBMemo::keyPressEvent(QKeyEvent *event)
     }
     if (!isReadOnly()) {
         const bool lineBreak = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-        const QString text = event->text();
-        const bool typed = !lineBreak && !text.isEmpty() && text[0].isPrint();
-        if ((typed && !Codec1252::canEncode(text)) || (lineBreak && room() < 2)
-            || (typed && room() < storedLength(text))) {
+        const bool typed = !lineBreak && !event->text().isEmpty() && event->text()[0].isPrint();
+        QString replaced;
+        const QString text
+            = typed ? Codec1252::replaceUnencodable(event->text(), &replaced) : event->text();
+        if ((lineBreak && room() < 2) || (typed && room() < storedLength(text))) {
             event->accept();
+            return;
+        }
+        if (!replaced.isEmpty()) {
+            QKeyEvent closest(event->type(), event->key(), event->modifiers(), text,
+                event->isAutoRepeat(), event->count());
+            QPlainTextEdit::keyPressEvent(&closest);
+            event->setAccepted(closest.isAccepted());
+            reportReplaced(replaced);
             return;
         }
     }
@@ -441,7 +497,8 @@ void DBMemo::inputMethodEvent(QInputMethodEvent *event)
         QPlainTextEdit::inputMethodEvent(event);
         return;
     }
-    const QString fitted = fitting(commit);
+    QString replaced;
+    const QString fitted = fitting(commit, &replaced);
     if (fitted == commit) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
@@ -449,15 +506,19 @@ void DBMemo::inputMethodEvent(QInputMethodEvent *event)
     QInputMethodEvent filtered(event->preeditString(), event->attributes());
     filtered.setCommitString(fitted, event->replacementStart(), event->replacementLength());
     QPlainTextEdit::inputMethodEvent(&filtered);
+    reportReplaced(replaced);
 }
 
 void DBMemo::insertFromMimeData(const QMimeData *source)
 {
     if (isReadOnly() || !source || !source->hasText())
         return;
-    const QString text = fitting(source->text());
-    if (!text.isEmpty())
-        insertPlainText(text);
+    QString replaced;
+    const QString text = fitting(source->text(), &replaced);
+    if (text.isEmpty())
+        return;
+    insertPlainText(text);
+    reportReplaced(replaced);
 }
 
 // --- DBRadioGroup ------------------------------------------------------------------

@@ -23,8 +23,15 @@ using DisplayFunction = std::function<QString(const QVariant &)>;
 // part the status tip that the main window shows in its hint field.
 void ApplyHint(QWidget *widget, const QString &hint);
 
+// Tells which letters an edit replaced by their closest ones (each letter
+// once, as Codec1252::replaceUnencodable lists them).
+QString ReplacedLettersReport(QStringView replaced);
+
 // "#.00" and "#.0": fixed decimals without a zero before the point.
 QString FormatHashDecimals(const QVariant &value, int decimals);
+
+// A price as "#.00" with the regional decimal separator ("," or ".").
+QString FormatPrice(const QVariant &value);
 
 // The one link between a bound control and a field of a table's current
 // record. It tells the control when to show the field again, and writes the
@@ -107,6 +114,8 @@ public slots:
 signals:
     // The edit lost the focus; its text has been written where it converts.
     void exited();
+    // Letters the files cannot hold were replaced in the person's change.
+    void lettersReplaced(const QString &report);
 
 protected:
     void focusOutEvent(QFocusEvent *event) override;
@@ -130,6 +139,8 @@ private:
     // not convert; valueBefore is what the field held before the typing.
     bool m_inputPending = false;
     QVariant m_valueBefore;
+    // The letters replaced since the text last changed.
+    QString m_replaced;
     // The text just reported, until the event loop turns, so that leaving
     // and the post of the same click do not both report it.
     QString m_reportedText;
@@ -159,6 +170,10 @@ public:
 public slots:
     void refresh();
 
+signals:
+    // Letters the files cannot hold were replaced in the person's change.
+    void lettersReplaced(const QString &report);
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
@@ -169,7 +184,10 @@ private:
     // How many characters of the stored form may still be added in place of
     // the selection.
     int room() const;
-    QString fitting(QString text) const;
+    // The part of the text that fits, in the shown form, with every letter
+    // the files cannot hold replaced by its closest one (listed in replaced).
+    QString fitting(const QString &text, QString *replaced) const;
+    void reportReplaced(const QString &replaced);
 
     FieldLink *m_link;
     int m_entryLength = 0;

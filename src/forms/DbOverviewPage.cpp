@@ -53,7 +53,7 @@ DbOverviewPage::DbOverviewPage(TDataAccess &dataAccess, QWidget *parent)
         columns.append(column);
     }
     columns[0].display = [this](const QVariant &v) { return m_data.BookNumberDisplay(v); };
-    columns[7].display = [](const QVariant &v) { return FormatHashDecimals(v, 2); };
+    columns[7].display = [](const QVariant &v) { return FormatPrice(v); };
 
     DBGrid1 = new DBGrid(m_data.DSetReview, columns, this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));

@@ -74,6 +74,10 @@ const ListPageTexts kPublisherTexts = {
     "Standard-Verlage wiederherstellen",
     "Vordefinierte Verlage zurückrufen.",
     "Dieser Verlag existiert schon.",
+    "Publishers",
+    "Verlage",
+    "Verlag",
+    "Verlag einfügen...",
 };
 
 const ListPageTexts kLanguageTexts = {
@@ -98,6 +102,10 @@ const ListPageTexts kLanguageTexts = {
     "Standard-Sprachen wiederherstellen",
     "Vordefinierte Sprachen zurückrufen.",
     "Diese Sprache existiert schon.",
+    "Languages",
+    "Sprachen",
+    "Sprache",
+    "Sprache einfügen...",
 };
 
 const QString kPublishers = QStringLiteral("Publishers");
@@ -167,7 +175,17 @@ void ListSettingsPage::fillFromSection(const IniFile &settings, const QString &s
 {
     m_lines = SortedListLines(settings.readSectionValues(section));
     showLines();
+    // Filled from the settings in force (not from a copy with a default
+    // list), the page shows what is saved.
+    if (&settings == m_ctx.settings)
+        m_savedLines = gridLines();
 }
+
+void ListSettingsPage::saveChanges() { saveToSettings(QLatin1String(m_texts.section)); }
+
+void ListSettingsPage::discardChanges() { fillFrom(*m_ctx.settings); }
+
+QString ListSettingsPage::listName() const { return text(m_texts.listName); }
 
 QStringList ListSettingsPage::gridLines() const
 {
@@ -187,16 +205,45 @@ bool ListSettingsPage::keyTaken(const QString &key) const
     return false;
 }
 
+QString ListSettingsPage::whyNotWritable(const QString &key, const QString &value) const
+{
+    if (IniFile::isWritable(key, value))
+        return {};
+    const auto breaks = [](const QString &t) { return t.contains(u'\r') || t.contains(u'\n'); };
+    if (breaks(key) || breaks(value))
+        return QStringLiteral("Zeilenumbrüche sind nicht erlaubt.");
+    if (key.contains(u'='))
+        return QStringLiteral("Das Zeichen \"=\" ist im Feld \"%1\" nicht erlaubt.")
+            .arg(text(m_texts.keyName));
+    if (key.startsWith(u';'))
+        return QStringLiteral("Ein Eintrag darf nicht mit \";\" beginnen.");
+    if (key.startsWith(u'[') && value.endsWith(u']'))
+        return QStringLiteral(
+            "Ein Eintrag darf nicht mit \"[\" beginnen und zugleich mit \"]\" enden.");
+    return QStringLiteral("Er enthält Zeichen, die die Einstellungsdatei nicht aufnehmen kann.");
+}
+
 bool ListSettingsPage::addRow()
 {
-    const QString key = m_keyEdit->text();
-    const QString value = m_valueEdit->text();
+    // Blanks around a name are no part of it (the settings file drops them).
+    const QString key = m_keyEdit->text().trimmed();
+    const QString value = m_valueEdit->text().trimmed();
     if (key.isEmpty() || value.isEmpty()) {
         m_ctx.desktop->ShowStandardMessage(
             QStringLiteral("Beide Felder müssen ausgefüllt sein."), Msg::mtWarning);
         return false;
     }
-    if (key.contains(u'=') || keyTaken(key)) {
+    // What would not read back from the settings file as it was entered is
+    // refused before it reaches the list.
+    const QString why = whyNotWritable(key, value);
+    if (!why.isEmpty()) {
+        m_ctx.desktop->ShowMessageDialog(text(m_texts.addCaption),
+            QStringLiteral("Dieser Eintrag kann in den Einstellungen nicht gespeichert werden.\r\n")
+                + why,
+            Msg::mtWarning, Msg::mbOK, { QStringLiteral("OK") });
+        return false;
+    }
+    if (keyTaken(key)) {
         m_ctx.desktop->ShowStandardMessage(text(m_texts.existsMessage), Msg::mtWarning);
         return false;
     }
@@ -249,6 +296,7 @@ void ListSettingsPage::saveToSettings(const QString &section)
     settings.eraseSection(section);
     for (int row = 0; row < m_grid->rowCount(); ++row)
         settings.writeString(section, m_grid->item(row, 0)->text(), m_grid->item(row, 1)->text());
+    m_savedLines = gridLines();
 }
 
 void ListSettingsPage::showLines()
@@ -302,6 +350,11 @@ void PublishersPage::IniSettingsPublisherList(const IniFile &settings, const QSt
     IniPublisherMenu(settings, section, m_publisherList, m_publisherMenu);
 }
 
+void PublishersPage::fillFrom(const IniFile &settings)
+{
+    IniSettingsPublisherList(settings, kPublishers);
+}
+
 void PublishersPage::ButtonPublisherAddClick() { addRow(); }
 
 void PublishersPage::ButtonPublisherRemoveClick() { removeSelectedRow(); }
@@ -330,6 +383,11 @@ void LanguagesPage::IniSettingsLanguageList(const IniFile &settings, const QStri
 {
     fillFromSection(settings, section);
     FillLanguageTable(*m_ctx.data->DSetLanguages, gridLines());
+}
+
+void LanguagesPage::fillFrom(const IniFile &settings)
+{
+    IniSettingsLanguageList(settings, kLanguages);
 }
 
 void LanguagesPage::ButtonLanguageAddClick()

@@ -36,6 +36,10 @@ struct ListPageTexts
     const char *restoreCaption;
     const char *restoreHint;
     const char *existsMessage;
+    const char *section; // the settings section the page edits
+    const char *listName; // the page's caption, naming the list in questions
+    const char *keyName; // what the first field holds, for messages
+    const char *addCaption; // caption of the message refusing an entry
 };
 
 // A settings page that edits one list section: a grid of key/value rows in
@@ -57,6 +61,16 @@ public:
     // Writes the grid rows, in grid order, as the whole section.
     void saveToSettings(const QString &section);
 
+    // Whether the grid differs from what the settings hold for the list
+    // (added, removed or restored rows not yet saved).
+    bool hasUnsavedChanges() const { return gridLines() != m_savedLines; }
+    // Writes the grid into the settings, as "Speichern" does, without leaving.
+    void saveChanges();
+    // Shows the list the settings hold again.
+    void discardChanges();
+    // The page's caption ("Verlage", "Sprachen").
+    QString listName() const;
+
     // The grid rows as "key=value" lines, in grid order.
     QStringList gridLines() const;
     // The hidden sorted list behind the grid.
@@ -70,6 +84,9 @@ public:
 protected:
     // Whether the selected row may be removed; the page reports why not.
     virtual bool mayRemove(const QString &key, const QString &value);
+    // Fills the page, and what goes with it, from the section of a settings
+    // copy.
+    virtual void fillFrom(const IniFile &settings) = 0;
     void keyPressEvent(QKeyEvent *event) override;
 
     MainContext &m_ctx;
@@ -81,9 +98,13 @@ private:
     void showLines();
     void updateCount();
     bool keyTaken(const QString &key) const;
+    // Why the settings file cannot hold the entry; empty when it can.
+    QString whyNotWritable(const QString &key, const QString &value) const;
 
     const ListPageTexts &m_texts;
     QStringList m_lines;
+    // The grid lines as the settings hold them.
+    QStringList m_savedLines;
     QTableWidget *m_grid = nullptr;
     QLineEdit *m_keyEdit = nullptr;
     QLineEdit *m_valueEdit = nullptr;
@@ -105,6 +126,9 @@ public:
     void ButtonPublisherRemoveClick();
     void ButtonPublishersSaveClick();
     void ButtonRestoreStandardPublishersClick();
+
+protected:
+    void fillFrom(const IniFile &settings) override;
 
 private:
     QStringList &m_publisherList;
@@ -128,6 +152,7 @@ public:
 
 protected:
     bool mayRemove(const QString &key, const QString &value) override;
+    void fillFrom(const IniFile &settings) override;
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 };

@@ -108,3 +108,30 @@ std::optional<int> ParseInteger(const QString &text)
         return std::nullopt;
     return v;
 }
+
+std::optional<double> ParsePrice(QStringView text)
+{
+    qint64 cents = 0;
+    int digits = 0;
+    int decimals = -1; // -1: no separator yet
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= u'0' && u <= u'9') {
+            // Beyond fifteen digits a double no longer holds every cent.
+            if (++digits > 15 || decimals == 2)
+                return std::nullopt;
+            cents = cents * 10 + (u - u'0');
+            if (decimals >= 0)
+                ++decimals;
+        } else if ((u == u',' || u == u'.') && decimals < 0) {
+            decimals = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    for (int d = qMax(decimals, 0); d < 2; ++d)
+        cents *= 10;
+    return double(cents) / 100;
+}

@@ -11,3 +11,8 @@ QString NumberText(double value);
 // allowed, anything else makes it fail.
 std::optional<double> ParseNumber(const QString &text);
 std::optional<int> ParseInteger(const QString &text);
+
+// Reads a price as people write it, whatever the regional format: digits
+// with "," or "." as the decimal separator and at most two decimals ("19,90",
+// "19.90", "19", ",5"). No blanks, signs or thousands separators.
+std::optional<double> ParsePrice(QStringView text);

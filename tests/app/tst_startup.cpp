@@ -13,8 +13,10 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QSplitter>
@@ -22,11 +24,45 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <optional>
+
 namespace {
 
 const QString kYearCaption = QStringLiteral("Jahresverzeichnis anlegen...");
 
 QString programFile(const TestEnv &env) { return env.path(QStringLiteral("Skribando")); }
+
+// Notes what the settings file holds on disk when the year question comes:
+// a start may be killed while it waits for the person.
+class DiskAtYearQuestion : public ScriptedDesktop
+{
+public:
+    explicit DiskAtYearQuestion(const QString &settingsFile)
+        : m_file(settingsFile)
+    { }
+    std::optional<QByteArray> seen;
+
+    int ShowMessageDialog(const QString &caption, const QString &message, Msg::Kind kind,
+        int buttonSet, const QStringList &captions) override
+    {
+        if (caption == kYearCaption) {
+            QFile f(m_file);
+            seen = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(keine Datei)");
+        }
+        return ScriptedDesktop::ShowMessageDialog(caption, message, kind, buttonSet, captions);
+    }
+
+private:
+    QString m_file;
+};
+
+// Whether the settings hold every default list.
+bool holdsTheDefaultLists(const QByteArray &ini)
+{
+    return ini.contains("[Languages]\r\n- nicht \xfc"
+                        "bersetzt -=-\r\n")
+        && ini.contains("\r\nRowohlt=Reinbek\r\n") && ini.contains("\r\nZweisprachig=Z\r\n");
+}
 
 } // namespace
 
@@ -134,6 +170,67 @@ private slots:
             QStringLiteral("Inifile \n\r") + env.path(QStringLiteral("nicht/da/Skribando.ini"))
                 + QStringLiteral(
                     "\r\nkonnte nicht angelegt werden.\r\nHaben Sie Erlaubnis zum schreiben?"));
+    }
+
+    // The settings file a start creates is whole on disk before anything
+    // can stop the start, or there is none.
+    void settingsFileIsWholeBeforeTheYearQuestion()
+    {
+        TestEnv env;
+        DiskAtYearQuestion desktop(env.path(QStringLiteral("Skribando.ini")));
+        desktop.answer(Msg::mrNo, kYearCaption);
+        QVERIFY(StartProgram(desktop, programFile(env)));
+        QVERIFY(desktop.seen);
+        QVERIFY2(holdsTheDefaultLists(*desktop.seen), desktop.seen->left(200).constData());
+    }
+
+    void failedFirstWriteLeavesNoSettingsFile()
+    {
+        TestEnv env;
+        ScriptedDesktop desktop;
+        desktop.answer(Msg::mrOk, QStringLiteral("Skribando"));
+        {
+            // The disk is full after a few bytes.
+            FileSizeLimit limit(8);
+            QVERIFY(!StartProgram(desktop, programFile(env)));
+        }
+        QCOMPARE(desktop.dialogs().size(), 1);
+        QCOMPARE(desktop.lastDialog().message,
+            QStringLiteral("Inifile \n\r") + env.path(QStringLiteral("Skribando.ini"))
+                + QStringLiteral(
+                    "\r\nkonnte nicht angelegt werden.\r\nHaben Sie Erlaubnis zum schreiben?"));
+        QCOMPARE(QDir(env.programFolder())
+                     .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList());
+
+        // The next start is a first start again.
+        ScriptedDesktop again;
+        again.answer(Msg::mrNo, kYearCaption);
+        QVERIFY(StartProgram(again, programFile(env)));
+        QVERIFY(holdsTheDefaultLists(env.readFile(QStringLiteral("Skribando.ini"))));
+    }
+
+    // An earlier start that failed may have left an empty file: it holds no
+    // setting, so the defaults are written as at a first start.
+    void settingsFileWithoutSettingsGetsTheDefaults_data()
+    {
+        QTest::addColumn<QByteArray>("left");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("blank lines and a comment") << QByteArray("\r\n\r\n; nichts\r\n");
+    }
+    void settingsFileWithoutSettingsGetsTheDefaults()
+    {
+        QFETCH(QByteArray, left);
+        TestEnv env;
+        QVERIFY(env.writeFile(QStringLiteral("Skribando.ini"), left));
+        ScriptedDesktop desktop;
+        desktop.answer(Msg::mrNo, kYearCaption);
+        auto program = StartProgram(desktop, programFile(env));
+        QVERIFY(program);
+        QVERIFY(holdsTheDefaultLists(env.readFile(QStringLiteral("Skribando.ini"))));
+        QCOMPARE(
+            program->mainform->findChild<QLineEdit *>(QStringLiteral("EditLanguagesCount"))->text(),
+            QStringLiteral("32"));
     }
 
     void workingFolderThatCannotBeMadeEndsTheProgram()

@@ -268,6 +268,76 @@ private slots:
         QCOMPARE(m_env.readFile(kIni), expected);
     }
 
+    // What is written reads back the same; what would not is refused and
+    // changes nothing.
+    void writesOnlyWhatReadsBack_data()
+    {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("plain") << "Publishers"
+                               << "Arche"
+                               << "Zürich-Hamburg" << true;
+        QTest::newRow("\"=\" in the value") << "Publishers"
+                                            << "Formel"
+                                            << "a=b" << true;
+        QTest::newRow("\"[\" opening a key") << "Publishers"
+                                             << "[Klammer"
+                                             << "Ort" << true;
+        QTest::newRow("tab inside") << "Publishers"
+                                    << "A\tB"
+                                    << "C\tD" << true;
+        QTest::newRow("\"=\" in the key") << "Publishers"
+                                          << "A=B"
+                                          << "Ort" << false;
+        QTest::newRow("line feed in the value") << "Publishers"
+                                                << "Arche"
+                                                << "Zürich\nHamburg" << false;
+        QTest::newRow("carriage return in the key") << "Publishers"
+                                                    << "Ar\rche"
+                                                    << "Zürich" << false;
+        QTest::newRow("line break in the section") << "Pub\r\nlishers"
+                                                   << "Arche"
+                                                   << "Zürich" << false;
+        QTest::newRow("blank around the key") << "Publishers"
+                                              << "Arche "
+                                              << "Zürich" << false;
+        QTest::newRow("tab ending the value") << "Publishers"
+                                              << "Arche"
+                                              << "Zürich\t" << false;
+        QTest::newRow("a comment") << "Publishers"
+                                   << ";Arche"
+                                   << "Zürich" << false;
+        QTest::newRow("a section name") << "Publishers"
+                                        << "[Arche"
+                                        << "Zürich] " << false;
+        QTest::newRow("letter outside the code page") << "Publishers"
+                                                      << "Dvořák"
+                                                      << "Praha" << false;
+        QTest::newRow("blank around the section") << " Publishers"
+                                                  << "Arche"
+                                                  << "Zürich" << false;
+    }
+    void writesOnlyWhatReadsBack()
+    {
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(bool, written);
+        IniFile ini(handMadeFile());
+        const QByteArray before = ini.toBytes();
+        QCOMPARE(ini.writeString(section, key, value), written);
+        if (!written) {
+            QCOMPARE(ini.toBytes(), before);
+            return;
+        }
+        IniFile again { QString() };
+        again.readFromBytes(ini.toBytes());
+        QCOMPARE(again.readString(section, key, QStringLiteral("?")), value);
+        QCOMPARE(again.readSectionKeys(section), ini.readSectionKeys(section));
+    }
+
     void erasesAndClears()
     {
         IniFile ini(handMadeFile());

@@ -16,6 +16,7 @@
 #include "store/TableFile.h"
 #include "tree/TreeProcedures.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -132,6 +133,40 @@ private slots:
         QVERIFY(f.window().DBNavigator1->isEnabled());
         QVERIFY(shown(f).contains(QStringLiteral("Buch 2")));
         QCOMPARE(shown(f).count(u'\n'), 5);
+    }
+
+    // The preview of all reviews holds the navigator still only while it is
+    // shown.
+    void navigatorComesBackOffThePreview_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::newRow("Buchdaten") << int(TMainform::pgBookData);
+        QTest::newRow("Besprechung") << int(TMainform::pgReview);
+        QTest::newRow("DB-Überblick") << int(TMainform::pgDbOverview);
+    }
+    void navigatorComesBackOffThePreview()
+    {
+        QFETCH(int, page);
+        WindowFixture f;
+        startLoaded(f, { { 1.7, "A", "X" }, { 2.7, "A", "Y" } });
+        showPreviewPage(f);
+        clickMode(f, 1);
+        QVERIFY(!f.window().DBNavigator1->isEnabled());
+
+        f.window().PageControl1->setCurrentIndex(page);
+        QCOMPARE(f.window().ActivePage(), page);
+        QVERIFY(f.window().DBNavigator1->isEnabled());
+        QVERIFY(f.table().first());
+        auto *next = f.window().DBNavigator1->findChild<QAbstractButton *>(
+            QStringLiteral("DBNavigatorButtonNext"));
+        QVERIFY(next);
+        next->click();
+        QCOMPARE(f.table().recNo(), 1);
+
+        // Back on the preview the mode still holds it.
+        showPreviewPage(f);
+        QVERIFY(!f.window().previewPage()->showsCurrent());
+        QVERIFY(!f.window().DBNavigator1->isEnabled());
     }
 
     void printJob()

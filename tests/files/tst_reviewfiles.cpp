@@ -154,6 +154,8 @@ private slots:
         if (answer == Msg::mrYes) {
             QCOMPARE(f.table().recordCount(), 3); // combined with what was loaded
         } else if (answer == Msg::mrNo) {
+            // To the trash, where it can be fetched back.
+            QCOMPARE(f.desktop.trashed, QStringList { path });
             QVERIFY(!QFileInfo::exists(path));
             QCOMPARE(f.table().recordCount(), 0);
             QCOMPARE(f.table().state(), DataSet::dsInsert);
@@ -164,6 +166,30 @@ private slots:
             QVERIFY(QFileInfo::exists(path));
             QCOMPARE(f.table().recordCount(), 1);
         }
+    }
+
+    void todaysFileThatTheTrashRefusesStays()
+    {
+        WindowFixture f;
+        writeReviewFile(f.dbFolder() + QStringLiteral("EM_2007_05_12.cds"), numbered(1, 2));
+        writeReviewFile(f.dbFolder() + QStringLiteral("Alt.cds"), numbered(7, 1));
+        QVERIFY(f.start());
+        SelectNode(f, QStringLiteral("DB/Alt.cds"));
+        TriggerReviewAction(f, baLoad);
+        f.desktop.trashSucceeds = false;
+        SelectNode(f, QStringLiteral("DB"));
+        f.desktop.answer(Msg::mrNo, QStringLiteral("Besprechungsbericht existiert..."));
+        f.desktop.answer(Msg::mrOk, QStringLiteral("Besprechungsbericht existiert..."));
+        TriggerReviewAction(f, baNew);
+        QCOMPARE(f.desktop.lastDialog().message,
+            QStringLiteral("Der Besprechungsbericht\r\n\r\nDB/EM_2007_05_12.cds\r\n\r\n"
+                           "konnte nicht in den Papierkorb verschoben werden und bleibt, wie er "
+                           "ist."));
+        QCOMPARE(f.desktop.lastDialog().kind, int(Msg::mtWarning));
+        QVERIFY(QFileInfo::exists(f.dbFolder() + QStringLiteral("EM_2007_05_12.cds")));
+        // Nothing started: what was loaded is still there.
+        QCOMPARE(f.table().recordCount(), 1);
+        QCOMPARE(f.window().context().CurrentFileName, QStringLiteral("Alt.cds"));
     }
 
     void personDataGateOpensThePersonPageAlone()
@@ -346,8 +372,8 @@ private slots:
         QVERIFY(MergeDataSets(f.window().context(), file, f.table(), source, &error));
         DataSet &t = f.table();
         QCOMPARE(t.recordCount(), 2);
-        QCOMPARE(f.window().statusText(StatusPanel::Hint),
-            QStringLiteral("Ungültige Buchnummer: <0>"));
+        QCOMPARE(
+            f.window().statusText(StatusPanel::Hint), QStringLiteral("Ungültige Buchnummer: <0>"));
         QVERIFY(t.locate(QStringLiteral("BookNbr"), 5.7));
         QCOMPARE(t.value(fPrice).toDouble(), 1234.0);
         QVERIFY(t.isNull(fPages));
@@ -490,6 +516,23 @@ private slots:
         DataSet back;
         QVERIFY(LoadFromFile(back, path));
         QCOMPARE(back.recordCount(), 2);
+    }
+
+    // The subtitle taken from a folder's name is one the settings file holds.
+    void subtitleFromAFolderWithOtherLetters()
+    {
+        WindowFixture f;
+        QVERIFY(f.makeDbFolder(QStringLiteral("Dvořák")));
+        QVERIFY(f.start());
+        SelectNode(f, QStringLiteral("DB/Dvořák/"));
+        TriggerReviewAction(f, baNew);
+        fillGoodBook(f, 5.7, QStringLiteral("Krabat"));
+        SelectNode(f, QStringLiteral("DB/Dvořák/"));
+        TriggerReviewAction(f, baSave);
+        QVERIFY(QFileInfo::exists(f.dbFolder() + QStringLiteral("Dvořák/EM_2007_05_12.cds")));
+        QCOMPARE(f.window().SettingsFile().readString(
+                     QStringLiteral("WEBpage"), QStringLiteral("SubTitle"), {}),
+            QStringLiteral("Dvorák"));
     }
 
     void saveIntoAnExistingFile_data()
@@ -798,6 +841,56 @@ private slots:
         // Nobody was asked, so the file goes where it can be fetched back.
         QCOMPARE(f.desktop.trashed, QStringList { f.dbFolder() + QStringLiteral("A.cds") });
         QVERIFY(f.table().fileName().isEmpty());
+    }
+
+    // Closing with an empty table removes only the file this run saved, and
+    // only while it is as the save left it.
+    void closingRemovesOnlyTheFileThisRunSaved_data()
+    {
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<bool>("trashed");
+        QTest::newRow("saved, left as it was") << true << QString() << true;
+        QTest::newRow("saved, then another copy saved there") << true << "other copy" << false;
+        QTest::newRow("never saved, another copy saved there") << false << "other copy" << false;
+        QTest::newRow("never saved, imported there") << false << "import" << false;
+    }
+    void closingRemovesOnlyTheFileThisRunSaved()
+    {
+        QFETCH(bool, saved);
+        QFETCH(QString, meanwhile);
+        QFETCH(bool, trashed);
+        WindowFixture f;
+        QVERIFY(f.start());
+        SelectNode(f, QStringLiteral("DB"));
+        TriggerReviewAction(f, baNew);
+        const QString path = f.dbFolder() + QStringLiteral("EM_2007_05_12.cds");
+        if (saved) {
+            fillGoodBook(f, 5.7, QStringLiteral("Krabat"));
+            TriggerReviewAction(f, baSave);
+            QVERIFY(QFileInfo::exists(path));
+            f.desktop.answer(Msg::mrOk, QStringLiteral("Datensatz löschen..."));
+            QVERIFY(f.table().deleteRecord());
+            f.table().cancel();
+            QCOMPARE(f.table().recordCount(), 0);
+        }
+        if (meanwhile == u"other copy") {
+            QVERIFY(QFile::remove(path) || !saved);
+            writeReviewFile(path, numbered(1, 2));
+        } else if (meanwhile == u"import") {
+            const QString outside = f.env.path(QStringLiteral("Post/EM_2007_05_12.cds"));
+            writeReviewFile(outside, numbered(1, 2));
+            f.desktop.openFileAnswers.enqueue(outside);
+            SelectNode(f, QStringLiteral("DB"));
+            TriggerReviewAction(f, baImport);
+        }
+        const QByteArray before
+            = f.env.readFile(QStringLiteral("Zadizezerev/DB/EM_2007_05_12.cds"));
+        QVERIFY(f.window().close());
+        QCOMPARE(f.desktop.trashed, trashed ? QStringList { path } : QStringList());
+        QCOMPARE(QFileInfo::exists(path), !trashed);
+        if (!trashed)
+            QCOMPARE(f.env.readFile(QStringLiteral("Zadizezerev/DB/EM_2007_05_12.cds")), before);
     }
 
     void closingAfterRemoveTouchesNothing()

@@ -6,6 +6,7 @@
 #include "app/Startup.h"
 #include "base/DefaultSettings.h"
 #include "base/IniFile.h"
+#include "base/StatusPanel.h"
 #include "data/DDataAccess.h"
 #include "forms/BookDataPage.h"
 #include "forms/DBControls.h"
@@ -31,6 +32,7 @@
 #include <QScrollArea>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextCursor>
 
 namespace {
 
@@ -96,6 +98,17 @@ std::unique_ptr<Program> startWindow(
         env.writeFile(QStringLiteral("Skribando.ini"), Codec1252::encode(settings));
     return StartProgram(desktop, programFile(env));
 }
+
+// Sets the program's regional format for one test.
+class DefaultLocale
+{
+public:
+    explicit DefaultLocale(const QString &name) { QLocale::setDefault(QLocale(name)); }
+    ~DefaultLocale() { QLocale::setDefault(m_saved); }
+
+private:
+    QLocale m_saved;
+};
 
 QStringList menuCaptions(const QMenu *menu)
 {
@@ -248,48 +261,122 @@ private slots:
         QCOMPARE(p.book.DBEditBookNbr->text(), QStringLiteral("1234.10"));
     }
 
-    void onlyWindows1252Characters_data()
+    // A letter the review files cannot hold becomes its closest one as it is
+    // typed, and the edit says which, once per change.
+    void lettersOutsideTheCodePageAreReplaced_data()
     {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("kept");
-        QTest::newRow("edit, Cyrillic") << "DBEditBookTitle"
-                                        << "Ж" << false;
-        QTest::newRow("edit, umlaut") << "DBEditBookTitle"
-                                      << "ä" << true;
-        QTest::newRow("edit, euro") << "DBEditBookTitle"
-                                    << "€" << true;
-        QTest::newRow("memo, Cyrillic") << "DBMemoReview"
-                                        << "Ж" << false;
-        QTest::newRow("memo, umlaut") << "DBMemoReview"
-                                      << "ä" << true;
-        QTest::newRow("memo, euro") << "DBMemoReview"
-                                    << "€" << true;
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("reports");
+        const QString head
+            = QStringLiteral("Ersetzt (nicht im Zeichensatz der Besprechungsdateien): ");
+        QTest::newRow("edit, Czech") << "Author1Name"
+                                     << "Dvořák"
+                                     << "Dvorák" << QStringList { head + "ř → r" };
+        QTest::newRow("edit, Polish") << "Translator1Firstname"
+                                      << "Łukasz"
+                                      << "Lukasz" << QStringList { head + "Ł → L" };
+        QTest::newRow("edit, Hungarian") << "DBEditBookTitle"
+                                         << "Szőr"
+                                         << "Szor" << QStringList { head + "ő → o" };
+        QTest::newRow("edit, two changes")
+            << "DBEditPublisher"
+            << "đı"
+            << "di" << QStringList { head + "đ → d", head + "ı → i" };
+        QTest::newRow("edit, no letter like it")
+            << "DBEditBookTitle"
+            << "Жук"
+            << "???" << QStringList { head + "Ж → ?", head + "у → ?", head + "к → ?" };
+        QTest::newRow("edit, what the code page holds") << "DBEditBookTitle"
+                                                        << "Bär, Œuvre „ß“ – é…€"
+                                                        << "Bär, Œuvre „ß“ – é…€" << QStringList();
+        QTest::newRow("review text, Czech") << "DBMemoReview"
+                                            << "Čapek"
+                                            << "Capek" << QStringList { head + "Č → C" };
+        QTest::newRow("review text, what the code page holds")
+            << "DBMemoReview"
+            << "Bär, Œuvre „ß“ – é…€"
+            << "Bär, Œuvre „ß“ – é…€" << QStringList();
     }
-    void onlyWindows1252Characters()
+    void lettersOutsideTheCodePageAreReplaced()
     {
         QFETCH(QString, control);
         QFETCH(QString, typed);
-        QFETCH(bool, kept);
+        QFETCH(QString, stored);
+        QFETCH(QStringList, reports);
         Pages p;
         QVERIFY(addBook(p.data, {}));
         QWidget *w = ::control(p, control);
+        if (!w) // the people's edits are named for their fields
+            w = p.book.findChild<DBEdit *>(QStringLiteral("DBEdit") + control);
+        QVERIFY2(w, qPrintable(control));
+        QSignalSpy spy(w, SIGNAL(lettersReplaced(QString)));
         typeText(w, typed);
-        const int field = control == QLatin1String("DBMemoReview") ? fReview : fBookTitle;
-        QCOMPARE(p.table().asText(field), kept ? typed : QString());
-        // A refused character does not start editing either.
-        QCOMPARE(p.table().state(), kept ? DataSet::dsEdit : DataSet::dsBrowse);
+        const auto *edit = qobject_cast<DBEdit *>(w);
+        const int field = edit ? edit->link()->field() : int(fReview);
+        QCOMPARE(p.table().asText(field), stored);
+        QStringList said;
+        for (const QList<QVariant> &signal : spy)
+            said.append(signal.at(0).toString());
+        QCOMPARE(said, reports);
     }
 
-    void pastedTextIsFiltered()
+    // Pasted in the middle, the letters are replaced there and the cursor
+    // stands after what was pasted; one paste is one report.
+    void pastedLettersAreReplaced_data()
     {
+        QTest::addColumn<QString>("control");
+        QTest::newRow("edit") << "DBEditBookTitle";
+        QTest::newRow("review text") << "DBMemoReview";
+    }
+    void pastedLettersAreReplaced()
+    {
+        QFETCH(QString, control);
         Pages p;
         QVERIFY(addBook(p.data, {}));
-        QApplication::clipboard()->setText(QStringLiteral("Bär Жук €"));
-        p.book.DBEditBookTitle->paste();
-        QCOMPARE(p.table().asText(fBookTitle), QStringLiteral("Bär  €"));
-        p.review.DBMemoReview->paste();
-        QCOMPARE(p.table().asText(fReview), QStringLiteral("Bär  €"));
+        QWidget *w = ::control(p, control);
+        QSignalSpy spy(w, SIGNAL(lettersReplaced(QString)));
+        typeText(w, QStringLiteral("AB"));
+        QApplication::clipboard()->setText(QStringLiteral("Dvořák Čapek 𝄞"));
+        const int field = control == u"DBMemoReview" ? int(fReview) : int(fBookTitle);
+        if (auto *edit = qobject_cast<DBEdit *>(w)) {
+            edit->setCursorPosition(1);
+            edit->paste();
+            QCOMPARE(edit->cursorPosition(), 15);
+        } else {
+            auto *memo = qobject_cast<DBMemo *>(w);
+            QTextCursor c = memo->textCursor();
+            c.setPosition(1);
+            memo->setTextCursor(c);
+            memo->paste();
+            QCOMPARE(memo->textCursor().position(), 15);
+        }
+        QCOMPARE(p.table().asText(field), QStringLiteral("ADvorák Capek ?B"));
+        QCOMPARE(spy.size(), 1);
+        QCOMPARE(spy.at(0).at(0).toString(),
+            QStringLiteral("Ersetzt (nicht im Zeichensatz der Besprechungsdateien): "
+                           "ř → r, Č → C, 𝄞 → ?"));
+    }
+
+    // The window names the replaced letters in status panel 1.
+    void windowReportsReplacedLetters()
+    {
+        TestEnv env;
+        ScriptedDesktop desktop;
+        auto program = startWindow(env, desktop);
+        QVERIFY(program);
+        QVERIFY(addBook(*program->dataAccess, {}));
+        TMainform &w = *program->mainform;
+        w.SetEditingPanelEnabled(true);
+        typeText(w.bookDataPage()->DBEditBookTitle, QStringLiteral("Čapek"));
+        QCOMPARE(w.statusText(StatusPanel::Hint),
+            QStringLiteral("Ersetzt (nicht im Zeichensatz der Besprechungsdateien): Č → C"));
+        w.StatusMsg(StatusPanel::Hint, QString());
+        typeText(w.reviewPage()->DBMemoReview, QStringLiteral("Dvořák"));
+        QCOMPARE(w.statusText(StatusPanel::Hint),
+            QStringLiteral("Ersetzt (nicht im Zeichensatz der Besprechungsdateien): ř → r"));
+        QCOMPARE(program->dataAccess->DSetReview->asText(fReview), QStringLiteral("Dvorák"));
     }
 
     void reviewTextKeepsItsEntryLength()
@@ -358,27 +445,66 @@ private slots:
         QCOMPARE(p.book.DBRadioGroupPagination->value(), QStringLiteral("U"));
     }
 
+    // A price reads with "," or "." whatever the regional format, and shows
+    // in the regional format.
     void priceExit_data()
     {
+        QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QVariant>("price");
         QTest::addColumn<QString>("warning"); // empty: none
-        QTest::newRow("no number") << "25.-"
-                                   << "25.-" << QVariant() << "25.-";
-        QTest::newRow("blanks") << "1 234.5"
+        QTest::newRow("German, comma") << "de_DE"
+                                       << "19,90"
+                                       << "19,90" << QVariant(19.9) << QString();
+        QTest::newRow("German, point") << "de_DE"
+                                       << "19.90"
+                                       << "19,90" << QVariant(19.9) << QString();
+        QTest::newRow("German, no zero before the comma") << "de_AT"
+                                                          << ",5"
+                                                          << ",50" << QVariant(0.5) << QString();
+        QTest::newRow("Swiss German, comma") << "de_CH"
+                                             << "0,5"
+                                             << ".50" << QVariant(0.5) << QString();
+        QTest::newRow("English, comma") << "en_US"
+                                        << "19,90"
+                                        << "19.90" << QVariant(19.9) << QString();
+        QTest::newRow("English, point") << "en_GB"
+                                        << "12.5"
+                                        << "12.50" << QVariant(12.5) << QString();
+        QTest::newRow("C, comma") << "C"
+                                  << "7,"
+                                  << "7.00" << QVariant(7.0) << QString();
+        QTest::newRow("blanks") << "en_US"
+                                << "1 234.5"
                                 << "1234.50" << QVariant(1234.5) << QString();
-        QTest::newRow("blank inside a bad number") << "1 2x"
+        QTest::newRow("blanks, German") << "de_DE"
+                                        << "1 234,5"
+                                        << "1234,50" << QVariant(1234.5) << QString();
+        QTest::newRow("three decimals") << "en_US"
+                                        << "19,999"
+                                        << "19,999" << QVariant() << "19,999";
+        QTest::newRow("thousands separator") << "de_DE"
+                                             << "1.234,50"
+                                             << "1.234,50" << QVariant() << "1.234,50";
+        QTest::newRow("no number") << "de_DE"
+                                   << "25.-"
+                                   << "25.-" << QVariant() << "25.-";
+        QTest::newRow("blank inside a bad number") << "en_US"
+                                                   << "1 2x"
                                                    << "1 2x" << QVariant() << "12x";
-        QTest::newRow("empty") << ""
+        QTest::newRow("empty") << "de_DE"
+                               << ""
                                << "" << QVariant() << QString();
     }
     void priceExit()
     {
+        QFETCH(QString, locale);
         QFETCH(QString, typed);
         QFETCH(QString, shown);
         QFETCH(QVariant, price);
         QFETCH(QString, warning);
+        const DefaultLocale regional(locale);
         Pages p;
         QVERIFY(addBook(p.data, {}));
         QVERIFY(showActive(&p.book));
@@ -402,8 +528,11 @@ private slots:
             QCOMPARE(d.captions, QStringList { QStringLiteral("OK") });
         }
         QCOMPARE(p.book.DBEditPrice->text(), shown);
-        if (price.isValid())
+        if (price.isValid()) {
             QCOMPARE(p.table().value(fPrice).toDouble(), price.toDouble());
+            QVERIFY(p.table().post());
+            QCOMPARE(p.book.DBEditPrice->text(), shown);
+        }
     }
 
     // Text that does not convert is never stored in part: the field keeps
@@ -415,12 +544,12 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("leave"); // leave the edit before posting
         QTest::addColumn<QString>("warning");
-        QTest::newRow("price with a comma, left")
+        QTest::newRow("price with three decimals, left")
             << "DBEditPrice"
-            << "12,50" << true << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n12,50";
-        QTest::newRow("price with a comma, posted")
+            << "12,505" << true << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n12,505";
+        QTest::newRow("price with two separators, posted")
             << "DBEditPrice"
-            << "19,90" << false << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n19,90";
+            << "1.219,90" << false << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n1.219,90";
         QTest::newRow("price of blanks")
             << "DBEditPrice"
             << "   " << true << "Das Feld \"Preis\" enthält keine Zahl:\r\n\r\n";

@@ -117,6 +117,11 @@ QStringList offeredLanguages(TDataAccess &data)
     return out;
 }
 
+const QString kUnsavedCaption = QStringLiteral("Ungesicherte Änderungen...");
+
+// Answers the question about a list's unsaved changes with "Nein".
+void answerNoToUnsavedList(ScriptedDesktop &desktop) { desktop.answer(Msg::mrNo, kUnsavedCaption); }
+
 // The captions of the publisher menu's items, group by group.
 QStringList menuItems(const QMenu *menu)
 {
@@ -635,10 +640,40 @@ private slots:
                                                   << "add"
                                                   << "englischen"
                                                   << "Eng" << exists << "32" << false << false;
-        QTest::newRow("language with =") << "Sprachen"
-                                         << "add"
-                                         << "Alt=Griechischen"
-                                         << "Altgr" << exists << "32" << false << false;
+        // What would not read back from the settings file is refused.
+        const QString unreadable = QStringLiteral(
+            "Dieser Eintrag kann in den Einstellungen nicht gespeichert werden.\r\n");
+        QTest::newRow("language with =")
+            << "Sprachen"
+            << "add"
+            << "Alt=Griechischen"
+            << "Altgr" << unreadable + "Das Zeichen \"=\" ist im Feld \"Sprache\" nicht erlaubt."
+            << "32" << false << false;
+        QTest::newRow("publisher with =")
+            << "Verlage"
+            << "add"
+            << "A=B"
+            << "Wien" << unreadable + "Das Zeichen \"=\" ist im Feld \"Verlag\" nicht erlaubt."
+            << "126" << false << false;
+        QTest::newRow("town with a line break")
+            << "Verlage"
+            << "add"
+            << "Zwerg"
+            << "Wien\nLinz" << unreadable + "Zeilenumbrüche sind nicht erlaubt."
+            << "126" << false << false;
+        QTest::newRow("publisher like a comment")
+            << "Verlage"
+            << "add"
+            << ";Zwerg"
+            << "Wien" << unreadable + "Ein Eintrag darf nicht mit \";\" beginnen."
+            << "126" << false << false;
+        QTest::newRow("language like a section") << "Sprachen"
+                                                 << "add"
+                                                 << "[Latein"
+                                                 << "Lat]"
+                                                 << unreadable
+                + "Ein Eintrag darf nicht mit \"[\" beginnen und zugleich mit \"]\" enden."
+                                                 << "32" << false << false;
         QTest::newRow("short form missing") << "Sprachen"
                                             << "add"
                                             << "Lateinischen"
@@ -798,8 +833,11 @@ private slots:
             w.languagesPage()->valueEdit()->setText(QStringLiteral("Latein"));
             w.languagesPage()->ButtonLanguageAddClick();
             QVERIFY(offeredLanguages(*run->dataAccess).contains(QStringLiteral("Lateinischen")));
+            // Leaving asks about the language; "Nein" drops it.
+            answerNoToUnsavedList(desktop);
             button(w, "ButtonPublishersSave")->click();
             verifyBackOnWorkPages(w);
+            QVERIFY(!offeredLanguages(*run->dataAccess).contains(QStringLiteral("Lateinischen")));
             QCOMPARE(w.SettingsFile().readSectionValues(QStringLiteral("Publishers")),
                 (QStringList {
                     "Ammann=Zürich", "beltz=Weinheim", "Carlsen=Hamburg", "Zwerg=Wien" }));
@@ -853,14 +891,128 @@ private slots:
             QCOMPARE(offeredLanguages(f.data()).size(), 33);
             QVERIFY(offeredLanguages(f.data()).contains(QStringLiteral("Englischen")));
         }
-        // "Abbrechen" leaves the grid as it is; "Speichern" writes it.
+        // "Abbrechen" asks; "Nein" gives back the list in force.
+        answerNoToUnsavedList(f.desktop);
         button(w, publishers ? "ButtonAbortSettingsPublishers" : "ButtonLanguagesAbort")->click();
         verifyBackOnWorkPages(w);
-        QCOMPARE(p->countEdit()->text(), publishers ? QStringLiteral("126") : QStringLiteral("32"));
+        QCOMPARE(p->countEdit()->text(), publishers ? QStringLiteral("127") : QStringLiteral("33"));
         QCOMPARE(w.SettingsFile().readSectionValues(section), stored);
+        // Restored again, "Speichern" writes it.
         openPreferences(w);
+        w.findChild<QPushButton *>(publishers ? QStringLiteral("ButtonRestoreStandardPublishers")
+                                              : QStringLiteral("ButtonRestoreStandardLanguages"))
+            ->click();
         button(w, publishers ? "ButtonPublishersSave" : "ButtonLanguagesSave")->click();
+        verifyBackOnWorkPages(w);
         QCOMPARE(w.SettingsFile().readSectionValues(section), p->gridLines());
+    }
+
+    // Leaving a list page with unsaved changes, in any way, asks: "Ja" saves
+    // the list, "Nein" discards it, "Abbrechen" stays.
+    void leavingAChangedListAsks_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("leave");
+        QTest::addColumn<int>("answer");
+        const char *const ways[]
+            = { "Register", "Abbrechen", "Speichern der anderen Seite", "Fenster schliessen" };
+        const struct
+        {
+            const char *name;
+            int result;
+        } answers[]
+            = { { "Ja", Msg::mrYes }, { "Nein", Msg::mrNo }, { "Abbrechen", Msg::mrCancel } };
+        int n = 0;
+        for (const char *way : ways) {
+            for (const auto &a : answers) {
+                const char *page = n++ % 2 ? "Sprachen" : "Verlage";
+                QTest::addRow("%s, %s, %s", page, way, a.name)
+                    << QString::fromUtf8(page) << QString::fromUtf8(way) << a.result;
+            }
+        }
+    }
+    void leavingAChangedListAsks()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, leave);
+        QFETCH(int, answer);
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        openPreferences(w);
+        const bool publishers = page == u"Verlage";
+        const int index
+            = publishers ? TMainform::pgSettingsPublishers : TMainform::pgSettingsLanguages;
+        const QString section
+            = publishers ? QStringLiteral("Publishers") : QStringLiteral("Languages");
+        ListSettingsPage *p = listPage(w, page);
+        QVERIFY(w.PageControl1->userSwitchTo(index));
+        p->keyEdit()->setText(QStringLiteral("Zwergen"));
+        p->valueEdit()->setText(QStringLiteral("Zw"));
+        button(w, publishers ? "ButtonPublisherAdd" : "ButtonLanguageAdd")->click();
+        QVERIFY(p->hasUnsavedChanges());
+
+        f.desktop.answer(answer, kUnsavedCaption);
+        bool closed = false;
+        if (leave == u"Register") {
+            w.PageControl1->userSwitchTo(TMainform::pgSettingsPersonData);
+        } else if (leave == u"Abbrechen") {
+            button(w, publishers ? "ButtonAbortSettingsPublishers" : "ButtonLanguagesAbort")
+                ->click();
+        } else if (leave == u"Speichern der anderen Seite") {
+            button(w, publishers ? "ButtonLanguagesSave" : "ButtonPublishersSave")->click();
+        } else {
+            closed = w.close();
+        }
+        QCOMPARE(f.desktop.pendingAnswers(), 0);
+        const ScriptedDesktop::Dialog &q = f.desktop.lastDialog();
+        QCOMPARE(q.message,
+            QStringLiteral("Die Liste \"%1\" wurde geändert und noch nicht gespeichert.\r\n\r\n"
+                           "Sollen die Änderungen gespeichert werden?")
+                .arg(page));
+        QCOMPARE(q.kind, int(Msg::mtConfirmation));
+        QCOMPARE(q.buttonSet, int(Msg::mbYesNoCancel));
+        QCOMPARE(q.captions, (QStringList { "Ja", "Nein", "Abbrechen" }));
+
+        const bool stays = answer == Msg::mrCancel;
+        const QString line = QStringLiteral("Zwergen=Zw");
+        QCOMPARE(w.SettingsFile().readSectionValues(section).contains(line), answer == Msg::mrYes);
+        QCOMPARE(p->gridLines().contains(line), answer != Msg::mrNo);
+        QCOMPARE(p->hasUnsavedChanges(), stays);
+        if (leave == u"Fenster schliessen") {
+            QCOMPARE(closed, !stays);
+            // What "Ja" saved is on disk with the rest of the settings.
+            QCOMPARE(
+                diskSettings(f).readSectionValues(section).contains(line), answer == Msg::mrYes);
+        } else if (leave == u"Register") {
+            QCOMPARE(w.ActivePage(), stays ? index : int(TMainform::pgSettingsPersonData));
+        } else {
+            QCOMPARE(CurrentState == &StateEditSettings(), stays);
+            if (stays)
+                QCOMPARE(w.ActivePage(), index);
+        }
+        if (!publishers)
+            QCOMPARE(offeredLanguages(f.data()).contains(QStringLiteral("Zwergen")),
+                answer != Msg::mrNo);
+    }
+
+    // Blanks around an entry are dropped; what is saved reads back the same.
+    void savedListReadsBack()
+    {
+        WindowFixture f;
+        QVERIFY(f.start());
+        TMainform &w = f.window();
+        openPreferences(w);
+        PublishersPage *p = w.publishersPage();
+        p->keyEdit()->setText(QStringLiteral("  Zwerg "));
+        p->valueEdit()->setText(QStringLiteral(" Wien  "));
+        p->ButtonPublisherAddClick();
+        QVERIFY(p->gridLines().contains(QStringLiteral("Zwerg=Wien")));
+        button(w, "ButtonPublishersSave")->click();
+        verifyBackOnWorkPages(w);
+        IniFile again { QString() };
+        again.readFromBytes(w.SettingsFile().toBytes());
+        QCOMPARE(again.readSectionValues(QStringLiteral("Publishers")), p->gridLines());
     }
 
     void listPageLooks()
