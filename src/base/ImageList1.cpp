@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QList>
 #include <QPainter>
-#include <QtGlobal>
 
 #include <array>
 
