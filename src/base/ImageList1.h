@@ -4,9 +4,12 @@
 #include <QPixmap>
 
 // The main window's image list: 16x16 pictures with transparency, shared by
-// the review tree, the menus, the tool bar and the tree's popup menu. The
-// pictures are painted on first use (a QGuiApplication must exist) and kept
-// for the rest of the run. Use from the GUI thread only.
+// the review tree, the menus, the tool bar and the tree's popup menu. Each
+// picture is an SVG file of the resources (icons.qrc), drawn for any size;
+// where a freedesktop icon of the same meaning exists, the desktop's icon
+// theme is asked first, so the program looks at home there. The book marks
+// and the program's own motifs always come from the resources. Needs a
+// QGuiApplication and Qt's SVG icon engine; use from the GUI thread only.
 namespace ImageList1 {
 
 enum Index : int {
@@ -48,10 +51,11 @@ enum Index : int {
 
 // Number of pictures in the list (33).
 int count();
-// The 16x16 picture; a null pixmap for an index outside the list.
+// The 16x16 picture (device pixels, with alpha); a null pixmap for an
+// index outside the list.
 QPixmap pixmap(int index);
-// The picture at 16x16 and 32x32, so it stays sharp on high-density screens;
-// a null icon for an index outside the list.
+// The picture at any size, sharp on high-density screens; a null icon for
+// an index outside the list.
 QIcon icon(int index);
 
 // Glyphs of the record navigator's buttons.

@@ -157,9 +157,14 @@ QIcon nodeIcon(int image, int selectedImage)
     const int key = image * 64 + selectedImage;
     auto it = icons->find(key);
     if (it == icons->end()) {
+        // Drawn for screens of single, double and triple density, so the
+        // pictures stay sharp when the desktop scales the window.
         QIcon icon;
-        icon.addPixmap(ImageList1::pixmap(image), QIcon::Normal);
-        icon.addPixmap(ImageList1::pixmap(selectedImage), QIcon::Selected);
+        const QSize size(16, 16);
+        for (const qreal ratio : { 1.0, 2.0, 3.0 }) {
+            icon.addPixmap(ImageList1::icon(image).pixmap(size, ratio), QIcon::Normal);
+            icon.addPixmap(ImageList1::icon(selectedImage).pixmap(size, ratio), QIcon::Selected);
+        }
         it = icons->insert(key, icon);
     }
     return it.value();

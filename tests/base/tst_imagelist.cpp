@@ -1,6 +1,10 @@
 #include "base/ImageList1.h"
 
+#include <QDir>
+#include <QFile>
+#include <QIcon>
 #include <QImage>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -8,6 +12,12 @@ namespace {
 QImage imageOf(const QPixmap &pixmap)
 {
     return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+// The icon drawn at `size` logical pixels on a screen of the given density.
+QImage drawn(const QIcon &icon, int size, qreal ratio = 1.0)
+{
+    return imageOf(icon.pixmap(QSize(size, size), ratio));
 }
 
 bool isBlank(const QImage &image)
@@ -37,7 +47,26 @@ class TestImageList : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_noThemes;
+
+    // No icon theme anywhere: every picture is the program's own, the same
+    // on every machine.
+    void leaveNoTheme()
+    {
+        QIcon::setThemeName(QString());
+        QIcon::setThemeSearchPaths({ m_noThemes.path() });
+        QIcon::setFallbackSearchPaths({});
+    }
+
 private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_noThemes.isValid());
+        leaveNoTheme();
+    }
+
+    void cleanup() { leaveNoTheme(); }
+
     void holdsThirtyThreeSmallPicturesWithAlpha()
     {
         QCOMPARE(ImageList1::count(), 33);
@@ -61,30 +90,37 @@ private slots:
     }
 
     // Each picture is drawn and can be told apart from every other one, at
-    // both sizes the icons carry.
+    // 16 and 32 pixels, and on a screen of double density at its full 64
+    // pixels rather than enlarged from a smaller one. Without a theme all
+    // of them are the program's own.
     void picturesAreDrawnAndDistinct_data()
     {
         QTest::addColumn<int>("size");
-        QTest::newRow("16") << 16;
-        QTest::newRow("32") << 32;
+        QTest::addColumn<qreal>("ratio");
+        QTest::newRow("16") << 16 << 1.0;
+        QTest::newRow("32") << 32 << 1.0;
+        QTest::newRow("32 at 2x") << 32 << 2.0;
     }
     void picturesAreDrawnAndDistinct()
     {
         QFETCH(int, size);
+        QFETCH(qreal, ratio);
+        const int pixels = qRound(size * ratio);
         QList<QImage> images;
         for (int i = 0; i < ImageList1::count(); ++i) {
             const QIcon icon = ImageList1::icon(i);
-            QVERIFY(icon.availableSizes().contains(QSize(16, 16)));
-            QVERIFY(icon.availableSizes().contains(QSize(32, 32)));
-            const QImage image = imageOf(icon.pixmap(QSize(size, size)));
-            QCOMPARE(image.size(), QSize(size, size));
+            QVERIFY2(icon.name().isEmpty(), qPrintable(icon.name()));
+            const QImage image = drawn(icon, size, ratio);
+            QCOMPARE(image.size(), QSize(pixels, pixels));
             images.append(image);
         }
-        QCOMPARE(
-            imageOf(ImageList1::icon(11).pixmap(QSize(16, 16))), imageOf(ImageList1::pixmap(11)));
+        QCOMPARE(drawn(ImageList1::icon(11), 16), imageOf(ImageList1::pixmap(11)));
+        QVERIFY(redPixels(images.at(ImageList1::BookIncluded)) >= 10 * pixels * pixels / 256);
         for (int i = 0; i < images.size(); ++i) {
-            if (i == ImageList1::BookExcluded)
+            if (i == ImageList1::BookExcluded) {
+                QVERIFY(isBlank(images.at(i)));
                 continue;
+            }
             QVERIFY2(!isBlank(images.at(i)), qPrintable(QStringLiteral("%1 is empty").arg(i)));
             for (int j = 0; j < i; ++j)
                 QVERIFY2(images.at(i) != images.at(j),
@@ -92,13 +128,40 @@ private slots:
         }
     }
 
+    // Where the desktop's icon theme has a picture of the same meaning, it
+    // is shown; the others, the book marks among them, stay the program's.
+    void followsTheIconThemeWhereItHasThePicture()
+    {
+        const QImage ownPrint = imageOf(ImageList1::pixmap(ImageList1::ActionPrint));
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString theme = dir.filePath(QStringLiteral("skribando-test"));
+        QVERIFY(QDir().mkpath(theme + QStringLiteral("/16x16/actions")));
+        QFile index(theme + QStringLiteral("/index.theme"));
+        QVERIFY(index.open(QIODevice::WriteOnly));
+        index.write("[Icon Theme]\nName=Test\nDirectories=16x16/actions\n\n"
+                    "[16x16/actions]\nSize=16\nContext=Actions\nType=Fixed\n");
+        index.close();
+        QImage save(16, 16, QImage::Format_ARGB32);
+        save.fill(QColor(0, 200, 0));
+        QVERIFY(save.save(theme + QStringLiteral("/16x16/actions/document-save.png")));
+        QIcon::setThemeSearchPaths({ dir.path() });
+        QIcon::setThemeName(QStringLiteral("skribando-test"));
+
+        QCOMPARE(ImageList1::icon(ImageList1::ActionSave).name(), QStringLiteral("document-save"));
+        QCOMPARE(imageOf(ImageList1::pixmap(ImageList1::ActionSave)).pixel(8, 8), qRgb(0, 200, 0));
+        QCOMPARE(imageOf(ImageList1::pixmap(ImageList1::ActionPrint)), ownPrint);
+        QVERIFY(isBlank(imageOf(ImageList1::pixmap(ImageList1::BookExcluded))));
+        QVERIFY(redPixels(imageOf(ImageList1::pixmap(ImageList1::BookIncluded))) >= 10);
+    }
+
     void navigatorGlyphsAreDrawnAndDistinct()
     {
         QList<QImage> images;
         for (int g = ImageList1::First; g <= ImageList1::Cancel; ++g) {
             const QIcon icon = ImageList1::navigatorIcon(ImageList1::NavigatorGlyph(g));
-            QVERIFY(icon.availableSizes().contains(QSize(32, 32)));
-            const QImage image = imageOf(icon.pixmap(QSize(16, 16)));
+            QCOMPARE(drawn(icon, 16, 2.0).size(), QSize(32, 32));
+            const QImage image = drawn(icon, 16);
             QCOMPARE(image.size(), QSize(16, 16));
             QVERIFY(!isBlank(image));
             QVERIFY(!images.contains(image));
