@@ -138,13 +138,16 @@ void CatalogueClient::get(const QUrl &url, Continuation next)
             answer.reason = QStringLiteral("Die Antwort ist grösser als 8 MB und wird nicht "
                                            "gelesen.");
         } else if (m_timedOut) {
-            answer.reason = QStringLiteral("Der Katalog hat nicht innerhalb von %1 Sekunden "
-                                           "geantwortet.")
-                                .arg(m_settings.timeoutSeconds);
+            answer.reason = m_settings.timeoutSeconds == 1
+                ? QStringLiteral("Der Katalog hat nicht innerhalb einer Sekunde geantwortet.")
+                : QStringLiteral("Der Katalog hat nicht innerhalb von %1 Sekunden geantwortet.")
+                      .arg(m_settings.timeoutSeconds);
         } else if (reply->error() != QNetworkReply::NoError || answer.status >= 400) {
             if (answer.status > 0) {
-                const QString phrase
-                    = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+                // The server's own words, short and plain.
+                const QString phrase = CatalogueText(
+                    reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())
+                                           .left(80);
                 answer.reason = QStringLiteral("Der Server meldet den HTTP-Fehler %1%2.")
                                     .arg(answer.status)
                                     .arg(phrase.isEmpty() ? QString()
