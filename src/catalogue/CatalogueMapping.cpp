@@ -127,17 +127,19 @@ QString shortForLongForms(const QStringList &forms, const QList<CatalogueLanguag
     return {};
 }
 
-// Trailing punctuation that the catalogues leave before the next part.
+// Trailing punctuation that the catalogues leave before the next part
+// (" /", " :"). A plain loop: answers are untrusted and may be long.
 QString trimTrailing(QString text)
 {
-    text = text.trimmed();
-    static const Rx trailing(QStringLiteral("\\s*[/:;=,]+$"));
-    for (;;) {
-        const QString cut = QString(text).remove(trailing).trimmed();
-        if (cut == text)
-            return text;
-        text = cut;
+    qsizetype end = text.size();
+    while (end > 0) {
+        const QChar c = text[end - 1];
+        if (!c.isSpace() && c != u'/' && c != u':' && c != u';' && c != u'=' && c != u',')
+            break;
+        --end;
     }
+    text.truncate(end);
+    return text.trimmed();
 }
 
 bool isSmallWord(const QString &word)

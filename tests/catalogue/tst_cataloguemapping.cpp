@@ -3,6 +3,7 @@
 
 #include "CatalogueFixtures.h"
 
+#include "base/IniFile.h"
 #include "catalogue/CatalogueMapping.h"
 #include "catalogue/CatalogueSettings.h"
 #include "catalogue/MarcRecord.h"
@@ -457,6 +458,24 @@ private slots:
         const QJsonObject json = CatalogueEntryJson(entry);
         QCOMPARE(QJsonDocument(json).toJson(QJsonDocument::Compact),
             QByteArray(R"({"BookTitle":"Titel","Price":21.9,"YearPublished":2018})"));
+    }
+
+    void settings()
+    {
+        IniFile ini { QString() };
+        // Nothing set: the public addresses and 15 seconds.
+        CatalogueSettings s = CatalogueSettings::read(ini);
+        QCOMPARE(s.sruUrl, QStringLiteral("https://services.dnb.de/sru/dnb"));
+        QCOMPARE(s.openLibraryUrl, QStringLiteral("https://openlibrary.org/api/books"));
+        QCOMPARE(s.coverUrl, QStringLiteral("https://portal.dnb.de/opac/mvb/cover"));
+        QCOMPARE(s.timeoutSeconds, 15);
+        ini.readFromBytes("[Catalogue]\r\nSruURL=http://127.0.0.1:8080/sru/\r\nTimeoutSeconds=0\r\n");
+        s = CatalogueSettings::read(ini);
+        QCOMPARE(s.timeoutSeconds, 1);
+        // A trailing "/" of the address is no part of the request's path.
+        QCOMPARE(s.sruRequest(QStringLiteral("9783789142123")).path(), QStringLiteral("/sru"));
+        ini.readFromBytes("[Catalogue]\r\nTimeoutSeconds=100000\r\n");
+        QCOMPARE(CatalogueSettings::read(ini).timeoutSeconds, 600);
     }
 
     void requests()
