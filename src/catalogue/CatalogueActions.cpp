@@ -61,8 +61,8 @@ QList<Group> groups(bool audio)
         }
     };
     people(QStringLiteral("Autor"), fAuthor1Name, 3);
-    people(audio ? QStringLiteral("Gelesen von") : QStringLiteral("Illustrator"),
-        fIllustrator1Name, 3);
+    people(audio ? QStringLiteral("Gelesen von") : QStringLiteral("Illustrator"), fIllustrator1Name,
+        3);
     people(QStringLiteral("Übersetzer"), fTranslator1Name, 2);
     list.append({ QStringLiteral("Sprache"), { fLanguage } });
     return list;
@@ -164,7 +164,8 @@ void CatalogueActions::tell(const QString &caption, const QString &message, int 
 QString CatalogueActions::isbnOfSeriesField()
 {
     // The text as it stands in the edit, also before it is posted.
-    const auto *edit = qobject_cast<QLineEdit *>(m_ctx.window->control(QStringLiteral("DBEditBookSerie")));
+    const auto *edit
+        = qobject_cast<QLineEdit *>(m_ctx.window->control(QStringLiteral("DBEditBookSerie")));
     const QString input = edit ? edit->text() : m_ctx.data->DSetReview->asText(fBookSerie);
     const QString isbn = NormalizeISBN(input);
     if (!IsValidISBN(isbn, nullptr)) {
@@ -234,8 +235,8 @@ void CatalogueActions::ActionFetchCatalogueDataExecute()
     const QString isbn = isbnOfSeriesField();
     if (isbn.isEmpty())
         return;
-    m_client.setSettings(m_ctx.settings ? CatalogueSettings::read(*m_ctx.settings)
-                                        : CatalogueSettings::defaults());
+    m_client.setSettings(
+        m_ctx.settings ? CatalogueSettings::read(*m_ctx.settings) : CatalogueSettings::defaults());
     const QString isbn13 = ToIsbn13(isbn);
     begin(QStringLiteral("Katalogdaten für ISBN %1 werden geholt …").arg(isbn13));
     m_client.lookup(isbn13, mappingContext());
@@ -418,8 +419,8 @@ void CatalogueActions::ActionFetchCoverExecute()
 
 void CatalogueActions::startCoverFetch(const QString &isbn13)
 {
-    m_client.setSettings(m_ctx.settings ? CatalogueSettings::read(*m_ctx.settings)
-                                        : CatalogueSettings::defaults());
+    m_client.setSettings(
+        m_ctx.settings ? CatalogueSettings::read(*m_ctx.settings) : CatalogueSettings::defaults());
     const DataSet &table = *m_ctx.data->DSetReview;
     m_coverName = CoverImageFileNameOf(table.value(fBookNbr), table.value(fYearPublished));
     m_replaceConfirmed = false;

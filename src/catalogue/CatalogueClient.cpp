@@ -47,7 +47,8 @@ CatalogueClient::~CatalogueClient()
 
 QString CatalogueClient::failure(const QString &catalogue, const QString &reason) const
 {
-    return QStringLiteral("Die Abfrage %1 ist fehlgeschlagen:\r\n%2").arg(dative(catalogue), reason);
+    return QStringLiteral("Die Abfrage %1 ist fehlgeschlagen:\r\n%2")
+        .arg(dative(catalogue), reason);
 }
 
 void CatalogueClient::cancel()
@@ -148,10 +149,10 @@ void CatalogueClient::get(const QUrl &url, Continuation next)
                 const QString phrase = CatalogueText(
                     reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())
                                            .left(80);
-                answer.reason = QStringLiteral("Der Server meldet den HTTP-Fehler %1%2.")
-                                    .arg(answer.status)
-                                    .arg(phrase.isEmpty() ? QString()
-                                                          : QStringLiteral(" (%1)").arg(phrase));
+                answer.reason
+                    = QStringLiteral("Der Server meldet den HTTP-Fehler %1%2.")
+                          .arg(answer.status)
+                          .arg(phrase.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(phrase));
             } else {
                 answer.reason
                     = QStringLiteral("Keine Verbindung zum Server (%1).").arg(reply->errorString());
@@ -216,7 +217,8 @@ void CatalogueClient::dnbAnswered(const Answer &answer)
         return endLookup(result);
     }
     if (sru.records.isEmpty()) {
-        get(m_settings.openLibraryRequest(m_isbn), [this](const Answer &a) { openLibraryAnswered(a); });
+        get(m_settings.openLibraryRequest(m_isbn),
+            [this](const Answer &a) { openLibraryAnswered(a); });
         return;
     }
     for (const MarcRecord &record : std::as_const(sru.records))

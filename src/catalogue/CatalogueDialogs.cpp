@@ -48,8 +48,7 @@ QTableWidget *table(const QStringList &titles, QWidget *parent)
 
 } // namespace
 
-CatalogueChoiceDialog::CatalogueChoiceDialog(
-    const QList<CatalogueEntry> &entries, QWidget *parent)
+CatalogueChoiceDialog::CatalogueChoiceDialog(const QList<CatalogueEntry> &entries, QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("CatalogueChoiceDialog"));
@@ -115,8 +114,8 @@ CatalogueConflictDialog::CatalogueConflictDialog(
     LabelConflicts->setWordWrap(true);
     layout->addWidget(LabelConflicts);
 
-    TableConflicts = table({ QStringLiteral("Feld"), QStringLiteral("Im Datensatz"),
-                               QStringLiteral("Im Katalog") },
+    TableConflicts = table(
+        { QStringLiteral("Feld"), QStringLiteral("Im Datensatz"), QStringLiteral("Im Katalog") },
         this);
     TableConflicts->setObjectName(QStringLiteral("TableConflicts"));
     TableConflicts->setRowCount(int(conflicts.size()));

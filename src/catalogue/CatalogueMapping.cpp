@@ -142,10 +142,7 @@ QString trimTrailing(QString text)
     return text.trimmed();
 }
 
-bool isSmallWord(const QString &word)
-{
-    return !word.isEmpty() && word.front().isLower();
-}
+bool isSmallWord(const QString &word) { return !word.isEmpty() && word.front().isLower(); }
 
 // A relator term ($e) as its code.
 QString relatorCode(const QString &term)
@@ -244,7 +241,8 @@ bool anyField(const MarcRecord &record, const char16_t *tag,
     const std::function<bool(const MarcField &)> &test)
 {
     const QList<const MarcField *> fields = record.fieldsWithTag(QStringView(tag));
-    return std::any_of(fields.begin(), fields.end(), [&test](const MarcField *f) { return test(*f); });
+    return std::any_of(
+        fields.begin(), fields.end(), [&test](const MarcField *f) { return test(*f); });
 }
 
 // The product forms ("(Produktform)Hardback") the record names.
@@ -276,16 +274,14 @@ CatalogueEntry::Medium mediumOf(const MarcRecord &record, const QStringList &for
             [&](const QString &form) { return contains(form, "Audio"); });
     if (spoken)
         return CatalogueEntry::Audio;
-    const bool online
-        = anyField(record, u"338",
-              [&](const MarcField &f) {
-                  return contains(f.subfield(u'a'), "Online-Ressource")
-                      || f.subfield(u'b').trimmed() == QLatin1String("cr");
-              })
-        || anyField(record, u"007", [](const MarcField &f) { return f.data.startsWith(u"cr"); })
-        || std::any_of(forms.begin(), forms.end(), [&](const QString &form) {
-               return contains(form, "Electronic") || contains(form, "Digital");
-           });
+    const bool online = anyField(record, u"338", [&](const MarcField &f) {
+        return contains(f.subfield(u'a'), "Online-Ressource")
+            || f.subfield(u'b').trimmed() == QLatin1String("cr");
+    }) || anyField(record, u"007", [](const MarcField &f) {
+        return f.data.startsWith(u"cr");
+    }) || std::any_of(forms.begin(), forms.end(), [&](const QString &form) {
+        return contains(form, "Electronic") || contains(form, "Digital");
+    });
     return online ? CatalogueEntry::EBook : CatalogueEntry::Print;
 }
 
@@ -364,8 +360,8 @@ IsbnMatch isbnOf(const MarcRecord &record, const QString &isbn13)
     for (const MarcField *f : fields) {
         const QString a = NormalizeISBN(f->subfield(u'a'));
         const QString nine = NormalizeISBN(f->subfield(u'9'));
-        if ((!a.isEmpty() && ToIsbn13(a) == isbn13) || (!nine.isEmpty() && ToIsbn13(nine) == isbn13))
-        {
+        if ((!a.isEmpty() && ToIsbn13(a) == isbn13)
+            || (!nine.isEmpty() && ToIsbn13(nine) == isbn13)) {
             const QString written = f->has(u'9') ? f->subfield(u'9') : f->subfield(u'a');
             return { hyphenated13(written, isbn13), f->subfield(u'c') };
         }
@@ -379,8 +375,8 @@ IsbnMatch isbnOf(const MarcRecord &record, const QString &isbn13)
 void putPages(QMap<int, QVariant> &values, const QString &extent, bool audio)
 {
     static const Rx pages(QStringLiteral("\\[?(\\d{1,6})\\]?\\s*(?:S\\.|Seiten?\\b)"), kNoCase);
-    static const Rx discs(QStringLiteral("(\\d{1,3})\\s*(?:Audio-?)?(?:CDs?|Compact\\s*Discs?)\\b"),
-        kNoCase);
+    static const Rx discs(
+        QStringLiteral("(\\d{1,3})\\s*(?:Audio-?)?(?:CDs?|Compact\\s*Discs?)\\b"), kNoCase);
     const QRegularExpressionMatch m = (audio ? discs : pages).match(extent);
     if (m.hasMatch()) {
         const int n = m.captured(1).toInt();
@@ -436,10 +432,13 @@ void finish(CatalogueEntry &entry)
 QString languageOfStatement(const TranslationStatement &statement, const MappingContext &context)
 {
     return statement.language.isEmpty() ? QString()
-                                         : LanguageForWord(statement.language, context.languages);
+                                        : LanguageForWord(statement.language, context.languages);
 }
 
-QString jsonText(const QJsonValue &v) { return v.isString() ? CatalogueText(v.toString()) : QString(); }
+QString jsonText(const QJsonValue &v)
+{
+    return v.isString() ? CatalogueText(v.toString()) : QString();
+}
 
 // The "name" of the first object of an array ({"publishers": [{"name": …}]}).
 QString firstName(const QJsonValue &v)
@@ -522,11 +521,13 @@ TranslationStatement ParseTranslationStatement(const QString &statement)
 
 QString BindingOf(const QString &text)
 {
-    static const Rx hard(QStringLiteral("(?<!\\w)(?:Pp\\.?|Pappband|Festeinband|geb\\.|gebunden|Gb\\.|"
-                                        "Hardback|Hardcover)(?!\\w)"),
+    static const Rx hard(
+        QStringLiteral("(?<!\\w)(?:Pp\\.?|Pappband|Festeinband|geb\\.|gebunden|Gb\\.|"
+                       "Hardback|Hardcover)(?!\\w)"),
         kNoCase);
-    static const Rx soft(QStringLiteral("(?<!\\w)(?:kart\\.?|kartoniert|Kt\\.|\\w*broschur|brosch\\.?|"
-                                        "broschiert|Paperback|Taschenbuch|Softcover)(?!\\w)"),
+    static const Rx soft(
+        QStringLiteral("(?<!\\w)(?:kart\\.?|kartoniert|Kt\\.|\\w*broschur|brosch\\.?|"
+                       "broschiert|Paperback|Taschenbuch|Softcover)(?!\\w)"),
         kNoCase);
     const QRegularExpressionMatch h = hard.match(text);
     const QRegularExpressionMatch s = soft.match(text);
@@ -752,8 +753,8 @@ OpenLibraryOutcome ParseOpenLibraryAnswer(QByteArrayView json, const QString &is
 
 void OrderForChoice(QList<CatalogueEntry> &entries)
 {
-    std::stable_sort(entries.begin(), entries.end(),
-        [](const CatalogueEntry &a, const CatalogueEntry &b) {
+    std::stable_sort(
+        entries.begin(), entries.end(), [](const CatalogueEntry &a, const CatalogueEntry &b) {
             return a.medium == CatalogueEntry::Print && b.medium != CatalogueEntry::Print;
         });
 }

@@ -6,8 +6,8 @@
 class IniFile;
 
 // Where the library catalogues are asked, from the section [Catalogue] of the
-// settings (each key falls back to the public address, see DefaultSettings.h). The addresses are the
-// services' base addresses; the program adds the ISBN and the query itself.
+// settings (each key falls back to the public address, see DefaultSettings.h). The addresses are
+// the services' base addresses; the program adds the ISBN and the query itself.
 struct CatalogueSettings
 {
     QString sruUrl; // the German National Library's SRU interface

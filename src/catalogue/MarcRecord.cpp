@@ -83,8 +83,8 @@ QStringList MarcField::subfieldsOf(QChar code) const
 
 bool MarcField::has(QChar code) const
 {
-    return std::any_of(
-        subfields.begin(), subfields.end(), [code](const MarcSubfield &s) { return s.code == code; });
+    return std::any_of(subfields.begin(), subfields.end(),
+        [code](const MarcSubfield &s) { return s.code == code; });
 }
 
 QList<const MarcField *> MarcRecord::fieldsWithTag(QStringView tag) const

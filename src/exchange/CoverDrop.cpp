@@ -261,13 +261,15 @@ bool CoverDrop::SaveCoverPicture(const QMimeData *data)
         origin = file;
         QFile f(file);
         if (f.size() > kMaxPictureBytes) {
-            tell(m_ctx, QStringLiteral("Die Datei\r\n") + file
+            tell(m_ctx,
+                QStringLiteral("Die Datei\r\n") + file
                     + QStringLiteral("\r\nist zu gross für ein Umschlagbild."),
                 Msg::mtWarning);
             return false;
         }
         if (!f.open(QIODevice::ReadOnly)) {
-            tell(m_ctx, QStringLiteral("Die Datei\r\n") + file
+            tell(m_ctx,
+                QStringLiteral("Die Datei\r\n") + file
                     + QStringLiteral("\r\nkann nicht gelesen werden.\r\n") + f.errorString(),
                 Msg::mtError);
             return false;

@@ -49,11 +49,10 @@ class TestCatalogueClient : public QObject
         client.setSettings(settingsFor(m_server->address(), timeout));
         CatalogueLookup result;
         bool done = false;
-        connect(&client, &CatalogueClient::lookupFinished, this,
-            [&](const CatalogueLookup &r) {
-                result = r;
-                done = true;
-            });
+        connect(&client, &CatalogueClient::lookupFinished, this, [&](const CatalogueLookup &r) {
+            result = r;
+            done = true;
+        });
         client.lookup(isbn, {});
         if (!QTest::qWaitFor([&] { return done; }, 20000))
             qWarning("no answer");
@@ -91,7 +90,8 @@ private slots:
 
     void oneRecord()
     {
-        m_server->answerFile(QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-one.xml")));
+        m_server->answerFile(
+            QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-one.xml")));
         const CatalogueLookup result = lookup();
         QCOMPARE(result.outcome, CatalogueLookup::Found);
         QCOMPARE(result.entries.size(), 1);
@@ -104,7 +104,8 @@ private slots:
         const QUrlQuery query(asked);
         QCOMPARE(query.queryItemValue(QStringLiteral("query"), QUrl::FullyDecoded),
             QStringLiteral("num=") + kIsbn);
-        QCOMPARE(query.queryItemValue(QStringLiteral("operation")), QStringLiteral("searchRetrieve"));
+        QCOMPARE(
+            query.queryItemValue(QStringLiteral("operation")), QStringLiteral("searchRetrieve"));
     }
 
     void severalRecordsPrintFirst()
@@ -120,7 +121,8 @@ private slots:
 
     void noHitAsksOpenLibrary()
     {
-        m_server->answerFile(QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-none.xml")));
+        m_server->answerFile(
+            QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-none.xml")));
         m_server->answerFile(QStringLiteral("/api/books"),
             CatalogueFixture(QStringLiteral("ol-book.json")), 200, "application/json");
         const CatalogueLookup result = lookup(5, QStringLiteral("9780140328721"));
@@ -129,14 +131,15 @@ private slots:
         QCOMPARE(result.entries[0].values.value(fAuthor1Name).toString(), QStringLiteral("Dahl"));
         QCOMPARE(m_server->requests.size(), 2);
         const QUrlQuery query { QUrl(m_server->requests[1]) };
-        QCOMPARE(query.queryItemValue(QStringLiteral("bibkeys")),
-            QStringLiteral("ISBN:9780140328721"));
+        QCOMPARE(
+            query.queryItemValue(QStringLiteral("bibkeys")), QStringLiteral("ISBN:9780140328721"));
         QCOMPARE(query.queryItemValue(QStringLiteral("jscmd")), QStringLiteral("data"));
     }
 
     void noHitAnywhere()
     {
-        m_server->answerFile(QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-none.xml")));
+        m_server->answerFile(
+            QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-none.xml")));
         m_server->answerFile(QStringLiteral("/api/books"),
             CatalogueFixture(QStringLiteral("ol-none.json")), 200, "application/json");
         const CatalogueLookup result = lookup();
@@ -157,12 +160,12 @@ private slots:
         const QString ol = QStringLiteral("bei Open Library");
         const QByteArray big(20 * 1024 * 1024, 'x');
         const QByteArray none = CatalogueFixtureBytes(QStringLiteral("dnb-none.xml"));
-        QTest::newRow("diagnostic") << CatalogueFixtureBytes(QStringLiteral("dnb-diagnostic.xml"))
-                                    << 200 << 0 << true << QByteArray() << dnb
-                                    << "Der Katalog meldet: Query syntax error";
-        QTest::newRow("malformed XML") << CatalogueFixtureBytes(QStringLiteral("dnb-malformed.xml"))
-                                       << 200 << 0 << true << QByteArray() << dnb
-                                       << "kein gültiges XML";
+        QTest::newRow("diagnostic")
+            << CatalogueFixtureBytes(QStringLiteral("dnb-diagnostic.xml")) << 200 << 0 << true
+            << QByteArray() << dnb << "Der Katalog meldet: Query syntax error";
+        QTest::newRow("malformed XML")
+            << CatalogueFixtureBytes(QStringLiteral("dnb-malformed.xml")) << 200 << 0 << true
+            << QByteArray() << dnb << "kein gültiges XML";
         QTest::newRow("entities") << CatalogueFixtureBytes(QStringLiteral("dnb-entities.xml"))
                                   << 200 << 0 << true << QByteArray() << dnb << "(DTD)";
         QTest::newRow("server error") << QByteArray("<html/>") << 503 << 0 << true << QByteArray()
@@ -174,8 +177,9 @@ private slots:
         QTest::newRow("slow") << none << 200 << 3000 << true << QByteArray() << dnb
                               << "nicht innerhalb einer Sekunde";
         QTest::newRow("malformed JSON")
-            << none << 200 << 0 << true << CatalogueFixtureBytes(QStringLiteral("ol-malformed.json"))
-            << ol << "kein gültiges JSON";
+            << none << 200 << 0 << true
+            << CatalogueFixtureBytes(QStringLiteral("ol-malformed.json")) << ol
+            << "kein gültiges JSON";
     }
 
     void failures()
@@ -262,7 +266,8 @@ private slots:
         QVERIFY(client.isBusy());
         client.cancel();
         QTRY_COMPARE_WITH_TIMEOUT(spy.size(), 1, 1000);
-        QCOMPARE(spy.takeFirst().at(0).value<CatalogueLookup>().outcome, CatalogueLookup::Cancelled);
+        QCOMPARE(
+            spy.takeFirst().at(0).value<CatalogueLookup>().outcome, CatalogueLookup::Cancelled);
         QVERIFY(!client.isBusy());
     }
 
@@ -289,19 +294,23 @@ private slots:
         QCOMPARE(result.outcome, CoverFetch::Found);
         QCOMPARE(result.picture, pngBytes());
         QCOMPARE(result.catalogue, QStringLiteral("Open Library"));
-        QCOMPARE(m_server->requests.last(), QStringLiteral("/b/isbn/9783789142123-L.jpg?default=false"));
+        QCOMPARE(
+            m_server->requests.last(), QStringLiteral("/b/isbn/9783789142123-L.jpg?default=false"));
 
         // A page instead of a picture is no cover either.
         m_server->answer(QStringLiteral("/cover"), { 200, "OK", "text/html", "<html/>" });
-        m_server->answer(QStringLiteral("/b/isbn/9783789142123-L.jpg"), { 404, "Not Found", "text/html", "" });
+        m_server->answer(
+            QStringLiteral("/b/isbn/9783789142123-L.jpg"), { 404, "Not Found", "text/html", "" });
         result = cover();
         QCOMPARE(result.outcome, CoverFetch::NotFound);
-        QCOMPARE(result.message, QStringLiteral("Kein Umschlagbild im Katalog für ISBN 9783789142123"));
+        QCOMPARE(
+            result.message, QStringLiteral("Kein Umschlagbild im Katalog für ISBN 9783789142123"));
     }
 
     void companionTool()
     {
-        m_server->answerFile(QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-one.xml")));
+        m_server->answerFile(
+            QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-one.xml")));
         LocalHttpServer::Answer jpeg;
         jpeg.body = jpegBytes();
         jpeg.contentType = "image/jpeg";
@@ -343,10 +352,12 @@ private slots:
         QCOMPARE(json.value(u"CoverURL").toString(), s.coverRequest(kIsbn).toString());
 
         // Nothing found: the message and exit status 1.
-        m_server->answerFile(QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-none.xml")));
+        m_server->answerFile(
+            QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-none.xml")));
         m_server->answerFile(QStringLiteral("/api/books"),
             CatalogueFixture(QStringLiteral("ol-none.json")), 200, "application/json");
-        QCOMPARE(run({ QStringLiteral("lookup"), kIsbn, QStringLiteral("--settings"), ini }, &out, &err),
+        QCOMPARE(
+            run({ QStringLiteral("lookup"), kIsbn, QStringLiteral("--settings"), ini }, &out, &err),
             1);
         QVERIFY(out.isEmpty());
         QVERIFY2(err.contains("Kein Eintrag im Katalog für ISBN 9783789142123"), err.constData());

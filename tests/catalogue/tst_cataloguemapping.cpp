@@ -32,7 +32,8 @@ const QList<CatalogueLanguage> &defaultLanguages()
 
 // One MARC record from its data fields ("245|10|aTitel|cvon X" per line:
 // tag, indicators, then subfields each led by its code).
-MarcRecord marc(const QStringList &fields, const QString &leader = QStringLiteral("00000nam a2200000 c 4500"))
+MarcRecord marc(
+    const QStringList &fields, const QString &leader = QStringLiteral("00000nam a2200000 c 4500"))
 {
     QString xml = QStringLiteral("<searchRetrieveResponse xmlns=\"http://www.loc.gov/zing/srw/\">"
                                  "<numberOfRecords>1</numberOfRecords><records><record><recordData>"
@@ -41,7 +42,8 @@ MarcRecord marc(const QStringList &fields, const QString &leader = QStringLitera
     for (const QString &line : fields) {
         const QStringList parts = line.split(u'|');
         if (parts[0].startsWith(u'0') && parts[0] < QLatin1String("010")) {
-            xml += QStringLiteral("<controlfield tag=\"%1\">%2</controlfield>").arg(parts[0], parts[1]);
+            xml += QStringLiteral("<controlfield tag=\"%1\">%2</controlfield>")
+                       .arg(parts[0], parts[1]);
             continue;
         }
         xml += QStringLiteral("<datafield tag=\"%1\" ind1=\"%2\" ind2=\"%3\">")
@@ -184,9 +186,8 @@ private slots:
                                   u"Author3Firstname=Cem;Illustrator1Name=Hergé;"
                                   u"Illustrator1FirstName=");
         QTest::newRow("only a price in euros for a record in francs")
-            << QStringList { QStringLiteral("020|  |a9783789142123|cBroschur : EUR 9,95")
-                           }
-            << book << "Fr" << QString::fromUtf16(u"Currency=€;Price=9.95;Binding=brosch");
+            << QStringList { QStringLiteral("020|  |a9783789142123|cBroschur : EUR 9,95") } << book
+            << "Fr" << QString::fromUtf16(u"Currency=€;Price=9.95;Binding=brosch");
         QTest::newRow("letters outside the code page, widths")
             << QStringList {
                    QStringLiteral("100|1 |aČapek, Karel|4aut"),
@@ -271,11 +272,14 @@ private slots:
             << "kart. : EUR 9.95 (DE), EUR 10.20 (AT), sfr 18.00" << euro << euro + " 9.95";
         QTest::newRow("Austrian euros do not count") << "EUR 10.20 (AT)" << euro << "";
         QTest::newRow("CHF") << "CHF 21.90" << euro << "Fr 21.90";
-        QTest::newRow("marks") << "Pp. : DM 26.00" << "Fr"
+        QTest::newRow("marks") << "Pp. : DM 26.00"
+                               << "Fr"
                                << "";
-        QTest::newRow("no price") << "Festeinband" << "Fr"
+        QTest::newRow("no price") << "Festeinband"
+                                  << "Fr"
                                   << "";
-        QTest::newRow("comma") << "EUR 12,5" << "Fr" << euro + " 12.50";
+        QTest::newRow("comma") << "EUR 12,5"
+                               << "Fr" << euro + " 12.50";
     }
 
     void prices()
@@ -293,14 +297,16 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        for (const char *hard : { "Pp. : EUR 12.00", "Festeinband", "geb. : sfr 20.00",
-                 "Gebunden", "Hardback" })
+        for (const char *hard :
+            { "Pp. : EUR 12.00", "Festeinband", "geb. : sfr 20.00", "Gebunden", "Hardback" })
             QTest::newRow(hard) << QString::fromUtf8(hard) << "geb";
-        for (const char *soft : { "kart. : EUR 9.95 (DE)", "Broschur", "brosch.", "Paperback / softback",
-                 "Taschenbuch", "Klappenbroschur" })
+        for (const char *soft : { "kart. : EUR 9.95 (DE)", "Broschur", "brosch.",
+                 "Paperback / softback", "Taschenbuch", "Klappenbroschur" })
             QTest::newRow(soft) << QString::fromUtf8(soft) << "brosch";
-        QTest::newRow("nothing") << "EUR 9.95 (DE)" << "";
-        QTest::newRow("first one wins") << "Pp. ; kart." << "geb";
+        QTest::newRow("nothing") << "EUR 9.95 (DE)"
+                                 << "";
+        QTest::newRow("first one wins") << "Pp. ; kart."
+                                        << "geb";
     }
 
     void bindings()
@@ -315,23 +321,31 @@ private slots:
         QTest::addColumn<QString>("statement");
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("translators");
-        QTest::newRow("abbreviated")
-            << "Aus dem Engl. von Klaus Fritz" << "Engl." << "Fritz, Klaus";
+        QTest::newRow("abbreviated") << "Aus dem Engl. von Klaus Fritz"
+                                     << "Engl."
+                                     << "Fritz, Klaus";
         QTest::newRow("two, then other people")
             << "aus dem Schwedischen von Angelika Kutsch, Birgitta Kicherer und Anna Müller ; "
                "Illustrationen von Ilon Wikland"
-            << "Schwedischen" << "Kutsch, Angelika|Kicherer, Birgitta";
+            << "Schwedischen"
+            << "Kutsch, Angelika|Kicherer, Birgitta";
         QTest::newRow("ends with a full stop")
             << "Roald Dahl. Aus dem Engl. übers. von Sybil Gräfin Schönfeldt. Mit Ill. von Quentin "
                "Blake"
-            << "Engl." << "Schönfeldt, Sybil Gräfin";
-        QTest::newRow("an initial") << "aus dem Französischen von Hans J. Muster" << "Französischen"
+            << "Engl."
+            << "Schönfeldt, Sybil Gräfin";
+        QTest::newRow("an initial") << "aus dem Französischen von Hans J. Muster"
+                                    << "Französischen"
                                     << "Muster, Hans J.";
         QTest::newRow("no language") << "aus dem Nachlass herausgegeben von Eva Meier"
-                                     << "" << "";
+                                     << ""
+                                     << "";
         QTest::newRow("English") << "translated from the Swedish by Anna Paterson"
-                                 << "Schwedischen" << "Paterson, Anna";
-        QTest::newRow("none") << "Astrid Lindgren" << "" << "";
+                                 << "Schwedischen"
+                                 << "Paterson, Anna";
+        QTest::newRow("none") << "Astrid Lindgren"
+                              << ""
+                              << "";
     }
 
     void translationStatements()
@@ -384,8 +398,7 @@ private slots:
         QFETCH(QString, diagnosticOrError);
         SruAnswer answer;
         QString error;
-        QCOMPARE(ParseSruAnswer(CatalogueFixtureBytes(file), answer, &error),
-            ok);
+        QCOMPARE(ParseSruAnswer(CatalogueFixtureBytes(file), answer, &error), ok);
         QCOMPARE(answer.records.size(), records);
         if (ok)
             QCOMPARE(answer.diagnostic, diagnosticOrError);
@@ -405,7 +418,8 @@ private slots:
     void severalRecordsPrintFirst()
     {
         SruAnswer answer;
-        QVERIFY(ParseSruAnswer(CatalogueFixtureBytes(QStringLiteral("dnb-several.xml")), answer, nullptr));
+        QVERIFY(ParseSruAnswer(
+            CatalogueFixtureBytes(QStringLiteral("dnb-several.xml")), answer, nullptr));
         QList<CatalogueEntry> entries;
         for (const MarcRecord &r : answer.records)
             entries.append(MapMarcRecord(r, QStringLiteral("9783789142123"), {}));
@@ -431,16 +445,19 @@ private slots:
             "BookTitle=Fantastic Mr. Fox;Author1Name=Dahl;Author1Firstname=Roald;"
             "Publisher=Puffin;PublisherLocation=New York;YearPublished=1988;Pages=96;"
             "BookSerie=9780140328721;Translator1Name=;Language=");
-        QCOMPARE(entry.coverUrl, QStringLiteral("https://covers.openlibrary.org/b/id/8739161-L.jpg"));
+        QCOMPARE(
+            entry.coverUrl, QStringLiteral("https://covers.openlibrary.org/b/id/8739161-L.jpg"));
         QCOMPARE(entry.catalogue, QStringLiteral("Open Library"));
 
-        QCOMPARE(ParseOpenLibraryAnswer("{}", QStringLiteral("9780140328721"), context, entry, &error),
+        QCOMPARE(
+            ParseOpenLibraryAnswer("{}", QStringLiteral("9780140328721"), context, entry, &error),
             OpenLibraryOutcome::NotFound);
         QCOMPARE(ParseOpenLibraryAnswer(CatalogueFixtureBytes(QStringLiteral("ol-malformed.json")),
                      QStringLiteral("9780140328721"), context, entry, &error),
             OpenLibraryOutcome::Malformed);
         QVERIFY(error.startsWith(QStringLiteral("Die Antwort ist kein gültiges JSON")));
-        QCOMPARE(ParseOpenLibraryAnswer("[1, 2]", QStringLiteral("9780140328721"), context, entry, &error),
+        QCOMPARE(ParseOpenLibraryAnswer(
+                     "[1, 2]", QStringLiteral("9780140328721"), context, entry, &error),
             OpenLibraryOutcome::Malformed);
         // Values of the wrong kind are no values.
         QCOMPARE(ParseOpenLibraryAnswer(R"({"ISBN:9780140328721": {"title": 5, "authors": "x",
@@ -469,7 +486,8 @@ private slots:
         QCOMPARE(s.openLibraryUrl, QStringLiteral("https://openlibrary.org/api/books"));
         QCOMPARE(s.coverUrl, QStringLiteral("https://portal.dnb.de/opac/mvb/cover"));
         QCOMPARE(s.timeoutSeconds, 15);
-        ini.readFromBytes("[Catalogue]\r\nSruURL=http://127.0.0.1:8080/sru/\r\nTimeoutSeconds=0\r\n");
+        ini.readFromBytes(
+            "[Catalogue]\r\nSruURL=http://127.0.0.1:8080/sru/\r\nTimeoutSeconds=0\r\n");
         s = CatalogueSettings::read(ini);
         QCOMPARE(s.timeoutSeconds, 1);
         // A trailing "/" of the address is no part of the request's path.
@@ -487,9 +505,11 @@ private slots:
         const QUrlQuery query(sru);
         QCOMPARE(query.queryItemValue(QStringLiteral("query"), QUrl::FullyDecoded),
             QStringLiteral("num=9783789142123"));
-        QCOMPARE(query.queryItemValue(QStringLiteral("recordSchema")), QStringLiteral("MARC21-xml"));
+        QCOMPARE(
+            query.queryItemValue(QStringLiteral("recordSchema")), QStringLiteral("MARC21-xml"));
         QCOMPARE(s.openLibraryCoverRequest(QStringLiteral("9783789142123")).toString(),
-            QStringLiteral("https://covers.openlibrary.org/b/isbn/9783789142123-L.jpg?default=false"));
+            QStringLiteral(
+                "https://covers.openlibrary.org/b/isbn/9783789142123-L.jpg?default=false"));
         QCOMPARE(s.coverRequest(QStringLiteral("9783789142123")).toString(),
             QStringLiteral("https://portal.dnb.de/opac/mvb/cover?isbn=9783789142123"));
         QCOMPARE(ToIsbn13(QStringLiteral("3404530411")), QStringLiteral("9783404530410"));

@@ -135,7 +135,8 @@ private slots:
     void aNewRecordIsFilled()
     {
         Setup s;
-        s.server.answerFile(QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-one.xml")));
+        s.server.answerFile(
+            QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-one.xml")));
         QVERIFY(s.startNew(QStringLiteral("978-3-7891-4212-3")));
         QVERIFY(s.run());
         DataSet &t = s.f->table();
@@ -156,8 +157,10 @@ private slots:
         QCOMPARE(t.asText(fLanguage), QStringLiteral("Schwed"));
         QCOMPARE(t.asText(fAgegroup), QStringLiteral("K"));
         QCOMPARE(s.edit("DBEditBookTitle")->text(), QString::fromUtf16(u"Die Brüder Löwenherz"));
-        QVERIFY(s.w().statusText(StatusPanel::Hint).startsWith(
-            QStringLiteral("Katalogdaten übernommen: Deutsche Nationalbibliothek")));
+        QVERIFY(s.w()
+                    .statusText(StatusPanel::Hint)
+                    .startsWith(
+                        QStringLiteral("Katalogdaten übernommen: Deutsche Nationalbibliothek")));
         // Without a book number there is no cover name, so no cover is offered.
         QVERIFY(s.f->desktop.dialogs().isEmpty());
         QVERIFY(!QApplication::overrideCursor());
@@ -178,12 +181,13 @@ private slots:
     {
         QFETCH(bool, takeTitle);
         Setup s;
-        s.server.answerFile(QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-one.xml")));
+        s.server.answerFile(
+            QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-one.xml")));
         QVERIFY(WriteTestReviewFile(s.f->dbFolder() + QStringLiteral("2018/EM.cds"),
             { { 5.18, 2017, QStringLiteral("Brüder Löwenherz"), QString(),
                 { { fBookSerie, kIsbn }, { fAuthor1Name, QStringLiteral("Lindgren") },
-                    { fAuthor1Firstname, QStringLiteral("Astrid") }, { fCurrency, QStringLiteral("Fr") },
-                    { fPrice, 19.8 } } } }));
+                    { fAuthor1Firstname, QStringLiteral("Astrid") },
+                    { fCurrency, QStringLiteral("Fr") }, { fPrice, 19.8 } } } }));
         QVERIFY(s.f->start());
         SelectNode(*s.f, QStringLiteral("DB/2018/EM.cds"));
         TriggerReviewAction(*s.f, baLoad);
@@ -201,8 +205,8 @@ private slots:
             QTableWidget *table = conflicts->TableConflicts;
             for (int row = 0; row < table->rowCount(); ++row) {
                 tickedAtFirst = tickedAtFirst || conflicts->isTaken(row);
-                shown.append(table->item(row, 0)->text() + u'|' + table->item(row, 1)->text()
-                    + u'|' + table->item(row, 2)->text());
+                shown.append(table->item(row, 0)->text() + u'|' + table->item(row, 1)->text() + u'|'
+                    + table->item(row, 2)->text());
             }
             if (!takeTitle) {
                 conflicts->ButtonKeep->click();
@@ -240,7 +244,8 @@ private slots:
     void oneOfSeveralIsChosen()
     {
         Setup s;
-        s.server.answerFile(QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-several.xml")));
+        s.server.answerFile(
+            QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-several.xml")));
         QVERIFY(s.startNew(kIsbn));
         QStringList rows;
         int chosenAtFirst = -1;
@@ -303,9 +308,10 @@ private slots:
         QFETCH(QString, message);
         QFETCH(int, kind);
         Setup s;
-        s.server.answerFile(QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-none.xml")),
-            status);
-        s.server.answerFile(QStringLiteral("/api/books"), CatalogueFixture(QStringLiteral("ol-none.json")));
+        s.server.answerFile(
+            QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-none.xml")), status);
+        s.server.answerFile(
+            QStringLiteral("/api/books"), CatalogueFixture(QStringLiteral("ol-none.json")));
         QVERIFY(s.startNew(kIsbn));
         const Record before = s.f->table().currentValues();
         s.f->desktop.answer(Msg::mrOk, QStringLiteral("Katalogdaten holen..."));
@@ -340,7 +346,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 2000);
         QVERIFY(!s.actions().isBusy());
         QVERIFY(!QApplication::overrideCursor());
-        QCOMPARE(s.w().statusText(StatusPanel::Hint), QStringLiteral("Abfrage des Katalogs abgebrochen."));
+        QCOMPARE(s.w().statusText(StatusPanel::Hint),
+            QStringLiteral("Abfrage des Katalogs abgebrochen."));
         QCOMPARE(s.f->table().asText(fBookTitle), QStringLiteral("Krabat"));
         QCOMPARE(s.f->table().asText(fPublisher), QString());
         QVERIFY(s.f->desktop.dialogs().isEmpty());
@@ -349,7 +356,8 @@ private slots:
     void theCoverIsOfferedAndKeptByteForByte()
     {
         Setup s;
-        s.server.answerFile(QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-one.xml")));
+        s.server.answerFile(
+            QStringLiteral("/sru/dnb"), CatalogueFixture(QStringLiteral("dnb-one.xml")));
         const QByteArray jpeg = jpegBytes();
         s.server.answer(QStringLiteral("/cover"), { 200, "OK", "image/jpeg", jpeg });
         QVERIFY(s.startNew(kIsbn));
@@ -364,14 +372,16 @@ private slots:
         QFile file(s.coverPath(QStringLiteral("5.18.jpg")));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), jpeg);
-        QCOMPARE(s.w().statusText(StatusPanel::Hint), QStringLiteral("Umschlagbild gespeichert: 5.18.jpg"));
+        QCOMPARE(s.w().statusText(StatusPanel::Hint),
+            QStringLiteral("Umschlagbild gespeichert: 5.18.jpg"));
     }
 
     void fetchingACoverConvertsOtherFormats()
     {
         Setup s;
         s.server.answer(QStringLiteral("/cover"), { 404, "Not Found", "text/html", "" });
-        s.server.answer(QStringLiteral("/b/isbn/9783789142123-L.jpg"), { 200, "OK", "image/png", pngBytes() });
+        s.server.answer(
+            QStringLiteral("/b/isbn/9783789142123-L.jpg"), { 200, "OK", "image/png", pngBytes() });
         QVERIFY(s.startNew(kIsbn));
         s.f->table().setValue(fBookNbr, 7.7);
         QVERIFY(s.run("ActionFetchCover"));

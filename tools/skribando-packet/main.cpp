@@ -246,8 +246,8 @@ int lookupCommand(const QString &input, const QString &settingsFile)
     client.setSettings(CatalogueSettings::read(*settings));
     QEventLoop loop;
     CatalogueLookup lookup;
-    QObject::connect(&client, &CatalogueClient::lookupFinished, &loop,
-        [&](const CatalogueLookup &result) {
+    QObject::connect(
+        &client, &CatalogueClient::lookupFinished, &loop, [&](const CatalogueLookup &result) {
             lookup = result;
             loop.quit();
         });
@@ -261,7 +261,8 @@ int lookupCommand(const QString &input, const QString &settingsFile)
     client.lookup(isbn13, mapping);
     loop.exec();
     if (lookup.outcome != CatalogueLookup::Found || lookup.entries.isEmpty())
-        return failure(QString(lookup.message).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+        return failure(
+            QString(lookup.message).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
     QJsonObject json = CatalogueEntryJson(lookup.entries.first());
     client.fetchCover(isbn13);
     loop.exec();
