@@ -406,6 +406,37 @@ private slots:
             QVERIFY2(error.contains(diagnosticOrError), qPrintable(error));
     }
 
+    // The served answers, decomposed as the catalogue sends them.
+    void fixtureRecords_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("isbn");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("audio book")
+            << "dnb-audio.xml" << "9783833739545"
+            << "BookTitle=Tintenherz. Teil 1. Die Reise beginnt;Binding=CD;Pages=2;"
+               "Illustrator1Name=Strecker;YearPublished=2017;Publisher=Oetinger Audio;"
+               "Language=Engl;Currency=€;Price=14.99";
+        QTest::newRow("translator in the statement")
+            << "dnb-statement.xml" << "9783404530410"
+            << "BookTitle=Das Restaurant am Ende des Universums;Translator1Name=Schwarz;"
+               "Translator1Firstname=Benjamin;Language=Engl;BookSerie=978-3-404-53041-0;"
+               "Binding=brosch;Price=";
+    }
+
+    void fixtureRecords()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, isbn);
+        QFETCH(QString, expected);
+        SruAnswer answer;
+        QVERIFY(ParseSruAnswer(CatalogueFixtureBytes(file), answer, nullptr));
+        QCOMPARE(answer.records.size(), 1);
+        MappingContext context;
+        context.languages = defaultLanguages();
+        compareValues(MapMarcRecord(answer.records.first(), isbn, context), expected);
+    }
+
     void anHtmlPageIsNoAnswer()
     {
         SruAnswer answer;
