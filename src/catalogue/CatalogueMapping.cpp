@@ -174,7 +174,8 @@ QString relatorCode(const QString &term)
         if (t == QString::fromUtf16(e.term))
             return QLatin1String(e.code);
     }
-    return {};
+    // An editor, a foreword's author: someone, but none of the record's people.
+    return QStringLiteral("oth");
 }
 
 struct Person
@@ -202,11 +203,8 @@ QList<Person> personsOf(const MarcRecord &record)
                     code = QStringLiteral("nrt");
                 p.roles.append(code);
             }
-            for (const QString &term : f->subfieldsOf(u'e')) {
-                const QString code = relatorCode(term);
-                if (!code.isEmpty())
-                    p.roles.append(code);
-            }
+            for (const QString &term : f->subfieldsOf(u'e'))
+                p.roles.append(relatorCode(term));
             if (p.roles.isEmpty() && f->tag == QLatin1String("100"))
                 p.roles.append(QStringLiteral("aut"));
             persons.append(p);

@@ -185,6 +185,11 @@ private slots:
             << QString::fromUtf16(u"Currency=€;Price=12.00;Binding=geb;Author3Name=Drei;"
                                   u"Author3Firstname=Cem;Illustrator1Name=Hergé;"
                                   u"Illustrator1FirstName=");
+        QTest::newRow("an editor is no author")
+            << QStringList { QStringLiteral("100|1 |aFünf, Emil|eHerausgeber"),
+                   QStringLiteral("700|1 |aSechs, Fritz") }
+            << book << "Fr"
+            << "Author1Name=;Illustrator1Name=";
         QTest::newRow("only a price in euros for a record in francs")
             << QStringList { QStringLiteral("020|  |a9783789142123|cBroschur : EUR 9,95") } << book
             << "Fr" << QString::fromUtf16(u"Currency=€;Price=9.95;Binding=brosch");
@@ -413,12 +418,14 @@ private slots:
         QTest::addColumn<QString>("isbn");
         QTest::addColumn<QString>("expected");
         QTest::newRow("audio book")
-            << "dnb-audio.xml" << "9783833739545"
+            << "dnb-audio.xml"
+            << "9783833739545"
             << "BookTitle=Tintenherz. Teil 1. Die Reise beginnt;Binding=CD;Pages=2;"
                "Illustrator1Name=Strecker;YearPublished=2017;Publisher=Oetinger Audio;"
                "Language=Engl;Currency=€;Price=14.99";
         QTest::newRow("translator in the statement")
-            << "dnb-statement.xml" << "9783404530410"
+            << "dnb-statement.xml"
+            << "9783404530410"
             << "BookTitle=Das Restaurant am Ende des Universums;Translator1Name=Schwarz;"
                "Translator1Firstname=Benjamin;Language=Engl;BookSerie=978-3-404-53041-0;"
                "Binding=brosch;Price=";
