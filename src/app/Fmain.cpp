@@ -10,6 +10,7 @@
 #include "base/IDesktop.h"
 #include "base/IDocumentWriter.h"
 #include "base/UState.h"
+#include "catalogue/CatalogueActions.h"
 #include "data/DDataAccess.h"
 #include "documents/Preview.h"
 #include "documents/PreviewPage.h"
@@ -137,6 +138,14 @@ TMainform::TMainform(IDesktop &desktop, TDataAccess &dataAccess, const QString &
     m_reviewFiles = new ReviewFileActions(m_ctx, *m_treeNavigation, this);
     m_treeEditing = new TreeEditing(m_ctx, this);
     m_coverActions = new CoverActions(m_ctx, this);
+    // The library catalogue, from the series field of the book-data page.
+    auto *catalogue = new CatalogueActions(m_ctx, this);
+    QAction *fetchData = m_actions->action(QStringLiteral("ActionFetchCatalogueData"));
+    QAction *fetchCover = m_actions->action(QStringLiteral("ActionFetchCover"));
+    connect(fetchData, &QAction::triggered, catalogue,
+        &CatalogueActions::ActionFetchCatalogueDataExecute);
+    connect(fetchCover, &QAction::triggered, catalogue, &CatalogueActions::ActionFetchCoverExecute);
+    m_bookDataPage->addSeriesActions({ fetchData, fetchCover });
     new CoverDrop(m_ctx, m_bookDataPage, this);
     m_zipForge1 = std::make_unique<ZipArchive>();
     m_ctx.zip = m_zipForge1.get();

@@ -83,6 +83,14 @@ const ActionSpec kActions[] = {
     { "ActionAbout", "&Info", "In&fo", "Info|Information zur Programmversion", -1, false, nullptr },
     { "ActionCheckISBN", "ISBN prüfen", nullptr,
         "ISBN prüfen|Prüft die ISBN im Feld Buchreihe, ISBN.", -1, false, "Ctrl+B" },
+    { "ActionFetchCatalogueData", "Katalogdaten holen", nullptr,
+        "Katalogdaten holen|Füllt das Buch mit den Angaben des Bibliothekskatalogs zur ISBN im "
+        "Feld Buchreihe, ISBN.",
+        -1, false, "Ctrl+K" },
+    { "ActionFetchCover", "Umschlagbild holen", nullptr,
+        "Umschlagbild holen|Holt das Umschlagbild zur ISBN aus dem Bibliothekskatalog und "
+        "speichert es unter der Buchnummer.",
+        -1, false, nullptr },
 };
 
 // Menu and bar layouts: action names in order, "-" for a separator.

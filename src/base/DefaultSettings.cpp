@@ -23,6 +23,10 @@ struct Setting
 constexpr const char16_t *kGoogleImageSearch = u"http://images.google.com/images?hl=de&q=";
 constexpr const char16_t *kReviewerEmail = u"vorname.name@example.org";
 constexpr const char16_t *kWebMailUrl = u"http://www.gmx.ch/";
+constexpr const char16_t *kSruUrl = u"https://services.dnb.de/sru/dnb";
+constexpr const char16_t *kOpenLibraryUrl = u"https://openlibrary.org/api/books";
+constexpr const char16_t *kCoverUrl = u"https://portal.dnb.de/opac/mvb/cover";
+constexpr const char16_t *kOpenLibraryCoverUrl = u"https://covers.openlibrary.org/b/isbn";
 
 // Everything but the version and the lists, in file order.
 constexpr Setting kSettings[] = {
@@ -79,6 +83,12 @@ constexpr Setting kSettings[] = {
     { u"WEBsearch", u"Live Search", u"http://www.bing.com/images/results.aspx?q=" },
 
     { u"WEBsearchDefault", u"Default", u"Google" },
+
+    { u"Catalogue", u"SruURL", kSruUrl },
+    { u"Catalogue", u"OpenLibraryURL", kOpenLibraryUrl },
+    { u"Catalogue", u"CoverURL", kCoverUrl },
+    { u"Catalogue", u"OpenLibraryCoverURL", kOpenLibraryCoverUrl },
+    { u"Catalogue", u"TimeoutSeconds", kDefaultCatalogueTimeoutSeconds },
 
     { u"Position", u"Top", 10 },
     { u"Position", u"Left", 10 },
@@ -470,6 +480,14 @@ QString GoogleImageSearchUrl() { return text(kGoogleImageSearch); }
 QString DefaultReviewerEmail() { return text(kReviewerEmail); }
 
 QString DefaultWebMailUrl() { return text(kWebMailUrl); }
+
+QString DefaultSruUrl() { return text(kSruUrl); }
+
+QString DefaultOpenLibraryUrl() { return text(kOpenLibraryUrl); }
+
+QString DefaultCoverUrl() { return text(kCoverUrl); }
+
+QString DefaultOpenLibraryCoverUrl() { return text(kOpenLibraryCoverUrl); }
 
 void WriteDefaultSettings(IniFile &settings, const QString &versionText)
 {

@@ -9,6 +9,13 @@ class IniFile;
 QString GoogleImageSearchUrl();
 QString DefaultReviewerEmail();
 QString DefaultWebMailUrl();
+// The library catalogues' addresses (section "Catalogue") and the time a
+// request may take.
+QString DefaultSruUrl();
+QString DefaultOpenLibraryUrl();
+QString DefaultCoverUrl();
+QString DefaultOpenLibraryCoverUrl();
+constexpr int kDefaultCatalogueTimeoutSeconds = 15;
 
 // Writes the complete default settings into the in-memory copy, section by
 // section in file order; it does not write the file to disk. versionText is

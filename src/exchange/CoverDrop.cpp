@@ -61,6 +61,12 @@ QStringList localFiles(const QMimeData *data)
     return files;
 }
 
+void tell(MainContext &ctx, const QString &message, int kind)
+{
+    ctx.desktop->ShowMessageDialog(
+        kCaption, message, Msg::Kind(kind), Msg::mbOK, { QStringLiteral("OK") });
+}
+
 bool isPictureFile(const QString &path)
 {
     const QFileInfo fi(path);
@@ -174,39 +180,76 @@ bool CoverDrop::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-void CoverDrop::tell(const QString &message, int kind)
-{
-    m_ctx.desktop->ShowMessageDialog(
-        kCaption, message, Msg::Kind(kind), Msg::mbOK, { QStringLiteral("OK") });
-}
-
-QString CoverDrop::currentCoverName()
+QString CurrentCoverFileName(MainContext &ctx, QWidget *page)
 {
     // What the person typed counts, also before the record is posted.
     for (const char *name : { "DBEditBookNbr", "DBEditYear" }) {
-        auto *edit = m_page->findChild<DBEdit *>(QLatin1String(name));
+        auto *edit = page->findChild<DBEdit *>(QLatin1String(name));
         if (edit && edit->isUserModified())
             edit->commit();
     }
-    const DataSet &table = *m_ctx.data->DSetReview;
+    const DataSet &table = *ctx.data->DSetReview;
     QString fileName;
     const bool hasRecord = table.isActive() && (table.isEditing() || !table.isEmpty());
     if (hasRecord && table.value(fBookNbr).toDouble() > 0)
         fileName = CoverImageFileNameOf(table.value(fBookNbr), table.value(fYearPublished));
     if (fileName.isEmpty()) {
-        tell(QStringLiteral("Das Buch hat keine gültige Buchnummer.\r\n"
-                            "Das Umschlagbild wird unter der Buchnummer gespeichert: "
-                            "Geben Sie zuerst die Buchnummer und das Erscheinungsjahr ein."),
+        tell(ctx,
+            QStringLiteral("Das Buch hat keine gültige Buchnummer.\r\n"
+                           "Das Umschlagbild wird unter der Buchnummer gespeichert: "
+                           "Geben Sie zuerst die Buchnummer und das Erscheinungsjahr ein."),
             Msg::mtWarning);
     }
     return fileName;
+}
+
+bool AskBeforeReplacingCover(MainContext &ctx, const QString &fileName)
+{
+    const QString path = ctx.folders->coverFolder + fileName;
+    if (!QFileInfo::exists(path))
+        return true;
+    const int answer = ctx.desktop->ShowMessageDialog(kCaption,
+        QStringLiteral("Das Umschlagbild\r\n") + path
+            + QStringLiteral("\r\nist schon vorhanden.\r\n\r\nErsetzen?"),
+        Msg::mtConfirmation, Msg::mbOKCancel, { QStringLiteral("Ja"), QStringLiteral("Nein") });
+    return answer == Msg::mrOk;
+}
+
+bool SaveCoverFile(MainContext &ctx, const QString &fileName, const QByteArray &picture,
+    const QString &origin, bool askBeforeReplacing)
+{
+    QString error;
+    const QByteArray jpeg
+        = picture.size() > kMaxPictureBytes ? QByteArray() : CoverJpegBytes(picture, &error);
+    if (jpeg.isEmpty()) {
+        tell(ctx,
+            origin + QStringLiteral("\r\nenthält kein lesbares Bild.")
+                + (error.isEmpty() ? QString() : QStringLiteral("\r\n") + error),
+            Msg::mtWarning);
+        return false;
+    }
+    if (askBeforeReplacing && !AskBeforeReplacingCover(ctx, fileName))
+        return false;
+    const QString folder = ctx.folders->coverFolder;
+    const QString path = folder + fileName;
+    QDir().mkpath(folder);
+    if (!WriteFileSafely(path, jpeg, &error)) {
+        tell(ctx,
+            QStringLiteral("Das Umschlagbild\r\n") + path
+                + QStringLiteral("\r\nkann nicht gespeichert werden.\r\n") + error,
+            Msg::mtError);
+        return false;
+    }
+    ctx.window->StatusMsg(
+        StatusPanel::Hint, QStringLiteral("Umschlagbild gespeichert: ") + fileName);
+    return true;
 }
 
 bool CoverDrop::SaveCoverPicture(const QMimeData *data)
 {
     if (!HasCoverPicture(data))
         return false;
-    const QString fileName = currentCoverName();
+    const QString fileName = CurrentCoverFileName(m_ctx, m_page);
     if (fileName.isEmpty())
         return false;
 
@@ -219,13 +262,15 @@ bool CoverDrop::SaveCoverPicture(const QMimeData *data)
         origin = file;
         QFile f(file);
         if (f.size() > kMaxPictureBytes) {
-            tell(QStringLiteral("Die Datei\r\n") + file
+            tell(m_ctx,
+                QStringLiteral("Die Datei\r\n") + file
                     + QStringLiteral("\r\nist zu gross für ein Umschlagbild."),
                 Msg::mtWarning);
             return false;
         }
         if (!f.open(QIODevice::ReadOnly)) {
-            tell(QStringLiteral("Die Datei\r\n") + file
+            tell(m_ctx,
+                QStringLiteral("Die Datei\r\n") + file
                     + QStringLiteral("\r\nkann nicht gelesen werden.\r\n")
                     + FileErrorText(f.errorString()),
                 Msg::mtError);
@@ -250,34 +295,5 @@ bool CoverDrop::SaveCoverPicture(const QMimeData *data)
                 picture.clear();
         }
     }
-    QString error;
-    const QByteArray jpeg
-        = picture.size() > kMaxPictureBytes ? QByteArray() : CoverJpegBytes(picture, &error);
-    if (jpeg.isEmpty()) {
-        tell(origin + QStringLiteral("\r\nenthält kein lesbares Bild.")
-                + (error.isEmpty() ? QString() : QStringLiteral("\r\n") + error),
-            Msg::mtWarning);
-        return false;
-    }
-
-    const QString folder = m_ctx.folders->coverFolder;
-    const QString path = folder + fileName;
-    if (QFileInfo::exists(path)) {
-        const int answer = m_ctx.desktop->ShowMessageDialog(kCaption,
-            QStringLiteral("Das Umschlagbild\r\n") + path
-                + QStringLiteral("\r\nist schon vorhanden.\r\n\r\nErsetzen?"),
-            Msg::mtConfirmation, Msg::mbOKCancel, { QStringLiteral("Ja"), QStringLiteral("Nein") });
-        if (answer != Msg::mrOk)
-            return false;
-    }
-    QDir().mkpath(folder);
-    if (!WriteFileSafely(path, jpeg, &error)) {
-        tell(QStringLiteral("Das Umschlagbild\r\n") + path
-                + QStringLiteral("\r\nkann nicht gespeichert werden.\r\n") + error,
-            Msg::mtError);
-        return false;
-    }
-    m_ctx.window->StatusMsg(
-        StatusPanel::Hint, QStringLiteral("Umschlagbild gespeichert: ") + fileName);
-    return true;
+    return SaveCoverFile(m_ctx, fileName, picture, origin);
 }

@@ -34,14 +34,26 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // The current book's cover file name; empty (the person told) when the
-    // book has no usable number.
-    QString currentCoverName();
-    void tell(const QString &message, int kind);
-
     MainContext &m_ctx;
     QWidget *m_page;
 };
+
+// The current book's cover file name; empty (the person told) when the book
+// has no usable number. What the person typed into the number and year edits
+// of page counts.
+QString CurrentCoverFileName(MainContext &ctx, QWidget *page);
+
+// Asks whether an existing cover of that name is to be replaced; true when
+// there is none or the person said yes.
+bool AskBeforeReplacingCover(MainContext &ctx, const QString &fileName);
+
+// Saves the picture as the cover file of that name in the cover folder: JPEG
+// byte for byte, other formats converted. Asks before an existing cover is
+// replaced when askBeforeReplacing is set. False when nothing was saved (the
+// person has been told why, unless they chose to keep the old cover). origin
+// names the picture in messages.
+bool SaveCoverFile(MainContext &ctx, const QString &fileName, const QByteArray &picture,
+    const QString &origin, bool askBeforeReplacing = true);
 
 // The bytes of a JPEG file for the picture: JPEG pictures as they are, others
 // converted (transparent parts become white). Empty when the bytes hold no

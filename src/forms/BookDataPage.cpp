@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QRadioButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -118,7 +119,10 @@ void BookDataPage::build(QAction *checkIsbn)
     top->addWidget(label(QStringLiteral("Titel"), DBEditBookTitle, this), 1, 0);
     top->addWidget(DBEditBookTitle, 1, 1, 1, 3);
     top->addWidget(label(QStringLiteral("Buchreihe, ISBN"), DBEditBookSerie, this), 2, 0);
-    top->addWidget(DBEditBookSerie, 2, 1, 1, 3);
+    m_seriesRow = new QHBoxLayout;
+    m_seriesRow->setSpacing(4);
+    m_seriesRow->addWidget(DBEditBookSerie, 1);
+    top->addLayout(m_seriesRow, 2, 1, 1, 3);
     top->addWidget(label(QStringLiteral("Verlag"), DBEditPublisher, this), 3, 0);
     top->addWidget(DBEditPublisher, 3, 1);
     top->addWidget(label(QStringLiteral("Verlagsort"), DBEditPublisherLocality, this), 3, 2);
@@ -295,6 +299,20 @@ void BookDataPage::build(QAction *checkIsbn)
     order.append(DBLookupComboBoxLanguage);
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+}
+
+void BookDataPage::addSeriesActions(const QList<QAction *> &actions)
+{
+    for (QAction *action : actions) {
+        PopupMenuISBN->addAction(action);
+        auto *button = new QToolButton(this);
+        button->setDefaultAction(action);
+        button->setObjectName(QStringLiteral("ToolButton") + action->objectName().mid(6));
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        // The keys reach them from anywhere; the Tab order stays as it is.
+        button->setFocusPolicy(Qt::NoFocus);
+        m_seriesRow->addWidget(button);
+    }
 }
 
 void BookDataPage::DBEditPriceExit()

@@ -7,6 +7,7 @@ class DBEdit;
 class DBLookupComboBox;
 class DBRadioGroup;
 class QAction;
+class QHBoxLayout;
 class QMenu;
 class TDataAccess;
 
@@ -39,6 +40,10 @@ public:
     QMenu *PopupMenuISBN = nullptr;
     QMenu *PopupMenuPublisher = nullptr;
 
+    // Offers further actions on the series field: in its context menu and as
+    // buttons beside it.
+    void addSeriesActions(const QList<QAction *> &actions);
+
     void DBEditPriceExit();
     void DBEditYearExit();
     void DBRadioGroupPaginationChange();
@@ -49,4 +54,5 @@ private:
     DBEdit *edit(const QString &field, const QString &hint = {});
 
     TDataAccess &m_data;
+    QHBoxLayout *m_seriesRow = nullptr;
 };

@@ -398,8 +398,8 @@ private slots:
 
         QCOMPARE(ini.sectionNames(),
             QStringList({ "Program Info", "Folders", "Extensions", "Reviewer", "Recipients",
-                "DocStyle", "WEBpage", "WEBsearch", "WEBsearchDefault", "Position", "Languages",
-                "Publishers", "Topics" }));
+                "DocStyle", "WEBpage", "WEBsearch", "WEBsearchDefault", "Catalogue", "Position",
+                "Languages", "Publishers", "Topics" }));
         QCOMPARE(ini.readString(QStringLiteral("Program Info"), QStringLiteral("Version"), {}),
             QStringLiteral(" 3.7.0"));
 
@@ -484,6 +484,15 @@ private slots:
         QTest::newRow("search default") << "WEBsearchDefault"
                                         << "Default"
                                         << "Google";
+        QTest::newRow("catalogue") << "Catalogue"
+                                   << "SruURL"
+                                   << "https://services.dnb.de/sru/dnb";
+        QTest::newRow("covers") << "Catalogue"
+                                << "OpenLibraryCoverURL"
+                                << "https://covers.openlibrary.org/b/isbn";
+        QTest::newRow("catalogue timeout") << "Catalogue"
+                                           << "TimeoutSeconds"
+                                           << "15";
         QTest::newRow("splitter") << "Position"
                                   << "SplitterLeft"
                                   << "264";

@@ -11,20 +11,30 @@
 //   skribando-packet html FILE OUT [--settings INI] [--preview] [--subtitle TEXT]
 //                                     the HTML page of all records of FILE, with
 //                                     INI's web page settings (else the defaults)
+//   skribando-packet lookup ISBN [--settings INI]
+//                                     what "Katalogdaten holen" would fill in a new
+//                                     record, as one JSON object keyed by the
+//                                     record's field names (and "CoverURL" when the
+//                                     catalogue has a cover); INI names the
+//                                     catalogues' addresses and the languages
 //
 // Bad input gives a message on standard error and exit status 1.
 
+#include "base/DefaultSettings.h"
 #include "base/IniFile.h"
+#include "catalogue/CatalogueClient.h"
 #include "documents/HtmlPages.h"
 #include "documents/PreviewText.h"
 #include "documents/RtfWordProcessor.h"
 #include "documents/WordDocuments.h"
 #include "store/DataPacket.h"
 #include "store/DataSet.h"
+#include "store/ISBN.h"
 #include "store/TableFile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -122,7 +132,8 @@ int usage()
                                   "skribando-packet preview DATEI | "
                                   "skribando-packet doc DATEI AUSGABE [--settings INI] | "
                                   "skribando-packet html DATEI SEITE [--settings INI] "
-                                  "[--preview] [--subtitle TEXT]"));
+                                  "[--preview] [--subtitle TEXT] | "
+                                  "skribando-packet lookup ISBN [--settings INI]"));
 }
 
 bool writeOut(const QByteArray &bytes)
@@ -211,6 +222,57 @@ int htmlCommand(const QString &file, const QString &out, const QString &settings
     return 0;
 }
 
+// The look-up of "Katalogdaten holen" for a new record (its currency "Fr"),
+// with the same code; the first entry of the choice list when there are
+// several.
+int lookupCommand(const QString &input, const QString &settingsFile)
+{
+    const QString isbn = NormalizeISBN(input);
+    if (!IsValidISBN(isbn, nullptr))
+        return failure(ISBNCheckReport(input));
+    QString error;
+    const auto settings = readSettings(settingsFile, &error);
+    if (!settings)
+        return failure(error);
+    MappingContext mapping;
+    IniFile defaults { QString() };
+    WriteDefaultLanguages(defaults);
+    const QString section = QStringLiteral("Languages");
+    const IniFile &languages = settings->sectionExists(section) ? *settings : defaults;
+    for (const QString &key : languages.readSectionKeys(section))
+        mapping.languages.append({ key, languages.readString(section, key, QString()) });
+
+    CatalogueClient client;
+    client.setSettings(CatalogueSettings::read(*settings));
+    QEventLoop loop;
+    CatalogueLookup lookup;
+    QObject::connect(
+        &client, &CatalogueClient::lookupFinished, &loop, [&](const CatalogueLookup &result) {
+            lookup = result;
+            loop.quit();
+        });
+    CoverFetch cover;
+    QObject::connect(
+        &client, &CatalogueClient::coverFinished, &loop, [&](const CoverFetch &result) {
+            cover = result;
+            loop.quit();
+        });
+    const QString isbn13 = ToIsbn13(isbn);
+    client.lookup(isbn13, mapping);
+    loop.exec();
+    if (lookup.outcome != CatalogueLookup::Found || lookup.entries.isEmpty())
+        return failure(
+            QString(lookup.message).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+    QJsonObject json = CatalogueEntryJson(lookup.entries.first());
+    client.fetchCover(isbn13);
+    loop.exec();
+    if (cover.outcome == CoverFetch::Found)
+        json.insert(QStringLiteral("CoverURL"), cover.url);
+    if (!writeOut(QJsonDocument(json).toJson(QJsonDocument::Compact) + '\n'))
+        return failure(QStringLiteral("Die Ausgabe kann nicht geschrieben werden."));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -264,6 +326,11 @@ int main(int argc, char *argv[])
                 return usage();
         }
         return htmlCommand(args[1], args[2], settingsFile, preview, subtitle);
+    }
+    if (command == QLatin1String("lookup") && (args.size() == 2 || args.size() == 4)) {
+        if (args.size() == 4 && args[2] != QLatin1String("--settings"))
+            return usage();
+        return lookupCommand(args[1], args.size() == 4 ? args[3] : QString());
     }
     return usage();
 }
