@@ -1,7 +1,7 @@
 # The Debian package (scripts/package builds it): what `cmake --install`
-# installs, with the dependencies dpkg-shlibdeps finds in the program file and
-# the ones it cannot see (the browser engine's helper program, the desktop's
-# opening and mail tools).
+# installs, with the dependencies dpkg-shlibdeps finds in the program file
+# (the browser engine's library brings its helper program) and the ones it
+# cannot see (the desktop's tools that open files and hand mail over).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME skribando)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -18,7 +18,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${SKRIBANDO_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6webenginecore6-bin, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "qt6-translations-l10n, qt6-image-formats-plugins, fonts-dejavu-core")
 set(CPACK_STRIP_FILES ON)

@@ -103,8 +103,11 @@ InstanceLink::HandOver InstanceLink::handOver(const QStringList &files, int time
 bool InstanceLink::listen()
 {
     if (!m_server) {
+        // No socket options: with them the socket is made elsewhere and moved
+        // into place, over the socket of a copy that runs. The runtime folder
+        // is the user's alone, and a socket in the temporary folder takes
+        // no connection from others under the usual umask.
         m_server = new QLocalServer(this);
-        m_server->setSocketOptions(QLocalServer::UserAccessOption);
         connect(m_server, &QLocalServer::newConnection, this, &InstanceLink::accept);
     }
     if (m_server->listen(m_name))

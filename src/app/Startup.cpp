@@ -64,7 +64,7 @@ QStringList FilesFromArguments(const QStringList &arguments)
         if (a.isEmpty() || (options && a.startsWith(u'-')))
             continue;
         QString path = a;
-        if (a.startsWith(QLatin1String("file:"))) {
+        if (a.startsWith(QLatin1String("file:")) || a.contains(QLatin1String("://"))) {
             const QUrl url(a);
             if (!url.isLocalFile())
                 continue;

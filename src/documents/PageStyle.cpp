@@ -125,7 +125,7 @@ h2 {
 }
 
 /* Narrow windows: the menu goes above the page. */
-@media screen and (max-width: 640px) {
+@media screen and (max-width: 480px) {
 	.sidebarleft {
 		float: none;
 	}
