@@ -29,7 +29,7 @@ body.ubo {
 	padding: 1.2em 0 0 0;
 }
 .sidebarmenu {
-	width: 11em;
+	width: 12em;
 	margin: 0 0 1em 1em;
 	padding: 0.4em 0;
 	background: #fff;
