@@ -23,6 +23,8 @@ const PanelSpec kPanels[StatusPanel::Count] = {
 
 } // namespace
 
+using namespace StatusPanel;
+
 StatusPanels::StatusPanels(QWidget *parent)
     : QStatusBar(parent)
 {
