@@ -30,14 +30,14 @@ StatusPanels::StatusPanels(QWidget *parent)
 {
     setObjectName(QStringLiteral("StatusBar1"));
     setSizeGripEnabled(true);
-    for (int i = 0; i < StatusPanel::Count; ++i) {
+    for (int i = 0; i < Count; ++i) {
         auto *label = new QLabel(this);
         label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         // The panels take at least their width and more where a text needs
         // it (a five-digit book count, a long file name, a wide font); the
         // hint field gives way first when the window is narrow.
-        label->setMinimumWidth(i == StatusPanel::Hint ? 120 : kPanels[i].width);
-        if (i == StatusPanel::Hint)
+        label->setMinimumWidth(i == Hint ? 120 : kPanels[i].width);
+        if (i == Hint)
             label->setMaximumWidth(kPanels[i].width);
         if (kPanels[i].fixedText) {
             label->setText(QString::fromUtf8(kPanels[i].fixedText));
@@ -47,27 +47,27 @@ StatusPanels::StatusPanels(QWidget *parent)
             label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
             label->setContentsMargins(2, 0, 2, 0);
         }
-        addWidget(label, i == StatusPanel::Hint ? 1 : 0);
+        addWidget(label, i == Hint ? 1 : 0);
         m_panels.append(label);
     }
-    m_panels[StatusPanel::Books]->setText(QStringLiteral("0"));
+    m_panels[Books]->setText(QStringLiteral("0"));
 }
 
 void StatusPanels::setPanelText(int index, const QString &text)
 {
-    if (index < 0 || index >= StatusPanel::Count)
+    if (index < 0 || index >= Count)
         return;
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     t.replace(u'\n', u' ');
     m_panels[index]->setText(t);
-    m_panels[index]->setToolTip(index == StatusPanel::Hint ? QString() : t);
+    m_panels[index]->setToolTip(index == Hint ? QString() : t);
     emit panelChanged(index, t);
 }
 
 QString StatusPanels::panelText(int index) const
 {
-    return (index >= 0 && index < StatusPanel::Count) ? m_panels[index]->text() : QString();
+    return (index >= 0 && index < Count) ? m_panels[index]->text() : QString();
 }
 
 QLabel *StatusPanels::panel(int index) const { return m_panels.value(index); }
