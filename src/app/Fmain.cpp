@@ -1,7 +1,9 @@
 #include "Fmain.h"
 
+#include "CommandLineFiles.h"
 #include "FAbout.h"
 #include "PageControl.h"
+#include "ProgramFolder.h"
 #include "ProgramIcon.h"
 #include "StatusPanels.h"
 #include "VersionInfo.h"
@@ -98,17 +100,6 @@ private:
     QWidget *m_window;
 };
 
-// The program file's path with its extension replaced by ".ini".
-QString settingsFileFor(const QString &programFile)
-{
-    const QFileInfo fi(programFile);
-    QString name = fi.fileName();
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot > 0)
-        name.truncate(dot);
-    return fi.absolutePath() + u'/' + name + QStringLiteral(".ini");
-}
-
 } // namespace
 
 TMainform::TMainform(IDesktop &desktop, TDataAccess &dataAccess, const QString &programFile,
@@ -153,6 +144,7 @@ TMainform::TMainform(IDesktop &desktop, TDataAccess &dataAccess, const QString &
     m_mailActions = new MailActions(m_ctx, *m_reviewFiles, this);
     m_webPages = new WebPages(m_ctx, this);
     m_documents->setWebPages(m_webPages);
+    m_commandLineFiles = new CommandLineFiles(m_ctx, *m_treeNavigation, *m_reviewFiles, this);
     connectActions();
     connectTree();
     m_data.setHost(this);
@@ -343,8 +335,12 @@ bool TMainform::FormCreate()
     // the long part reaches the status bar through the status-tip events.
     qApp->installEventFilter(new HintDuration(this));
 
-    // 2.
-    m_settingsFileName = settingsFileFor(m_programFile);
+    // 2. Beside the program file, or in the person's data folder for an
+    // installed program; that folder is made on the first start.
+    m_place = ChooseProgramFolder(m_programFile);
+    m_settingsFileName = m_place.settingsFile;
+    if (!m_place.portable)
+        QDir().mkpath(m_place.folder);
 
     // 3. The book form's designed size; it never shrinks below it.
     m_bookFormMinSize = QSize(621, 474).expandedTo(Panel2->minimumSizeHint());
@@ -404,6 +400,10 @@ bool TMainform::FormCreate()
     if (!Initialize())
         return false;
 
+    // The program's own page style where the configured one is missing, so
+    // the style-sheet list below offers it and pages read well from the start.
+    m_webPages->EnsurePageStyle();
+
     // 11. The web page settings, and the search providers in the drop-down of
     // "Titelbild suchen".
     m_webSettingsPage->IniSettingsWeb(*m_settingsFile);
@@ -439,7 +439,7 @@ bool TMainform::Initialize()
         ->setChecked(ini.readBool(reviewer, QStringLiteral("CreateWordDoc"), false));
 
     const QString folders = QStringLiteral("Folders");
-    m_folders.compute(QFileInfo(m_programFile).absolutePath(),
+    m_folders.compute(m_place.folder,
         ini.readString(folders, QStringLiteral("VexRootFolder"), QStringLiteral("Zadizezerev")),
         ini.readString(folders, QStringLiteral("VexDbFolder"), QStringLiteral("DB")));
     m_ctx.WebRelativePath = ini.readString(
@@ -593,6 +593,15 @@ bool TMainform::WriteSettingsFile()
 
 void TMainform::ActionTerminateExecute() { close(); }
 
+void TMainform::OpenFiles(const QStringList &files)
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    m_commandLineFiles->offer(files);
+}
+
 // --- help and about --------------------------------------------------------------
 
 void TMainform::ActionAboutExecute()
@@ -603,8 +612,7 @@ void TMainform::ActionAboutExecute()
 
 void TMainform::ActionHelpExecute()
 {
-    const QString path
-        = m_folders.programFolder + QStringLiteral("Hilfe/") + QStringLiteral("Skribando.html");
+    const QString path = ManualPath(m_programFile);
     const int code = m_desktop.ShellOpen(path);
     if (code == 2) {
         m_desktop.ShowMessageDialog(QStringLiteral("Hilfe..."),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProgramFolder.h"
 #include "base/IniFile.h"
 #include "base/MainContext.h"
 #include "base/WorkingFolders.h"
@@ -13,6 +14,7 @@
 
 class ActionList;
 class BookDataPage;
+class CommandLineFiles;
 class CoverActions;
 class DbOverviewPage;
 class IDesktop;
@@ -92,6 +94,9 @@ public:
     // --- run-wide values -------------------------------------------------
     IniFile &SettingsFile() { return *m_settingsFile; }
     QString SettingsFileName() const { return m_settingsFileName; }
+    // Where the settings and the folder tree live (beside the program file or
+    // in the person's data folder).
+    const ProgramPlace &programPlace() const { return m_place; }
     const WorkingFolders &folders() const { return m_folders; }
     MainContext &context() { return m_ctx; }
     const QStringList &VersionInfoList() const { return m_versionInfoList; }
@@ -119,6 +124,12 @@ public:
     // The printer and the word processor of the desktop seam.
     void setPrinter(IPrinter *printer) { m_ctx.printer = printer; }
     void setWordProcessor(IWordProcessor *wordProcessor) { m_ctx.wordProcessor = wordProcessor; }
+
+    // Review files from the command line or from another copy of the
+    // program: the window comes to the front, and each file is shown in the
+    // tree or offered for import once nothing else runs.
+    void OpenFiles(const QStringList &files);
+    CommandLineFiles *commandLineFiles() const { return m_commandLineFiles; }
 
     // --- IMainWindow -------------------------------------------------------
     void EnableActions(int actionSet) override;
@@ -229,6 +240,7 @@ private:
     IDesktop &m_desktop;
     TDataAccess &m_data;
     QString m_programFile;
+    ProgramPlace m_place;
     QString m_settingsFileName;
     std::unique_ptr<IniFile> m_settingsFile;
     QStringList m_versionInfoList;
@@ -245,6 +257,7 @@ private:
     ::PreviewPage *m_previewPage = nullptr;
     ::Preview *m_preview = nullptr;
     TreeEditing *m_treeEditing = nullptr;
+    CommandLineFiles *m_commandLineFiles = nullptr;
     CoverActions *m_coverActions = nullptr;
     std::unique_ptr<ZipArchive> m_zipForge1;
     ZipActions *m_zipActions = nullptr;

@@ -9,6 +9,8 @@
 #include "exchange/FFrontImageDlg.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QUrl>
 
 namespace {
 constexpr int kSplashMilliseconds = 1500;
@@ -34,8 +36,8 @@ std::unique_ptr<Program> StartProgram(
 
     auto program = std::make_unique<Program>();
     program->dataAccess = std::make_unique<TDataAccess>(desktop);
-    program->mainform = std::make_unique<TMainform>(
-        desktop, *program->dataAccess, programFile, mail, printer);
+    program->mainform
+        = std::make_unique<TMainform>(desktop, *program->dataAccess, programFile, mail, printer);
     if (!program->mainform->FormCreate())
         return nullptr;
     program->mainform->show();
@@ -47,4 +49,28 @@ std::unique_ptr<Program> StartProgram(
     SetState(StateInitial());
     splash->hide();
     return program;
+}
+
+QStringList FilesFromArguments(const QStringList &arguments)
+{
+    QStringList files;
+    bool options = true;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        if (options && a == QLatin1String("--")) {
+            options = false;
+            continue;
+        }
+        if (a.isEmpty() || (options && a.startsWith(u'-')))
+            continue;
+        QString path = a;
+        if (a.startsWith(QLatin1String("file:")) || a.contains(QLatin1String("://"))) {
+            const QUrl url(a);
+            if (!url.isLocalFile())
+                continue;
+            path = url.toLocalFile();
+        }
+        files.append(QFileInfo(path).absoluteFilePath());
+    }
+    return files;
 }

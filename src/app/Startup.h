@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -28,3 +29,8 @@ struct Program
 // program and the printer of the desktop seam come with the desktop.
 std::unique_ptr<Program> StartProgram(IDesktop &desktop, const QString &programFile,
     IMailProgram *mail = nullptr, IPrinter *printer = nullptr);
+
+// The files named on the command line (the arguments after the program
+// file's), as absolute paths; "file:" addresses are taken as their paths.
+// Options (starting with "-") are skipped up to a "--".
+QStringList FilesFromArguments(const QStringList &arguments);

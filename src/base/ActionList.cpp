@@ -12,6 +12,11 @@
 
 namespace {
 
+// How an action shows on the tool bar: the actions of every day's work with
+// their caption under the picture, the others as a picture alone whose
+// tooltip names them, so the whole bar fits the window's standard width.
+enum BarLook { Captioned, PictureOnly };
+
 struct ActionSpec
 {
     const char *name;
@@ -21,6 +26,7 @@ struct ActionSpec
     int bit; // position in the action set, -1 for the other actions
     bool checkable;
     const char *shortcut;
+    BarLook look = PictureOnly;
 };
 
 const ActionSpec kActions[] = {
@@ -29,13 +35,13 @@ const ActionSpec kActions[] = {
         nullptr },
     { "ActionNew", "&Neu", "&Neu",
         "Neuen Besprechungsbericht mit\r\nleerem Bearbeitungsformular beginnen", baNew, false,
-        nullptr },
+        "Ctrl+N", Captioned },
     { "ActionLoad", "&Laden", "&Laden", "Besprechungsbericht ins Bearbeitungsformular laden.",
-        baLoad, false, nullptr },
+        baLoad, false, "Ctrl+L", Captioned },
     { "ActionRemove", "&Entfernen", "&Entfernen",
         "Besprechungsbericht aus dem Bearbeitungsformular entfernen.| \r\nDer Bericht bleibt in "
         "den gespeicherten Zadizezerev erhalten.",
-        baRemove, false, nullptr },
+        baRemove, false, nullptr, Captioned },
     { "ActionImport", "&Importieren", "&Importieren",
         "Besprechungsbericht aus einem programmfremden\r\nVerzeichnis in die gespeicherten "
         "Zadizezerev aufnehmen.",
@@ -46,16 +52,16 @@ const ActionSpec kActions[] = {
     { "ActionSave", "&Speichern", "&Speichern",
         "Besprechungsbericht auf die Festplatte speichern. Die\r\nDaten im Bearbeitungsformular "
         "sind nun dauerhaft gesichert.",
-        baSave, false, nullptr },
+        baSave, false, "Ctrl+S", Captioned },
     { "ActionDeletefromTree", "Lös&chen", "Lös&chen",
         "Bericht oder Verzeichnis entfernen. Die \r\nzugehörige Datei auf der Festplatte wird "
         "gelöscht.\r\nAchtung: Die Daten gehen unwiederbringlich verloren.",
-        baDeletefromTree, false, nullptr },
+        baDeletefromTree, false, nullptr, Captioned },
     { "ActionPrint", "&Drucken", "&Drucken", "Besprechungsbericht drucken. Nur in Vorschau aktiv.",
-        baPrint, false, nullptr },
+        baPrint, false, "Ctrl+P", Captioned },
     { "ActionSendMail", "&Mail senden", "&Mail senden",
         "Besprechungsbericht an die koorinierenden \r\nPersonen versenden.", baSendMail, false,
-        nullptr },
+        nullptr, Captioned },
     { "ActionShowMissingFrontImages", "&Bilder?", "&Bilder?",
         "Zeigt die Buchnummern, zu denen noch \r\nkein Umschlagbild vorhanden ist.",
         baShowMissingFrontImages, false, nullptr },
@@ -65,21 +71,21 @@ const ActionSpec kActions[] = {
         baPublisherDocuments, false, nullptr },
     { "ActionWebPage", "&Web-Seite", nullptr, "Web-Seite erzeugen", baWebPage, false, nullptr },
 
-    { "ActionTerminate", "&Beenden", nullptr, "Beenden|Programm beenden.", -1, false, nullptr },
+    { "ActionTerminate", "&Beenden", nullptr, "Beenden|Programm beenden.", -1, false, "Ctrl+Q" },
     { "ActionPreferences", "&Anpassen...", nullptr, "Einstellungen anpassen", -1, false, nullptr },
-    { "ActionSendZipped", "&Mail gezippt senden", nullptr,
+    { "ActionSendZipped", "&Mail gezippt senden", "Mail gezippt senden",
         "Mail gezippt senden|Besprechungsbericht und Umschlagbilder als Zip-Archiv versenden.", -1,
         true, nullptr },
-    { "ActionCreateWebPage", "&Html-Dokument erzeugen", nullptr,
+    { "ActionCreateWebPage", "&Html-Dokument erzeugen", "Html-Dokument erzeugen",
         "Html-Dokument erzeugen|Beim Speichern auch die Web-Seite des Besprechungsberichts "
         "schreiben.",
         -1, true, nullptr },
-    { "ActionCreateWordDoc", "&Word-Doc erzeugen", nullptr,
+    { "ActionCreateWordDoc", "&Word-Doc erzeugen", "Word-Doc erzeugen",
         "Word-Doc erzeugen|Beim Speichern auch das Word-Dokument des Besprechungsberichts "
         "schreiben.",
         -1, true, nullptr },
     { "ActionHelp", "&Handbuch", "&Handbuch", "Handbuch|Das Handbuch zu Skribando anzeigen.", -1,
-        false, nullptr },
+        false, "F1" },
     { "ActionAbout", "&Info", "In&fo", "Info|Information zur Programmversion", -1, false, nullptr },
     { "ActionCheckISBN", "ISBN prüfen", nullptr,
         "ISBN prüfen|Prüft die ISBN im Feld Buchreihe, ISBN.", -1, false, "Ctrl+B" },
@@ -104,7 +110,8 @@ const char *const kMenuSkribando[] = { "ActionNewFolder", "ActionNew", "ActionLo
 const char *const kMenuHelp[] = { "ActionHelp", "ActionAbout" };
 const char *const kToolBar[] = { "ActionNewFolder", "ActionNew", "ActionLoad", "ActionRemove",
     "ActionImport", "ActionImportZip", "ActionSave", "ActionDeletefromTree", "-", "ActionPrint",
-    "ActionSendMail", "ActionShowMissingFrontImages", "ActionFindFrontImage", "-", "ActionHelp",
+    "ActionSendMail", "ActionShowMissingFrontImages", "ActionFindFrontImage", "-",
+    "ActionSendZipped", "ActionCreateWebPage", "ActionCreateWordDoc", "-", "ActionHelp",
     "ActionAbout" };
 // The tree's popup menu lists the same actions as the menu "Skribando".
 const auto &kTreePopup = kMenuSkribando;
@@ -162,17 +169,24 @@ ActionList::ActionList(QWidget *owner)
         const QString hint = QString::fromUtf8(entry.hint);
         QString tip = GetShortHint(hint);
         tip.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        a->setToolTip(tip.trimmed());
+        tip = tip.trimmed();
+        if (entry.toolCaption && entry.look == PictureOnly) {
+            // A picture alone on the bar: its tooltip names it first.
+            const QString barName = plainCaption(QString::fromUtf8(entry.toolCaption));
+            if (!tip.startsWith(barName))
+                tip = barName + u'\n' + tip;
+        }
+        a->setToolTip(tip);
         a->setStatusTip(oneLine(GetLongHint(hint)));
         a->setProperty("hint", hint);
         if (entry.toolCaption) {
-            // Two-word captions stand in two lines under their picture, so
-            // the whole bar fits the window's standard width.
+            // Two-word captions stand in two lines under their picture.
             QString caption = QString::fromUtf8(entry.toolCaption);
             const qsizetype blank = caption.indexOf(u' ');
             if (blank > 0)
                 caption[blank] = u'\n';
             a->setIconText(caption);
+            a->setProperty("pictureOnly", entry.look == PictureOnly);
         }
         a->setIcon(ImageList1::icon(imageFor(name)));
         a->setCheckable(entry.checkable);
@@ -261,6 +275,8 @@ void ActionList::buildToolBar(QToolBar *bar, QMenu *searchMenu)
         if (auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(a))) {
             button->setObjectName(QStringLiteral("ToolButton") + a->objectName().mid(6));
             button->setToolTipDuration(9000);
+            if (a->property("pictureOnly").toBool())
+                button->setToolButtonStyle(Qt::ToolButtonIconOnly);
             if (a->objectName() == QLatin1String("ActionFindFrontImage")) {
                 button->setMenu(searchMenu);
                 button->setPopupMode(QToolButton::MenuButtonPopup);

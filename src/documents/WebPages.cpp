@@ -1,5 +1,6 @@
 #include "WebPages.h"
 
+#include "PageStyle.h"
 #include "PreviewText.h"
 #include "base/ActionList.h"
 #include "base/IDesktop.h"
@@ -61,6 +62,7 @@ bool WebPages::WriteHtmlFile(const QString &path, bool preview)
     // A record being edited is posted first; a refused post ends it quietly.
     if (!table.checkBrowseMode())
         return false;
+    EnsurePageStyle();
     QString error;
     table.disableControls();
     m_ctx.tree->setUpdatesEnabled(false);
@@ -76,6 +78,12 @@ bool WebPages::WriteHtmlFile(const QString &path, bool preview)
             Msg::mtError);
     }
     return written;
+}
+
+void WebPages::EnsurePageStyle()
+{
+    PageStyle::EnsurePageStyle(m_ctx.folders->htmlFolder,
+        m_ctx.settings->readString(kWeb, QStringLiteral("StyleSheet"), QString()));
 }
 
 QWebEngineView *WebPages::ensureView()

@@ -29,6 +29,9 @@ public:
     // excluded in the tree; the table ends on its last record. A file that
     // cannot be written is reported with the file system's text; false then.
     bool WriteHtmlFile(const QString &path, bool preview);
+    // Writes the program's own style sheet under the configured name and the
+    // bullet image into the HTML folder where they are missing.
+    void EnsurePageStyle();
 
     void TabSheetWebPageShow();
     void ActionWebPageExecute();

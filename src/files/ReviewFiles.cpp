@@ -443,16 +443,27 @@ void ReviewFileActions::ActionImportExecute()
         m_ctx.desktop->DocumentsFolder());
     if (chosen.isEmpty())
         return;
+    ImportReviewFile(chosen);
+}
+
+QString ReviewFileActions::ImportFolder() const
+{
     QTreeWidgetItem *node = GetEnclosingFolder(m_ctx.tree->currentItem());
     if (!node)
         node = RootNode(m_ctx.tree);
-    const QString folder = m_ctx.folders->rootFolder + GetNodePath(node);
-    if (!CopyFileInto(chosen, folder)) {
+    return m_ctx.folders->rootFolder + GetNodePath(node);
+}
+
+bool ReviewFileActions::ImportReviewFile(const QString &file)
+{
+    const QString folder = ImportFolder();
+    if (!CopyFileInto(file, folder)) {
         m_ctx.desktop->ShowMessageDialog(QStringLiteral("Besprechungsbericht kopieren..."),
             QStringLiteral(
                 "Der Besprechungsbericht konnte nicht in die Skribandosverwaltung kopiert werden."),
             Msg::mtWarning, Msg::mbOK, { QStringLiteral("OK") });
-        return;
+        return false;
     }
-    m_tree.TreeViewPopulateAndFocus(folder + QFileInfo(chosen).fileName());
+    m_tree.TreeViewPopulateAndFocus(folder + QFileInfo(file).fileName());
+    return true;
 }

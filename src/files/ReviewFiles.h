@@ -24,6 +24,12 @@ public:
     void ActionSaveExecute();
     void ActionRemoveExecute();
     void ActionImportExecute();
+    // The folder an import copies into: the one of the selected node, or the
+    // database folder itself. Ends with "/".
+    QString ImportFolder() const;
+    // Copies a review file into that folder, rebuilds the tree and selects
+    // the new file's node; reports a failed copy. False then.
+    bool ImportReviewFile(const QString &file);
 
     // "Neu" and "Laden" first make sure the person data are there; without
     // them the person-data page opens alone. False when they are missing.

@@ -7,7 +7,10 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QVBoxLayout>
+
+#include <iterator>
 
 namespace {
 
@@ -16,20 +19,21 @@ struct ColumnSpec
     const char *field;
     int width; // -1: the field's display width
     const char *title; // nullptr: the field's label
+    const char *widest = nullptr; // a value the column shows whole
 };
 
 const ColumnSpec kColumns[] = {
-    { "BookNbr", 40, nullptr },
+    { "BookNbr", 40, nullptr, "999.99" },
     { "ReviewerInitials", 42, nullptr },
     { "BookTitle", 207, nullptr },
     { "Category", 104, nullptr },
-    { "Recommendation", 61, nullptr },
-    { "Age", 48, nullptr },
+    { "Recommendation", 61, nullptr, "n.e." },
+    { "Age", 48, nullptr, "99" },
     { "Agegroup", 65, nullptr },
-    { "Price", 37, "Preis" },
+    { "Price", 37, "Preis", "9999.90" },
     { "Publisher", -1, nullptr },
-    { "YearPublished", 29, "Jahr" },
-    { "Pages", 37, "Seiten" },
+    { "YearPublished", 29, "Jahr", "2099" },
+    { "Pages", 37, "Seiten", "9999" },
     { "Author1Name", 68, nullptr },
     { "Illustrator1Name", 72, nullptr },
     { "Translator1Name", 74, nullptr },
@@ -57,6 +61,20 @@ DbOverviewPage::DbOverviewPage(TDataAccess &dataAccess, QWidget *parent)
 
     DBGrid1 = new DBGrid(m_data.DSetReview, columns, this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    // Each column is at least as wide as its title and its widest short value
+    // in the grid's font, so neither is cut.
+    QHeaderView *header = DBGrid1->horizontalHeader();
+    const int cellMargin
+        = 2 * (DBGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, DBGrid1) + 1)
+        + 4;
+    for (int c = 0; c < int(std::size(kColumns)); ++c) {
+        int width = qMax(DBGrid1->columnWidth(c), header->sectionSizeHint(c));
+        if (kColumns[c].widest)
+            width = qMax(width,
+                DBGrid1->fontMetrics().horizontalAdvance(QLatin1String(kColumns[c].widest))
+                    + cellMargin);
+        DBGrid1->setColumnWidth(c, width);
+    }
     connect(DBGrid1, &DBGrid::titleClicked, this, &DbOverviewPage::DBGrid1TitleClick);
     for (QWidget *w : { DBGrid1->horizontalHeader()->viewport(), DBGrid1->viewport() }) {
         w->setMouseTracking(true);

@@ -4,6 +4,7 @@
 
 #include "app/Fmain.h"
 #include "app/PageControl.h"
+#include "app/ProgramFolder.h"
 #include "app/QtTranslations.h"
 #include "app/Startup.h"
 #include "app/StatusPanels.h"
@@ -20,9 +21,13 @@
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
+
+#include <unistd.h>
 
 #include <optional>
 
@@ -159,6 +164,9 @@ private slots:
     void settingsFileThatCannotBeMadeEndsTheProgram()
     {
         TestEnv env;
+        // Neither the program's folder nor the data folder can take it.
+        QVERIFY(env.writeFile(QStringLiteral("datei"), "a file in the way"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(env.path(QStringLiteral("datei/share"))));
         ScriptedDesktop desktop;
         desktop.answer(Msg::mrOk);
         const QString missing = env.path(QStringLiteral("nicht/da/Skribando"));
@@ -167,7 +175,8 @@ private slots:
         QCOMPARE(d.kind, int(Msg::mtCustom));
         QCOMPARE(d.caption, QStringLiteral("Skribando V 1.0"));
         QCOMPARE(d.message,
-            QStringLiteral("Inifile \n\r") + env.path(QStringLiteral("nicht/da/Skribando.ini"))
+            QStringLiteral("Inifile \n\r")
+                + env.path(QStringLiteral("datei/share/Skribando/Skribando.ini"))
                 + QStringLiteral(
                     "\r\nkonnte nicht angelegt werden.\r\nHaben Sie Erlaubnis zum schreiben?"));
     }
@@ -233,6 +242,152 @@ private slots:
             QStringLiteral("32"));
     }
 
+    void programFolderChoice_data()
+    {
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<bool>("portable");
+        QTest::newRow("writable folder") << true << false << true;
+        QTest::newRow("read-only folder") << false << false << false;
+        // Also with the rights to write there (root), an installed program
+        // stays out of the system's folders.
+        QTest::newRow("installed, writable") << true << true << false;
+        QTest::newRow("installed, read-only") << false << true << false;
+    }
+    void programFolderChoice()
+    {
+        QFETCH(bool, writable);
+        QFETCH(bool, installed);
+        QFETCH(bool, portable);
+        TestEnv env;
+        const QString programFile
+            = env.path(installed ? QStringLiteral("bin/Skribando") : QStringLiteral("Skribando"));
+        QVERIFY(QDir().mkpath(QFileInfo(programFile).absolutePath()));
+        if (installed)
+            QVERIFY(QDir().mkpath(env.path(QStringLiteral("share/skribando/Hilfe"))));
+        QString asked;
+        const ProgramPlace place = ChooseProgramFolder(
+            programFile,
+            [&](const QString &folder) {
+                asked = folder;
+                return writable;
+            },
+            QStringLiteral("/home/erika/.local/share"));
+        QCOMPARE(place.portable, portable);
+        if (portable) {
+            QCOMPARE(asked, QFileInfo(programFile).absolutePath());
+            QCOMPARE(place.folder, env.programFolder());
+            QCOMPARE(place.settingsFile, env.path(QStringLiteral("Skribando.ini")));
+        } else {
+            QCOMPARE(place.folder, QStringLiteral("/home/erika/.local/share/Skribando/"));
+            QCOMPARE(place.settingsFile,
+                QStringLiteral("/home/erika/.local/share/Skribando/Skribando.ini"));
+        }
+        QCOMPARE(ManualPath(programFile),
+            installed ? env.path(QStringLiteral("share/skribando/Hilfe/Skribando.html"))
+                      : env.path(QStringLiteral("Hilfe/Skribando.html")));
+    }
+
+    void dataFolderFollowsTheFreedesktopRule_data()
+    {
+        QTest::addColumn<QByteArray>("xdgDataHome");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("set") << QByteArray("/srv/daten") << QStringLiteral("/srv/daten");
+        QTest::newRow("unset") << QByteArray() << QStringLiteral("~/.local/share");
+        // A relative value is to be ignored.
+        QTest::newRow("relative") << QByteArray("daten") << QStringLiteral("~/.local/share");
+    }
+    void dataFolderFollowsTheFreedesktopRule()
+    {
+        QFETCH(QByteArray, xdgDataHome);
+        QFETCH(QString, expected);
+        TestEnv env;
+        qputenv("XDG_DATA_HOME", xdgDataHome);
+        expected.replace(QStringLiteral("~"), QDir::homePath());
+        QCOMPARE(DataHomeFolder(), expected);
+    }
+
+    void installedProgramKeepsItsDataInTheDataFolder()
+    {
+        TestEnv env;
+        QVERIFY(QDir().mkpath(env.path(QStringLiteral("bin"))));
+        QVERIFY(QDir().mkpath(env.path(QStringLiteral("share/skribando/Hilfe"))));
+        const QString data = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Skribando/");
+        ScriptedDesktop desktop;
+        desktop.answer(Msg::mrYes, kYearCaption);
+        auto program = StartProgram(desktop, env.path(QStringLiteral("bin/Skribando")));
+        QVERIFY(program);
+        TMainform &w = *program->mainform;
+        QVERIFY(!w.programPlace().portable);
+        QCOMPARE(w.SettingsFileName(), data + QStringLiteral("Skribando.ini"));
+        QCOMPARE(w.folders().dbFolder, data + QStringLiteral("Zadizezerev/DB/"));
+        // The first start as beside the program: defaults, folders, year.
+        QVERIFY(QFile(data + QStringLiteral("Skribando.ini")).size() > 0);
+        QVERIFY(QFileInfo(data + QStringLiteral("Zadizezerev/DB/2007")).isDir());
+        QVERIFY(QFileInfo(data + QStringLiteral("Zadizezerev/Zip")).isDir());
+        // Nothing beside the program file.
+        QCOMPARE(QDir(env.path(QStringLiteral("bin")))
+                     .entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+            QStringList());
+        // The manual comes with the installed program.
+        program->mainform->actions()->action(QStringLiteral("ActionHelp"))->trigger();
+        QCOMPARE(desktop.opened,
+            QStringList { env.path(QStringLiteral("share/skribando/Hilfe/Skribando.html")) });
+
+        // The next start finds its settings there.
+        QVERIFY(w.close());
+        program.reset();
+        ScriptedDesktop again;
+        QVERIFY(StartProgram(again, env.path(QStringLiteral("bin/Skribando"))));
+        QCOMPARE(again.dialogs().size(), 0);
+    }
+
+    void readOnlyProgramFolderUsesTheDataFolder()
+    {
+        if (geteuid() == 0)
+            QSKIP("root may write into any folder");
+        TestEnv env;
+        QFile::setPermissions(env.programFolder(),
+            QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadUser
+                | QFileDevice::ExeUser);
+        ScriptedDesktop desktop;
+        desktop.answer(Msg::mrNo, kYearCaption);
+        auto program = StartProgram(desktop, programFile(env));
+        QFile::setPermissions(env.programFolder(),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QVERIFY(program);
+        QVERIFY(!program->mainform->programPlace().portable);
+        QVERIFY(QFileInfo::exists(
+            qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Skribando/Skribando.ini")));
+    }
+
+    void filesFromTheCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("files");
+        const QString cwd = QDir::currentPath();
+        QTest::newRow("none") << QStringList { "skribando" } << QStringList();
+        QTest::newRow("absolute") << QStringList { "skribando", "/daten/EM_2010_05_07.cds" }
+                                  << QStringList { "/daten/EM_2010_05_07.cds" };
+        QTest::newRow("relative") << QStringList { "skribando", "EM.cds" }
+                                  << QStringList { cwd + "/EM.cds" };
+        QTest::newRow("file address")
+            << QStringList { "skribando", "file:///daten/Gr%C3%BCn%20und%20Blau.cds" }
+            << QStringList { QString::fromUtf8("/daten/Grün und Blau.cds") };
+        QTest::newRow("options skipped")
+            << QStringList { "skribando", "--verbose", "/a.cds", "-x" } << QStringList { "/a.cds" };
+        QTest::newRow("after --") << QStringList { "skribando", "--", "-seltsam.cds" }
+                                  << QStringList { cwd + "/-seltsam.cds" };
+        QTest::newRow("other addresses")
+            << QStringList { "skribando", "https://example.org/a.cds" } << QStringList();
+    }
+    void filesFromTheCommandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, files);
+        QCOMPARE(FilesFromArguments(arguments), files);
+    }
+
     void workingFolderThatCannotBeMadeEndsTheProgram()
     {
         TestEnv env;
@@ -294,8 +449,134 @@ private slots:
         QCOMPARE(w.StatusBar1->panelText(StatusPanel::Books), QStringLiteral("0"));
         QVERIFY(w.findChild<QLabel *>(QStringLiteral("LabelTreeCaption"))->text()
             == QStringLiteral("Gespeicherte Zadizezerev"));
-        QAction *isbn = w.actions()->action(QStringLiteral("ActionCheckISBN"));
-        QCOMPARE(isbn->shortcut(), QKeySequence(QStringLiteral("Ctrl+B")));
+    }
+
+    void shortcutsShownInTheMenus_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("mainMenu"); // else in the series field's popup
+        const struct
+        {
+            const char *row, *action, *keys;
+            bool mainMenu;
+        } rows[] = {
+            { "Neu", "ActionNew", "Ctrl+N", true },
+            { "Laden", "ActionLoad", "Ctrl+L", true },
+            { "Speichern", "ActionSave", "Ctrl+S", true },
+            { "Drucken", "ActionPrint", "Ctrl+P", true },
+            { "Handbuch", "ActionHelp", "F1", true },
+            { "Beenden", "ActionTerminate", "Ctrl+Q", true },
+            { "ISBN prüfen", "ActionCheckISBN", "Ctrl+B", false },
+        };
+        for (const auto &r : rows)
+            QTest::newRow(r.row) << QString::fromLatin1(r.action) << QString::fromLatin1(r.keys)
+                                 << r.mainMenu;
+    }
+    void shortcutsShownInTheMenus()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, keys);
+        QFETCH(bool, mainMenu);
+        TestEnv env;
+        QVERIFY(env.writeFile(QStringLiteral("Skribando.ini"), "[Folders]\r\nAskYearFolder=0\r\n"));
+        ScriptedDesktop desktop;
+        auto program = StartProgram(desktop, programFile(env));
+        QVERIFY(program);
+        TMainform &w = *program->mainform;
+        QAction *a = w.actions()->action(action);
+        QCOMPARE(a->shortcut(), QKeySequence(keys));
+        // Each key belongs to one action only.
+        int holders = 0;
+        for (QAction *other : w.findChildren<QAction *>())
+            holders += other->shortcuts().contains(QKeySequence(keys));
+        QCOMPARE(holders, 1);
+        // A menu item shows its key beside its caption.
+        bool inMenu = false;
+        for (QMenu *menu : w.menuBar()->findChildren<QMenu *>())
+            inMenu = inMenu || menu->actions().contains(a);
+        QCOMPARE(inMenu, mainMenu);
+    }
+
+    // At the standard width every action of the tool bar shows, none hides
+    // behind the bar's extension button, and two more would still fit.
+    void toolBarFitsTheWindow()
+    {
+        TestEnv env;
+        QVERIFY(env.writeFile(QStringLiteral("Skribando.ini"), "[Folders]\r\nAskYearFolder=0\r\n"));
+        ScriptedDesktop desktop;
+        auto program = StartProgram(desktop, programFile(env));
+        QVERIFY(program);
+        TMainform &w = *program->mainform;
+        QCOMPARE(w.size(), QSize(896, 606));
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QToolBar *bar = w.ToolBar1;
+        auto *extension = bar->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button"));
+        QVERIFY(extension);
+        QVERIFY(!extension->isVisible());
+        int right = 0;
+        int actions = 0;
+        for (QAction *a : bar->actions()) {
+            if (a->isSeparator())
+                continue;
+            QWidget *button = bar->widgetForAction(a);
+            QVERIFY2(button && button->isVisible(), qPrintable(a->objectName()));
+            QVERIFY2(bar->rect().contains(button->geometry()), qPrintable(a->objectName()));
+            right = qMax(right, button->geometry().right());
+            ++actions;
+        }
+        QCOMPARE(actions, 17);
+        QVERIFY(bar->widgetForAction(w.actions()->action(QStringLiteral("ActionHelp"))));
+        QVERIFY(bar->widgetForAction(w.actions()->action(QStringLiteral("ActionAbout"))));
+
+        // Room for two more, even with their captions under the picture.
+        int needed = 0;
+        for (const char *caption : { "Suchen", "Katalogdaten\nholen" }) {
+            QToolButton more;
+            more.setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+            more.setIconSize(bar->iconSize());
+            more.setText(QString::fromUtf8(caption));
+            more.setIcon(w.actions()->action(QStringLiteral("ActionNew"))->icon());
+            more.setAutoRaise(true);
+            needed += more.sizeHint().width()
+                + bar->style()->pixelMetric(QStyle::PM_ToolBarItemSpacing, nullptr, bar);
+        }
+        const int separator
+            = bar->style()->pixelMetric(QStyle::PM_ToolBarSeparatorExtent, nullptr, bar);
+        QVERIFY2(bar->width() - right > needed + separator,
+            qPrintable(QStringLiteral("%1 pixels free, %2 needed")
+                           .arg(bar->width() - right)
+                           .arg(needed + separator)));
+    }
+
+    // The three switches show their state in the menu and on the bar.
+    void switchesShowTheirState()
+    {
+        TestEnv env;
+        QVERIFY(env.writeFile(QStringLiteral("Skribando.ini"),
+            "[Folders]\r\nAskYearFolder=0\r\n[Reviewer]\r\nCreateWordDoc=1\r\n"));
+        ScriptedDesktop desktop;
+        auto program = StartProgram(desktop, programFile(env));
+        QVERIFY(program);
+        TMainform &w = *program->mainform;
+        for (const char *name :
+            { "ActionSendZipped", "ActionCreateWebPage", "ActionCreateWordDoc" }) {
+            QAction *a = w.actions()->action(QLatin1String(name));
+            QVERIFY(a->isCheckable());
+            auto *button = qobject_cast<QToolButton *>(w.ToolBar1->widgetForAction(a));
+            QVERIFY2(button, name);
+            QCOMPARE(button->isChecked(), a->isChecked());
+        }
+        QAction *word = w.actions()->action(QStringLiteral("ActionCreateWordDoc"));
+        auto *button = qobject_cast<QToolButton *>(w.ToolBar1->widgetForAction(word));
+        QVERIFY(button->isChecked());
+        desktop.answer(Msg::mrOk, QStringLiteral("Kein Word-Dokument erzeugen..."));
+        button->click();
+        QCOMPARE(desktop.pendingAnswers(), 0);
+        QVERIFY(!word->isChecked());
+        QVERIFY(!button->isChecked());
+        QVERIFY(!w.SettingsFile().readBool(
+            QStringLiteral("Reviewer"), QStringLiteral("CreateWordDoc"), true));
     }
 
     void geometryIsRestoredAndSaved()

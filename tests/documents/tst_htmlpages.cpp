@@ -2,15 +2,18 @@
 
 #include "base/IniFile.h"
 #include "documents/HtmlPages.h"
+#include "documents/PageStyle.h"
 #include "documents/PreviewText.h"
 #include "store/DataSet.h"
 #include "store/ReviewSchema.h"
 
 #include "store/DataPacket.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
+#include <QtEndian>
 
 namespace {
 
@@ -361,6 +364,82 @@ private slots:
         QFETCH(QString, folder);
         QFETCH(QString, page);
         QCOMPARE(HtmlPages::TopicPageName(folder), page);
+    }
+
+    // The program's own page style: written where it is missing, once, and
+    // never over a file the circle put there.
+    void pageStyleIsWrittenOnce()
+    {
+        TestEnv env;
+        const QString html = env.path(QStringLiteral("Html/"));
+        QVERIFY(QDir().mkpath(html));
+        QCOMPARE(PageStyle::EnsurePageStyle(html, QStringLiteral("ubo_morbel.css")),
+            (QStringList { "ubo_morbel.css", "kreis_orange_klein.gif" }));
+        QCOMPARE(
+            env.readFile(QStringLiteral("Html/ubo_morbel.css")), PageStyle::DefaultStyleSheet());
+        const QByteArray gif = env.readFile(QStringLiteral("Html/kreis_orange_klein.gif"));
+        QVERIFY(gif.startsWith("GIF89a"));
+        QCOMPARE(qFromLittleEndian<quint16>(gif.constData() + 6), quint16(11)); // width
+        QCOMPARE(qFromLittleEndian<quint16>(gif.constData() + 8), quint16(11)); // height
+        QVERIFY(gif.endsWith(';'));
+        // The style sheet is plain ASCII, as pages of any code page read it,
+        // and styles every part of a page.
+        const QByteArray css = PageStyle::DefaultStyleSheet();
+        for (char c : css)
+            QVERIFY(uchar(c) < 128);
+        for (const char *selector :
+            { "body.ubo", ".sidebarleft", ".sidebarmenu", ".page", "h1", "h2", ".vex", ".pict",
+                ".booktitle", ".bookdata", ".txt", ".rating", "@media print" })
+            QVERIFY2(css.contains(selector), selector);
+
+        QCOMPARE(PageStyle::EnsurePageStyle(html, QStringLiteral("ubo_morbel.css")), QStringList());
+        // Gone again: written again.
+        QVERIFY(QFile::remove(html + QStringLiteral("ubo_morbel.css")));
+        QCOMPARE(PageStyle::EnsurePageStyle(html, QStringLiteral("ubo_morbel.css")),
+            QStringList { "ubo_morbel.css" });
+    }
+
+    void pageStyleNeverReplacesAFile_data()
+    {
+        QTest::addColumn<QString>("present");
+        QTest::addColumn<QString>("configured");
+        QTest::newRow("same name") << QStringLiteral("ubo.css") << QStringLiteral("ubo.css");
+        QTest::newRow("other letter case")
+            << QStringLiteral("UBO.CSS") << QStringLiteral("ubo.css");
+        QTest::newRow("bullet") << QStringLiteral("kreis_orange_klein.gif")
+                                << QStringLiteral("ubo.css");
+    }
+    void pageStyleNeverReplacesAFile()
+    {
+        QFETCH(QString, present);
+        QFETCH(QString, configured);
+        TestEnv env;
+        QVERIFY(env.writeFile(QStringLiteral("Html/") + present, "the circle's own"));
+        const QStringList written
+            = PageStyle::EnsurePageStyle(env.path(QStringLiteral("Html/")), configured);
+        QVERIFY(!written.contains(present));
+        QCOMPARE(env.readFile(QStringLiteral("Html/") + present), QByteArray("the circle's own"));
+        QCOMPARE(QDir(env.path(QStringLiteral("Html"))).entryList(QDir::Files).size(), 2);
+    }
+
+    void pageStyleOnlyUnderAPlainName_data()
+    {
+        QTest::addColumn<QString>("configured");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("up a folder") << QStringLiteral("../ubo.css");
+        QTest::newRow("in a folder") << QStringLiteral("css/ubo.css");
+        QTest::newRow("backslash") << QStringLiteral("css\\ubo.css");
+        QTest::newRow("no style sheet") << QStringLiteral("index.htm");
+        QTest::newRow("hidden") << QStringLiteral(".css");
+    }
+    void pageStyleOnlyUnderAPlainName()
+    {
+        QFETCH(QString, configured);
+        TestEnv env;
+        QVERIFY(QDir().mkpath(env.path(QStringLiteral("Html"))));
+        QCOMPARE(PageStyle::EnsurePageStyle(env.path(QStringLiteral("Html/")), configured),
+            QStringList { "kreis_orange_klein.gif" });
+        QCOMPARE(TestEnv::listing(env.programFolder()).size(), 2); // the folder and the bullet
     }
 };
 

@@ -5,6 +5,7 @@
 #include "base/IniFile.h"
 #include "base/StatusPanel.h"
 #include "data/DDataAccess.h"
+#include "documents/PageStyle.h"
 #include "documents/WebPages.h"
 #include "store/ReviewSchema.h"
 #include "tree/TreeNavigation.h"
@@ -12,8 +13,10 @@
 #include "util/BrowserUtils.h"
 #include "util/Codec1252.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
@@ -246,6 +249,36 @@ private slots:
         }
         QCOMPARE(f.desktop.pendingAnswers(), 0);
         QCOMPARE(f.desktop.dialogs().size(), 2);
+    }
+
+    // A fresh folder shows a page in the program's own style, without a
+    // warning; a style sheet removed during the run comes back.
+    void ownPageStyleWithoutWarning()
+    {
+        WindowFixture f(QByteArrayLiteral("[WEBpage]\r\nStyleSheet=Neu.css\r\n"));
+        QVERIFY(f.writeDbFile(QStringLiteral("Neu/A.cds")));
+        QVERIFY(f.start());
+        const QString html = f.env.path(QStringLiteral("Zadizezerev/Html/"));
+        QCOMPARE(f.env.readFile(QStringLiteral("Zadizezerev/Html/Neu.css")),
+            PageStyle::DefaultStyleSheet());
+        QVERIFY(QFileInfo::exists(html + QStringLiteral("kreis_orange_klein.gif")));
+        TMainform &w = f.window();
+        // The settings page offers it.
+        QCOMPARE(w.findChild<QComboBox *>(QStringLiteral("ComboBoxStyleSheet"))->currentText(),
+            QStringLiteral("Neu.css"));
+        w.resize(900, 600);
+        w.show();
+        QTreeWidgetItem *file = FindNodeByPath(w.TreeView1, QStringLiteral("DB/Neu/A.cds"));
+        addBooks(f, file, manyBooks(2008).mid(0, 2));
+        QVERIFY(QFile::remove(html + QStringLiteral("Neu.css")));
+        QVERIFY(showWebPage(f));
+        QCOMPARE(f.desktop.dialogs().size(), 0);
+        QVERIFY(QFileInfo::exists(html + QStringLiteral("Neu.css")));
+        // The style is in force: the entries' text keeps its column.
+        QCOMPARE(evaluate(w.webPages()->WebBrowser(),
+                     QStringLiteral("getComputedStyle(document.querySelector('.txt')).marginLeft"))
+                     .toString(),
+            QStringLiteral("118px"));
     }
 
     void unwritablePreviewPageIsReported()

@@ -457,7 +457,13 @@ private slots:
             << three << QString() << sortedThree << "Ubo-Morbel.css";
         QTest::newRow("stored name, case differs")
             << three << "ZETA.CSS" << sortedThree << "zeta.css";
-        QTest::newRow("no file of that name") << three << "fehlt.css" << sortedThree << "";
+        // A missing style sheet is written by the program under its name.
+        QTest::newRow("no file of that name")
+            << three << "fehlt.css"
+            << QStringList { "alpha.css", "fehlt.css", "Ubo-Morbel.css", "zeta.css" }
+            << "fehlt.css";
+        QTest::newRow("no file of that name, in another folder")
+            << three << "alt/fehlt.css" << sortedThree << "";
         QTest::newRow("stored empty") << three << "" << sortedThree << "";
         QTest::newRow("folders and other files left out")
             << QStringList { "b.css", "Ordner.css/", "notiz.txt", "alt.css.bak", "Gross.CSS",
