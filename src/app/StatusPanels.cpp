@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+using namespace StatusPanel;
+
 namespace {
 
 struct PanelSpec
