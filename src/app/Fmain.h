@@ -15,6 +15,7 @@ class ActionList;
 class BookDataPage;
 class CoverActions;
 class DbOverviewPage;
+class FindBar;
 class IDesktop;
 class IMailProgram;
 class PageControl;
@@ -98,6 +99,8 @@ public:
     TreeNavigation *treeNavigation() const { return m_treeNavigation; }
     ReviewFileActions *reviewFiles() const { return m_reviewFiles; }
     TreeEditing *treeEditing() const { return m_treeEditing; }
+    // The search field above the tree.
+    FindBar *findBar() const { return m_findBar; }
     CoverActions *coverActions() const { return m_coverActions; }
     ZipActions *zipActions() const { return m_zipActions; }
     MailActions *mailActions() const { return m_mailActions; }
@@ -239,6 +242,7 @@ private:
     ::PreviewPage *m_previewPage = nullptr;
     ::Preview *m_preview = nullptr;
     TreeEditing *m_treeEditing = nullptr;
+    FindBar *m_findBar = nullptr;
     CoverActions *m_coverActions = nullptr;
     std::unique_ptr<ZipArchive> m_zipForge1;
     ZipActions *m_zipActions = nullptr;

@@ -83,6 +83,9 @@ const ActionSpec kActions[] = {
     { "ActionAbout", "&Info", "In&fo", "Info|Information zur Programmversion", -1, false, nullptr },
     { "ActionCheckISBN", "ISBN prüfen", nullptr,
         "ISBN prüfen|Prüft die ISBN im Feld Buchreihe, ISBN.", -1, false, "Ctrl+B" },
+    { "ActionFind", "Suc&hen", "S&uchen",
+        "Suchen|Bücher aller geladenen Berichte finden: der Baum zeigt nur noch die Treffer.", -1,
+        false, "Ctrl+F" },
 };
 
 // Menu and bar layouts: action names in order, "-" for a separator.
@@ -92,14 +95,17 @@ const char *const kMenuSettings[] = { "ActionPreferences", "-", "ActionSendZippe
 const char *const kMenuSkribando[] = { "ActionNewFolder", "ActionNew", "ActionLoad", "ActionRemove",
     "ActionImport", "ActionImportZip", "ActionSave", "ActionDeletefromTree", "-", "ActionPrint",
     "ActionSendMail", "ActionShowMissingFrontImages", "ActionFindFrontImage", "-",
-    "ActionPublisherDocuments", "ActionWebPage" };
+    "ActionPublisherDocuments", "ActionWebPage", "-", "ActionFind" };
 const char *const kMenuHelp[] = { "ActionHelp", "ActionAbout" };
 const char *const kToolBar[] = { "ActionNewFolder", "ActionNew", "ActionLoad", "ActionRemove",
     "ActionImport", "ActionImportZip", "ActionSave", "ActionDeletefromTree", "-", "ActionPrint",
-    "ActionSendMail", "ActionShowMissingFrontImages", "ActionFindFrontImage", "-", "ActionHelp",
-    "ActionAbout" };
-// The tree's popup menu lists the same actions as the menu "Skribando".
-const auto &kTreePopup = kMenuSkribando;
+    "ActionSendMail", "ActionShowMissingFrontImages", "ActionFindFrontImage", "-", "ActionFind",
+    "-", "ActionHelp", "ActionAbout" };
+// The tree's popup menu lists the review actions of the menu "Skribando".
+const char *const kTreePopup[] = { "ActionNewFolder", "ActionNew", "ActionLoad", "ActionRemove",
+    "ActionImport", "ActionImportZip", "ActionSave", "ActionDeletefromTree", "-", "ActionPrint",
+    "ActionSendMail", "ActionShowMissingFrontImages", "ActionFindFrontImage", "-",
+    "ActionPublisherDocuments", "ActionWebPage" };
 
 // Pictures of the actions in the image list.
 int imageFor(const QString &actionName)
@@ -128,6 +134,8 @@ int imageFor(const QString &actionName)
         { QStringLiteral("ActionCreateWebPage"), ImageList1::ActionCreateWebPage },
         { QStringLiteral("ActionCreateWordDoc"), ImageList1::ActionCreateWordDoc },
         { QStringLiteral("ActionCheckISBN"), ImageList1::ActionCheckISBN },
+        // A plain magnifier, as the web-search providers show.
+        { QStringLiteral("ActionFind"), ImageList1::WebSearchProvider },
     };
     return images.value(actionName, -1);
 }
