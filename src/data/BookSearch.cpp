@@ -8,6 +8,10 @@
 #include <cstring>
 #include <string>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace {
 
 // --- folding -----------------------------------------------------------------
@@ -173,13 +177,78 @@ const Prefix kPrefixes[] = {
     { "text", SearchableBook::Review },
 };
 
+// Whether a needle of two bytes or more occurs in the text. Many places at
+// a time are tested for the needle's first and last byte; the bytes between
+// are compared only where both fit, which in running text is seldom.
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) size_t scanWide(
+    const char *text, size_t size, const char *n, size_t k, bool *found)
+{
+    const __m256i first = _mm256_set1_epi8(n[0]);
+    const __m256i last = _mm256_set1_epi8(n[k - 1]);
+    size_t i = 0;
+    for (; i + k + 31 <= size; i += 32) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(text + i));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(text + i + k - 1));
+        unsigned mask = unsigned(_mm256_movemask_epi8(
+            _mm256_and_si256(_mm256_cmpeq_epi8(first, a), _mm256_cmpeq_epi8(last, b))));
+        while (mask) {
+            const int at = __builtin_ctz(mask);
+            if (std::memcmp(text + i + at + 1, n + 1, k - 2) == 0) {
+                *found = true;
+                return i;
+            }
+            mask &= mask - 1;
+        }
+    }
+    return i;
+}
+
+size_t scanNarrow(const char *text, size_t size, const char *n, size_t k, bool *found)
+{
+    const __m128i first = _mm_set1_epi8(n[0]);
+    const __m128i last = _mm_set1_epi8(n[k - 1]);
+    size_t i = 0;
+    for (; i + k + 15 <= size; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + i + k - 1));
+        unsigned mask = unsigned(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, a), _mm_cmpeq_epi8(last, b))));
+        while (mask) {
+            const int at = __builtin_ctz(mask);
+            if (std::memcmp(text + i + at + 1, n + 1, k - 2) == 0) {
+                *found = true;
+                return i;
+            }
+            mask &= mask - 1;
+        }
+    }
+    return i;
+}
+
+const bool g_wide = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}();
+#endif
+
 bool contains(const char *text, size_t size, const QByteArray &needle)
 {
-    if (size_t(needle.size()) > size)
+    const size_t k = size_t(needle.size());
+    const char *n = needle.constData();
+    if (k > size)
         return false;
-    if (needle.size() == 1)
-        return std::memchr(text, needle[0], size) != nullptr;
-    return memmem(text, size, needle.constData(), size_t(needle.size())) != nullptr;
+    if (k == 1)
+        return std::memchr(text, n[0], size) != nullptr;
+    size_t i = 0;
+#if defined(__x86_64__)
+    bool found = false;
+    i = g_wide ? scanWide(text, size, n, k, &found) : scanNarrow(text, size, n, k, &found);
+    if (found)
+        return true;
+#endif
+    // The last places (or all of them elsewhere).
+    return memmem(text + i, size - i, n, k) != nullptr;
 }
 
 } // namespace
@@ -343,6 +412,27 @@ bool FindQuery::matches(const SearchableBook &book) const
         } else if (!contains(text + from, size, w.needle)) {
             return false;
         }
+    }
+    return true;
+}
+
+bool FindQuery::narrows(const FindQuery &older) const
+{
+    if (older.isEmpty() || m_words.size() < older.m_words.size())
+        return false;
+    for (qsizetype i = 0; i < older.m_words.size(); ++i) {
+        const Word &was = older.m_words[i];
+        const Word &now = m_words[i];
+        if (now.part != was.part || now.whole != was.whole)
+            return false;
+        // A whole year matches none of the books of a shorter one.
+        if (now.whole && now.needle != was.needle)
+            return false;
+        // An ISBN may match a book whose text holds neither word.
+        if (now.isbn != 0 && now.isbn != was.isbn)
+            return false;
+        if (!now.needle.contains(was.needle))
+            return false;
     }
     return true;
 }

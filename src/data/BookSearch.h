@@ -81,6 +81,10 @@ public:
     // No words: blanks only or nothing. Such a query filters nothing.
     bool isEmpty() const { return m_words.isEmpty(); }
     bool matches(const SearchableBook &book) const;
+    // Whether every book this query matches is matched by older too (one
+    // more letter typed, or one more word), so that a search need only look
+    // at older's matches.
+    bool narrows(const FindQuery &older) const;
 
 private:
     struct Word

@@ -4,6 +4,8 @@
 #include "data/BookSearchIndex.h"
 
 #include <QAbstractItemModel>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -21,7 +23,10 @@ constexpr int kOpenedByFilter = 0x0110;
 constexpr int kSliceMs = 12;
 
 // Books matched between two looks at the clock.
-constexpr size_t kBooksPerLook = 256;
+constexpr size_t kBooksPerLook = 4096;
+
+// Fewer books than this are matched on one thread.
+constexpr size_t kBooksPerThread = 1024;
 
 } // namespace
 
@@ -53,6 +58,7 @@ void TreeFilter::setQuery(const QString &text)
         return;
     if (isActive())
         prepare();
+    m_narrowing = m_baseValid && m_query.narrows(m_baseQuery);
     // The pass under way (if any) starts over with the new query; the tree
     // it collected is still good.
     m_matched = 0;
@@ -102,6 +108,10 @@ void TreeFilter::treeChanged()
     m_nodes.clear();
     m_books.clear();
     m_titlesOnly.clear();
+    m_hidden.clear();
+    m_opened.clear();
+    m_parentIndexes.clear();
+    m_baseValid = false;
     if (isActive()) {
         m_passDue = true;
         schedule();
@@ -136,12 +146,15 @@ bool TreeFilter::work(const QDeadlineTimer &deadline)
         const size_t count = m_books.size();
         while (m_matched < count) {
             const size_t end = std::min(count, m_matched + kBooksPerLook);
-            for (; m_matched < end; ++m_matched)
-                m_match[m_matched] = m_query.matches(*m_books[m_matched]);
+            matchBooks(m_matched, end);
+            m_matched = end;
             if (m_matched < count && deadline.hasExpired())
                 return false;
         }
         apply();
+        m_base = m_match;
+        m_baseQuery = m_query;
+        m_baseValid = true;
     }
     m_passDue = false;
     m_warned = false;
@@ -149,32 +162,86 @@ bool TreeFilter::work(const QDeadlineTimer &deadline)
     return true;
 }
 
+void TreeFilter::matchBooks(size_t from, size_t to)
+{
+    const auto run = [this](size_t a, size_t b) {
+        for (size_t i = a; i < b; ++i)
+            m_match[i] = (!m_narrowing || m_base[i]) && m_query.matches(*m_books[i]);
+    };
+    // The books are shared out among the pool's threads, which only read
+    // them and write each its own part of the outcome; this thread waits
+    // for them, so nothing changes the books meanwhile.
+    QThreadPool *pool = QThreadPool::globalInstance();
+    const size_t parts = std::min<size_t>(size_t(std::max(pool->maxThreadCount(), 1)), 4);
+    const size_t share = (to - from + parts - 1) / parts;
+    if (parts < 2 || to - from < kBooksPerThread) {
+        run(from, to);
+        return;
+    }
+    QSemaphore done;
+    int started = 0;
+    for (size_t a = from + share; a < to; a += share) {
+        const size_t b = std::min(to, a + share);
+        if (pool->tryStart([&run, &done, a, b] {
+                run(a, b);
+                done.release();
+            })) {
+            ++started;
+        } else {
+            run(a, b);
+        }
+    }
+    run(from, std::min(to, from + share));
+    done.acquire(started);
+}
+
 void TreeFilter::collect()
 {
     m_nodes.clear();
     m_books.clear();
     m_titlesOnly.clear();
-    const auto walk = [this](const auto &self, QTreeWidgetItem *item, int parent) -> void {
+    m_hidden.clear();
+    m_opened.clear();
+    QAbstractItemModel *model = m_tree->model();
+    const auto walk = [this, model](const auto &self, QTreeWidgetItem *item, int parent, int row,
+                          const QModelIndex &parentIndex) -> void {
         const int at = int(m_nodes.size());
-        m_nodes.push_back({ item, parent, 0, -1 });
+        m_nodes.push_back({ item, parent, 0, -1, row });
+        m_hidden.push_back(item->isHidden());
+        m_opened.push_back(0);
         if (GetNodeKind(item) == nkBook) {
             const SearchableBook *book = m_index ? m_index->find(NodeData(item)) : nullptr;
             if (!book) {
                 m_titlesOnly.push_back(SearchableBook::fromTitle(item->text(0)));
                 book = &m_titlesOnly.back();
             }
-            m_nodes[at].book = int(m_books.size());
+            m_nodes[size_t(at)].book = int(m_books.size());
             m_books.push_back(book);
+        } else if (item->childCount() > 0) {
+            m_opened[size_t(at)] = item->data(0, kOpenedByFilter).isValid();
+            const QModelIndex index = model->index(row, 0, parentIndex);
+            m_parentIndexes.insert(at, index);
+            for (int i = 0; i < item->childCount(); ++i)
+                self(self, item->child(i), at, i, index);
         }
-        for (int i = 0; i < item->childCount(); ++i)
-            self(self, item->child(i), at);
-        m_nodes[at].end = int(m_nodes.size());
+        m_nodes[size_t(at)].end = int(m_nodes.size());
     };
     for (int i = 0; i < m_tree->topLevelItemCount(); ++i)
-        walk(walk, m_tree->topLevelItem(i), -1);
+        walk(walk, m_tree->topLevelItem(i), -1, i, QModelIndex());
     m_match.assign(m_books.size(), 0);
     m_bookCount = int(m_books.size());
+    m_baseValid = false;
+    m_narrowing = false;
     m_collected = true;
+}
+
+void TreeFilter::setHidden(size_t node, bool hide)
+{
+    // By row below the parent's index, which the walk found once: asking
+    // each node for its row and its parent's costs as much again.
+    const Node &n = m_nodes[node];
+    m_tree->setRowHidden(
+        n.row, n.parent < 0 ? QModelIndex() : m_parentIndexes.value(n.parent), hide);
 }
 
 void TreeFilter::apply()
@@ -199,16 +266,19 @@ void TreeFilter::apply()
     // again when it is shown.
     for (size_t i = 0; i < n;) {
         QTreeWidgetItem *item = m_nodes[i].item;
-        const bool hide = !shown[i];
-        if (item->isHidden() != hide)
-            item->setHidden(hide);
+        const char hide = !shown[i];
+        if (m_hidden[i] != hide) {
+            setHidden(i, hide);
+            m_hidden[i] = hide;
+        }
         if (hide) {
             i = size_t(m_nodes[i].end);
             continue;
         }
-        if (holdsMatch[i] && !item->isExpanded()) {
+        if (holdsMatch[i] && !m_opened[i] && !item->isExpanded()) {
             item->setExpanded(true);
             item->setData(0, kOpenedByFilter, true);
+            m_opened[i] = 1;
         }
         ++i;
     }
@@ -217,6 +287,8 @@ void TreeFilter::apply()
 
 void TreeFilter::showEverything()
 {
+    if (!m_collected)
+        collect();
     QTreeWidgetItem *current = m_tree->currentItem();
     const auto holdsCurrent = [current](const QTreeWidgetItem *node) {
         for (const QTreeWidgetItem *p = current; p; p = p->parent()) {
@@ -225,21 +297,19 @@ void TreeFilter::showEverything()
         }
         return false;
     };
-    const auto walk = [&](const auto &self, QTreeWidgetItem *item) -> void {
-        if (item->isHidden())
-            item->setHidden(false);
-        if (item->childCount() == 0)
-            return;
-        if (item->data(0, kOpenedByFilter).isValid()) {
+    for (size_t i = 0; i < m_nodes.size(); ++i) {
+        QTreeWidgetItem *item = m_nodes[i].item;
+        if (m_hidden[i]) {
+            setHidden(i, false);
+            m_hidden[i] = 0;
+        }
+        if (m_opened[i]) {
             item->setData(0, kOpenedByFilter, QVariant());
+            m_opened[i] = 0;
             if (!holdsCurrent(item))
                 item->setExpanded(false);
         }
-        for (int i = 0; i < item->childCount(); ++i)
-            self(self, item->child(i));
-    };
-    for (int i = 0; i < m_tree->topLevelItemCount(); ++i)
-        walk(walk, m_tree->topLevelItem(i));
+    }
     m_shown = false;
     m_matchCount = 0;
     if (current)

@@ -3,6 +3,8 @@
 #include "data/BookSearch.h"
 
 #include <QDeadlineTimer>
+#include <QHash>
+#include <QModelIndex>
 #include <QObject>
 #include <QTimer>
 
@@ -63,6 +65,7 @@ private:
         int parent; // index of the parent, -1 for a top-level node
         int end; // index after the node's subtree
         int book; // index among the books, -1 for folders and files
+        int row; // among its siblings
     };
 
     void schedule();
@@ -72,7 +75,10 @@ private:
     // Works until the deadline; true when nothing is due any more.
     bool work(const QDeadlineTimer &deadline);
     void collect();
+    // Matches the books from one index to another.
+    void matchBooks(size_t from, size_t to);
     void apply();
+    void setHidden(size_t node, bool hide);
     void showEverything();
     bool selectMatch(bool forward);
 
@@ -92,6 +98,17 @@ private:
     std::deque<SearchableBook> m_titlesOnly;
     std::vector<char> m_match;
     size_t m_matched = 0; // books matched so far in this pass
+    // Of each node: hidden now, opened by the filter.
+    std::vector<char> m_hidden;
+    std::vector<char> m_opened;
+    // The model indexes of the folders and files, by node.
+    QHash<int, QModelIndex> m_parentIndexes;
+    // The outcome of the last whole pass over the collected books. A query
+    // that narrows it looks only at its matches.
+    std::vector<char> m_base;
+    FindQuery m_baseQuery;
+    bool m_baseValid = false;
+    bool m_narrowing = false;
 
     // The tree shows the outcome of the last pass; while it does, m_nodes
     // and m_match describe it.

@@ -135,6 +135,24 @@ private slots:
         QCOMPARE(BookMatches(query, sampleBook()), matches);
     }
 
+    // A word is found wherever it stands in a long text, at the start, at
+    // the end and across every block the search looks at in one step.
+    void wordAtEveryPlace()
+    {
+        for (int at = 0; at <= 100; ++at) {
+            Record r(ReviewFieldCount);
+            r[fReview] = QString(at, u'x') + QStringLiteral("Kräbät") + QString(100 - at, u'y');
+            const SearchableBook book(r);
+            for (const char *word : { "kr", "krabat", "xkrabaty", "at" }) {
+                const bool fits = (QByteArray(word).startsWith('x') ? at > 0 && at < 100 : true);
+                QVERIFY2(FindQuery(QString::fromLatin1(word)).matches(book) == fits,
+                    qPrintable(QStringLiteral("%1 at %2").arg(QLatin1String(word)).arg(at)));
+            }
+            QVERIFY(!FindQuery(QStringLiteral("krabbt")).matches(book));
+            QVERIFY(!FindQuery(QStringLiteral("yx")).matches(book));
+        }
+    }
+
     // The series field holds the other form, or an X as check digit.
     void isbnFormsAreOneBook_data()
     {
@@ -160,6 +178,47 @@ private slots:
         Record r = sampleBook();
         r[fBookSerie] = stored;
         QCOMPARE(BookMatches(query, r), matches);
+    }
+
+    // A search may look only at the matches of the query before when the
+    // new one cannot match anything more.
+    void narrowing_data()
+    {
+        QTest::addColumn<QString>("older");
+        QTest::addColumn<QString>("newer");
+        QTest::addColumn<bool>("narrows");
+        QTest::newRow("one more letter") << "mul"
+                                         << "mull" << true;
+        QTest::newRow("one more word") << "muller"
+                                       << "muller anna" << true;
+        QTest::newRow("letter in front") << "ull"
+                                         << "mull" << true;
+        QTest::newRow("prefix typed on") << "titel:"
+                                         << "titel:gr" << true;
+        QTest::newRow("letter taken away") << "mull"
+                                           << "mul" << false;
+        QTest::newRow("plain word becomes a prefix") << "titel"
+                                                     << "titel:" << false;
+        QTest::newRow("other field") << "autor:m"
+                                     << "ill:m" << false;
+        QTest::newRow("whole year") << "jahr:201"
+                                    << "jahr:2012" << false;
+        QTest::newRow("becomes an ISBN") << "347358008"
+                                         << "3473580082" << false;
+        QTest::newRow("stays the same ISBN") << "3473580082"
+                                             << "3473580082 em" << true;
+        QTest::newRow("from nothing") << ""
+                                      << "m" << false;
+    }
+    void narrowing()
+    {
+        QFETCH(QString, older);
+        QFETCH(QString, newer);
+        QFETCH(bool, narrows);
+        QCOMPARE(FindQuery(newer).narrows(FindQuery(older)), narrows);
+        // Where it says so, it holds for the sample book.
+        if (narrows && BookMatches(newer, sampleBook()))
+            QVERIFY(BookMatches(older, sampleBook()));
     }
 
     void queryOfAnyText()

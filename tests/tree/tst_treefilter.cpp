@@ -282,6 +282,58 @@ private slots:
         QVERIFY(!shown(f, QStringLiteral("DB/2007/A.cds")));
     }
 
+    // Thousands of books are matched on several threads: the outcome is the
+    // rule's, book by book.
+    void manyBooksOnATreeOfItsOwn()
+    {
+        QTreeWidget tree;
+        QAbstractItemModelTester tester(tree.model());
+        DataSet table;
+        table.setFields(ReviewFields());
+        table.open();
+        auto *root = new QTreeWidgetItem(&tree, QStringList { QStringLiteral("DB") });
+        root->setData(0, TreeRoles::Data, int(nkFolder));
+        QList<QTreeWidgetItem *> books;
+        int expected = 0;
+        for (int file = 0; file < 3; ++file) {
+            QTreeWidgetItem *node = AddReviewFileNode(root, QStringLiteral("F%1.cds").arg(file));
+            for (int i = 0; i < 1000; ++i) {
+                const int n = file * 1000 + i + 1;
+                table.append();
+                table.setValue(fBookNbr, n + 0.7);
+                table.setValue(fBookTitle, QStringLiteral("Buch %1").arg(n));
+                const bool hit = n % 7 == 0;
+                expected += hit;
+                table.setValue(fReview,
+                    QString(n % 300, u'a')
+                        + (hit ? QStringLiteral(" Drache ") : QStringLiteral(" ")));
+                QVERIFY(table.post());
+                books.append(AddBookNode(node, QStringLiteral("Buch %1").arg(n), 2007 + n * 10000));
+            }
+        }
+        AddReviewFileNode(root, QStringLiteral("leer.cds"));
+        tree.expandAll();
+
+        TreeFilter filter(&tree, table);
+        filter.setQuery(QStringLiteral("DRACHE"));
+        filter.finish();
+        QCOMPARE(filter.bookCount(), 3000);
+        QCOMPARE(filter.matchCount(), expected);
+        for (int i = 0; i < books.size(); ++i)
+            QCOMPARE(books[i]->isHidden(), (i + 1) % 7 != 0);
+        QVERIFY(root->child(3)->isHidden());
+
+        // One more letter looks only at the matches; the outcome is the same.
+        filter.setQuery(QStringLiteral("DRACHE "));
+        filter.finish();
+        QCOMPARE(filter.matchCount(), expected);
+        filter.setQuery(QString());
+        filter.finish();
+        for (QTreeWidgetItem *b : books)
+            QVERIFY(!b->isHidden());
+        QVERIFY(!root->child(3)->isHidden());
+    }
+
     // A keystroke never waits for the pass: the field takes it at once and
     // the tree follows from the event loop.
     void typingDoesNotWaitForTheFilter()
