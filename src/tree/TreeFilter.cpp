@@ -4,6 +4,7 @@
 #include "data/BookSearchIndex.h"
 
 #include <QAbstractItemModel>
+#include <QApplication>
 #include <QSemaphore>
 #include <QThreadPool>
 #include <QTreeWidget>
@@ -21,6 +22,9 @@ constexpr int kOpenedByFilter = 0x0110;
 // One slice of a pass: short enough that a keystroke in between is taken at
 // once, long enough that a pass over the whole archive needs few of them.
 constexpr int kSliceMs = 12;
+
+// How often a pass looks again whether a dialog has closed.
+constexpr int kWaitForDialogMs = 100;
 
 // Books matched between two looks at the clock.
 constexpr size_t kBooksPerLook = 4096;
@@ -92,6 +96,13 @@ void TreeFilter::schedule()
 
 void TreeFilter::step()
 {
+    // While a dialog asks something, the action that opened it may be
+    // halfway through the table or the tree: the pass waits for its end.
+    if (QApplication::activeModalWidget()) {
+        m_timer.start(kWaitForDialogMs);
+        return;
+    }
+    m_timer.setInterval(0);
     if (work(QDeadlineTimer(kSliceMs)))
         return;
     if (m_passDue && !m_warned) {
