@@ -259,13 +259,17 @@ void TreeFilter::apply()
 {
     const size_t n = m_nodes.size();
     // A node is shown when it is a matching book or holds one; the top
-    // level always stays.
+    // level always stays, and so does the folder or file being worked on (a
+    // new folder, a file just imported) with the nodes above it.
+    const QTreeWidgetItem *current = m_tree->currentItem();
     std::vector<char> shown(n, 0);
     std::vector<char> holdsMatch(n, 0);
     for (size_t i = n; i-- > 0;) {
         const Node &node = m_nodes[i];
         if (node.book >= 0)
             shown[i] = m_match[size_t(node.book)];
+        else if (node.item == current)
+            shown[i] = 1;
         if (shown[i] && node.parent >= 0)
             shown[size_t(node.parent)] = holdsMatch[size_t(node.parent)] = 1;
         if (node.parent < 0)

@@ -275,6 +275,15 @@ private slots:
         QTRY_COMPARE(findBar(f).LabelFindCount->text(), QStringLiteral("3 von 5 Büchern"));
         QVERIFY(shown(f, QStringLiteral("DB/2007/A.cds/Momo")));
 
+        // A new folder stays in sight while it waits for its name.
+        SelectNode(f, QStringLiteral("DB/"));
+        f.desktop.answer(Msg::mrOk, QStringLiteral("Neues Verzeichnis..."));
+        TriggerReviewAction(f, baNewFolder);
+        QTRY_VERIFY(!findBar(f).filter()->isBusy());
+        QCOMPARE(currentPath(f), QStringLiteral("DB/Unbenannt/"));
+        QVERIFY(shown(f, QStringLiteral("DB/Unbenannt/")));
+        QVERIFY(!shown(f, QStringLiteral("DB/2008/")));
+
         f.desktop.answer(Msg::mrOk, QStringLiteral("Alle Datensätze entfernen..."));
         f.window().reviewFiles()->ActionRemoveExecute();
         QCOMPARE(t.recordCount(), 0);
