@@ -35,6 +35,7 @@
 #include "settings_pages/WebSettingsPage.h"
 #include "store/ISBN.h"
 #include "store/ReviewSchema.h"
+#include "tree/FindBar.h"
 #include "tree/ReviewTreeWidget.h"
 #include "tree/TreeEditing.h"
 #include "tree/TreeNavigation.h"
@@ -214,6 +215,9 @@ void TMainform::buildFrame()
     TreeView1->setToolTip(QStringLiteral("Strukturansicht "));
     TreeView1->setStatusTip(
         QStringLiteral(" Gespeicherte und vom Programm verwaltete Besprechungsberichte"));
+    // The search field between the caption and the tree.
+    m_findBar = new FindBar(TreeView1, *m_data.DSetReview, treePanel);
+    treeLayout->addWidget(m_findBar);
     treeLayout->addWidget(TreeView1);
     connect(TreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         PopupMenuTreeView->popup(TreeView1->viewport()->mapToGlobal(pos));
@@ -272,6 +276,8 @@ void TMainform::connectActions()
         &TMainform::ActionPreferencesExecute);
     connect(m_actions->action(QStringLiteral("ActionCheckISBN")), &QAction::triggered, this,
         [this] { ActionCheckISBNExecute(); });
+    connect(m_actions->action(QStringLiteral("ActionFind")), &QAction::triggered, m_findBar,
+        &FindBar::ActionFindExecute);
     connect(m_actions->reviewAction(baNew), &QAction::triggered, m_reviewFiles,
         &ReviewFileActions::ActionNewExecute);
     connect(m_actions->reviewAction(baLoad), &QAction::triggered, m_reviewFiles,

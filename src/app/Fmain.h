@@ -17,6 +17,7 @@ class BookDataPage;
 class CommandLineFiles;
 class CoverActions;
 class DbOverviewPage;
+class FindBar;
 class IDesktop;
 class IMailProgram;
 class PageControl;
@@ -104,6 +105,8 @@ public:
     TreeNavigation *treeNavigation() const { return m_treeNavigation; }
     ReviewFileActions *reviewFiles() const { return m_reviewFiles; }
     TreeEditing *treeEditing() const { return m_treeEditing; }
+    // The search field above the tree.
+    FindBar *findBar() const { return m_findBar; }
     CoverActions *coverActions() const { return m_coverActions; }
     ZipActions *zipActions() const { return m_zipActions; }
     MailActions *mailActions() const { return m_mailActions; }
@@ -258,6 +261,7 @@ private:
     ::Preview *m_preview = nullptr;
     TreeEditing *m_treeEditing = nullptr;
     CommandLineFiles *m_commandLineFiles = nullptr;
+    FindBar *m_findBar = nullptr;
     CoverActions *m_coverActions = nullptr;
     std::unique_ptr<ZipArchive> m_zipForge1;
     ZipActions *m_zipActions = nullptr;

@@ -97,6 +97,9 @@ const ActionSpec kActions[] = {
         "Umschlagbild holen|Holt das Umschlagbild zur ISBN aus dem Bibliothekskatalog und "
         "speichert es unter der Buchnummer.",
         -1, false, nullptr },
+    { "ActionFind", "Suc&hen", "S&uchen",
+        "Suchen|Bücher aller geladenen Berichte finden: der Baum zeigt nur noch die Treffer.", -1,
+        false, "Ctrl+F" },
 };
 
 // Menu and bar layouts: action names in order, "-" for a separator.
@@ -106,15 +109,19 @@ const char *const kMenuSettings[] = { "ActionPreferences", "-", "ActionSendZippe
 const char *const kMenuSkribando[] = { "ActionNewFolder", "ActionNew", "ActionLoad", "ActionRemove",
     "ActionImport", "ActionImportZip", "ActionSave", "ActionDeletefromTree", "-", "ActionPrint",
     "ActionSendMail", "ActionShowMissingFrontImages", "ActionFindFrontImage", "-",
-    "ActionPublisherDocuments", "ActionWebPage" };
+    "ActionPublisherDocuments", "ActionWebPage", "-", "ActionFind", "ActionFetchCatalogueData",
+    "ActionFetchCover" };
 const char *const kMenuHelp[] = { "ActionHelp", "ActionAbout" };
 const char *const kToolBar[] = { "ActionNewFolder", "ActionNew", "ActionLoad", "ActionRemove",
     "ActionImport", "ActionImportZip", "ActionSave", "ActionDeletefromTree", "-", "ActionPrint",
-    "ActionSendMail", "ActionShowMissingFrontImages", "ActionFindFrontImage", "-",
-    "ActionSendZipped", "ActionCreateWebPage", "ActionCreateWordDoc", "-", "ActionHelp",
+    "ActionSendMail", "ActionShowMissingFrontImages", "ActionFindFrontImage", "-", "ActionFind",
+    "-", "ActionSendZipped", "ActionCreateWebPage", "ActionCreateWordDoc", "-", "ActionHelp",
     "ActionAbout" };
-// The tree's popup menu lists the same actions as the menu "Skribando".
-const auto &kTreePopup = kMenuSkribando;
+// The tree's popup menu lists the review actions of the menu "Skribando".
+const char *const kTreePopup[] = { "ActionNewFolder", "ActionNew", "ActionLoad", "ActionRemove",
+    "ActionImport", "ActionImportZip", "ActionSave", "ActionDeletefromTree", "-", "ActionPrint",
+    "ActionSendMail", "ActionShowMissingFrontImages", "ActionFindFrontImage", "-",
+    "ActionPublisherDocuments", "ActionWebPage" };
 
 // Pictures of the actions in the image list.
 int imageFor(const QString &actionName)
@@ -143,6 +150,8 @@ int imageFor(const QString &actionName)
         { QStringLiteral("ActionCreateWebPage"), ImageList1::ActionCreateWebPage },
         { QStringLiteral("ActionCreateWordDoc"), ImageList1::ActionCreateWordDoc },
         { QStringLiteral("ActionCheckISBN"), ImageList1::ActionCheckISBN },
+        // A plain magnifier, as the web-search providers show.
+        { QStringLiteral("ActionFind"), ImageList1::WebSearchProvider },
     };
     return images.value(actionName, -1);
 }

@@ -17,12 +17,18 @@
 //                                     record's field names (and "CoverURL" when the
 //                                     catalogue has a cover); INI names the
 //                                     catalogues' addresses and the languages
+//   skribando-packet find QUERY FILE...
+//                                     one line "FILE<tab>book number" per record
+//                                     that matches QUERY, files and records in
+//                                     their order; status 0 also for no match
 //
 // Bad input gives a message on standard error and exit status 1.
 
 #include "base/DefaultSettings.h"
 #include "base/IniFile.h"
+#include "base/VexUtils.h"
 #include "catalogue/CatalogueClient.h"
+#include "data/BookSearch.h"
 #include "documents/HtmlPages.h"
 #include "documents/PreviewText.h"
 #include "documents/RtfWordProcessor.h"
@@ -30,11 +36,13 @@
 #include "store/DataPacket.h"
 #include "store/DataSet.h"
 #include "store/ISBN.h"
+#include "store/ReviewSchema.h"
 #include "store/TableFile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -133,7 +141,8 @@ int usage()
                                   "skribando-packet doc DATEI AUSGABE [--settings INI] | "
                                   "skribando-packet html DATEI SEITE [--settings INI] "
                                   "[--preview] [--subtitle TEXT] | "
-                                  "skribando-packet lookup ISBN [--settings INI]"));
+                                  "skribando-packet lookup ISBN [--settings INI] | "
+                                  "skribando-packet find SUCHE DATEI..."));
 }
 
 bool writeOut(const QByteArray &bytes)
@@ -273,6 +282,35 @@ int lookupCommand(const QString &input, const QString &settingsFile)
     return 0;
 }
 
+// The records of the files that match the query, by the program's own rule.
+// Each file is named as it was given; a file that cannot be read is named on
+// standard error, and the others are searched all the same.
+int findCommand(const QString &query, const QList<QByteArray> &files)
+{
+    const FindQuery find(query);
+    bool failed = false;
+    for (const QByteArray &given : files) {
+        DataSet table;
+        QString error;
+        if (!LoadFromFile(table, QFile::decodeName(given), &error)) {
+            failure(error);
+            failed = true;
+            continue;
+        }
+        QByteArray out;
+        const QList<Record> records = table.records();
+        for (const Record &values : records) {
+            if (!find.matches(SearchableBook(values)))
+                continue;
+            const int key = values.size() > fBookNbr ? BookKeyOf(values[fBookNbr]) : 0;
+            out += given + '\t' + BookKeyToText(key).toUtf8() + '\n';
+        }
+        if (!writeOut(out))
+            return failure(QStringLiteral("Die Ausgabe kann nicht geschrieben werden."));
+    }
+    return failed ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -331,6 +369,13 @@ int main(int argc, char *argv[])
         if (args.size() == 4 && args[2] != QLatin1String("--settings"))
             return usage();
         return lookupCommand(args[1], args.size() == 4 ? args[3] : QString());
+    }
+    if (command == QLatin1String("find") && args.size() >= 3) {
+        // The file names exactly as given, for the output.
+        QList<QByteArray> files;
+        for (int i = 3; i < argc; ++i)
+            files.append(QByteArray(argv[i]));
+        return findCommand(args[1], files);
     }
     return usage();
 }
