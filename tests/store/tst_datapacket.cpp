@@ -144,7 +144,8 @@ PacketData reviewPacket(const QList<Record> &rows)
 {
     PacketData p;
     p.fields = ReviewFields();
-    p.rows = rows;
+    for (const Record &r : rows)
+        p.rows.append(r);
     return p;
 }
 
@@ -1010,7 +1011,7 @@ private slots:
         QString error;
         QVERIFY2(DataPacket::loadFromFile(path, packet, &error), qPrintable(error));
         QVERIFY(!packet.fields.isEmpty());
-        for (const Record &r : packet.rows)
+        for (const CompactRow &r : packet.rows)
             QCOMPARE(r.size(), packet.fields.size());
 
         // Written again in its own form (when it can be), it reads back the same.
