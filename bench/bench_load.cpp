@@ -90,12 +90,15 @@ int measureMemory(const QString &programFolder)
         clear.write("5");
     clear.close();
     w.reviewFiles()->ActionLoadExecute();
+    const long loaded = statusKilobytes("VmHWM");
     QTreeWidget *tree = w.TreeView1;
     tree->setCurrentItem(FindNodeByPath(tree, QStringLiteral("DB/Archiv/")));
     w.TreeView1Enter();
     w.reviewFiles()->ActionSaveExecute();
-    const long peak = qMax(statusKilobytes("VmHWM"), peakKilobytes());
-    std::printf("%ld %ld %d\n", started, peak, program->dataAccess->DSetReview->recordCount());
+    // Not getrusage(): its peak carries over from the parent at fork.
+    const long peak = statusKilobytes("VmHWM");
+    std::printf(
+        "%ld %ld %d %ld\n", started, peak, program->dataAccess->DSetReview->recordCount(), loaded);
     return 0;
 }
 
@@ -213,6 +216,7 @@ int main(int argc, char *argv[])
     writeArchive(freshArchive, 1000, 40, 1);
     const qint64 archiveBytes = folderBytes(freshArchive);
     QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(
         QCoreApplication::applicationFilePath(), { QStringLiteral("--memory"), freshProgram });
     child.waitForFinished(-1);
@@ -233,6 +237,7 @@ int main(int argc, char *argv[])
     std::printf("memory_started_window %.1f MB\n", startedMb);
     std::printf("memory_peak_after_load_and_save %.1f MB (%s books)\n", peakMb,
         memory.value(2).constData());
+    std::printf("memory_peak_after_load %.1f MB\n", memory.value(3).toLong() / 1024.0);
     std::printf("memory_review_files %.1f MB\n", filesMb);
     std::printf("memory_over_files_ratio %.2f\n", (peakMb - startedMb) / filesMb);
     std::printf("load_scaling_ratio %.2f\n", l.loadMs / s.loadMs);

@@ -10,7 +10,8 @@ namespace {
 
 constexpr qsizetype kCountBytes = CompactRow::kCountBytes;
 
-constexpr qsizetype headerSize(qsizetype fields) { return CompactRow::headerSize(fields); }
+// The builder lays the row out with 32-bit offsets; finish() narrows them.
+constexpr qsizetype builderHeader(qsizetype fields) { return CompactRow::headerSize(fields, true); }
 
 quint32 readU32(const char *p) { return qFromUnaligned<quint32>(p); }
 
@@ -141,7 +142,7 @@ bool operator==(const CompactRow &a, const CompactRow &b)
 CompactRow::Builder::Builder(qsizetype fields, qsizetype payloadHint)
     : m_fields(fields)
 {
-    const qsizetype header = headerSize(fields);
+    const qsizetype header = builderHeader(fields);
     m_buf.reserve(header + payloadHint);
     m_buf.resize(header);
     char *p = m_buf.data();
@@ -154,7 +155,7 @@ void CompactRow::Builder::put(Tag tag, const void *data, qsizetype size)
 {
     if (m_next >= m_fields)
         return;
-    const qsizetype header = headerSize(m_fields);
+    const qsizetype header = builderHeader(m_fields);
     char *p = m_buf.data();
     p[kCountBytes + m_next] = char(tag);
     qToUnaligned<quint32>(quint32(m_buf.size() - header), p + kCountBytes + m_fields + 4 * m_next);
@@ -229,14 +230,30 @@ CompactRow CompactRow::Builder::finish()
 {
     while (m_next < m_fields)
         addNull();
-    const qsizetype header = headerSize(m_fields);
-    qToUnaligned<quint32>(
-        quint32(m_buf.size() - header), m_buf.data() + kCountBytes + m_fields + 4 * m_fields);
-    if (m_buf.capacity() > m_buf.size() + 64)
-        m_buf.squeeze();
+    const qsizetype header = builderHeader(m_fields);
+    const qsizetype payload = m_buf.size() - header;
+    const char *in = m_buf.constData();
+    qToUnaligned<quint32>(quint32(payload), m_buf.data() + kCountBytes + m_fields + 4 * m_fields);
     CompactRow row;
-    if (m_fields > 0)
-        row.m_data = std::move(m_buf);
+    if (m_fields > 0) {
+        // Copied once into a block of exactly its size, with 16-bit offsets
+        // where they do.
+        const bool wide = payload > 0xFFFF;
+        QByteArray out(CompactRow::headerSize(m_fields, wide) + payload, Qt::Uninitialized);
+        char *p = out.data();
+        qToUnaligned<quint32>(quint32(m_fields) | (wide ? kWideOffsets : 0u), p);
+        std::memcpy(p + kCountBytes, in + kCountBytes, size_t(m_fields));
+        const char *offsets = in + kCountBytes + m_fields;
+        char *to = p + kCountBytes + m_fields;
+        if (wide) {
+            std::memcpy(to, offsets, size_t(4 * (m_fields + 1)));
+        } else {
+            for (qsizetype i = 0; i <= m_fields; ++i)
+                qToUnaligned<quint16>(quint16(readU32(offsets + 4 * i)), to + 2 * i);
+        }
+        std::memcpy(p + CompactRow::headerSize(m_fields, wide), in + header, size_t(payload));
+        row.m_data = std::move(out);
+    }
     row.m_extras = std::move(m_extras);
     m_buf = QByteArray();
     return row;

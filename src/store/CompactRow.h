@@ -44,10 +44,7 @@ public:
     // go where compact rows are kept.
     CompactRow(const Record &values); // NOLINT(google-explicit-constructor)
 
-    qsizetype size() const
-    {
-        return m_data.isEmpty() ? 0 : qsizetype(qFromUnaligned<quint32>(m_data.constData()));
-    }
+    qsizetype size() const { return m_data.isEmpty() ? 0 : qsizetype(countWord() & ~kWideOffsets); }
     bool isEmpty() const { return size() == 0; }
     Tag tag(qsizetype field) const
     {
@@ -67,10 +64,13 @@ public:
         const qsizetype n = size();
         if (field < 0 || field >= n)
             return {};
-        const char *offsets = m_data.constData() + kCountBytes + n + 4 * field;
-        const qsizetype start = qFromUnaligned<quint32>(offsets);
-        const qsizetype end = qFromUnaligned<quint32>(offsets + 4);
-        return QByteArrayView(m_data.constData() + headerSize(n) + start, end - start);
+        const bool wide = countWord() & kWideOffsets;
+        const char *offsets = m_data.constData() + kCountBytes + n + (wide ? 4 : 2) * field;
+        const qsizetype start
+            = wide ? qFromUnaligned<quint32>(offsets) : qFromUnaligned<quint16>(offsets);
+        const qsizetype end
+            = wide ? qFromUnaligned<quint32>(offsets + 4) : qFromUnaligned<quint16>(offsets + 2);
+        return QByteArrayView(m_data.constData() + headerSize(n, wide) + start, end - start);
     }
     // Characters of an Ansi or Utf16 text; -1 for other values.
     qsizetype textLength(qsizetype field) const;
@@ -107,14 +107,20 @@ public:
     };
 
     static constexpr qsizetype kCountBytes = 4;
-    static constexpr qsizetype headerSize(qsizetype fields)
+    // Set in the count word when the offsets take 32 bits (rows of more
+    // than 64 KiB); otherwise they take 16.
+    static constexpr quint32 kWideOffsets = 0x80000000u;
+    static constexpr qsizetype headerSize(qsizetype fields, bool wide)
     {
-        return kCountBytes + fields + 4 * (fields + 1);
+        return kCountBytes + fields + (wide ? 4 : 2) * (fields + 1);
     }
 
 private:
-    // quint32 field count, a tag byte per field, quint32 offsets of each
-    // value's start (and of the end) within the payload, then the payload.
+    quint32 countWord() const { return qFromUnaligned<quint32>(m_data.constData()); }
+
+    // quint32 field count (with kWideOffsets), a tag byte per field, 16- or
+    // 32-bit offsets of each value's start (and of the end) within the
+    // payload, then the payload.
     QByteArray m_data;
     std::shared_ptr<const QList<QVariant>> m_extras;
 };

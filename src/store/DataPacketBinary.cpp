@@ -1051,6 +1051,13 @@ public:
     { }
     QByteArray write();
     const QString &error() const { return m_error; }
+    // Hands the packet on in pieces instead of keeping it whole.
+    void setDrain(qsizetype chunk, std::function<bool(const char *, qsizetype)> drain)
+    {
+        m_chunk = chunk;
+        m_drain = std::move(drain);
+    }
+    bool drainFailed() const { return m_drainFailed; }
 
 private:
     bool prepareColumns();
@@ -1069,6 +1076,9 @@ private:
 
     const PacketData &m_packet;
     qsizetype m_limit;
+    qsizetype m_chunk = 0;
+    std::function<bool(const char *, qsizetype)> m_drain;
+    bool m_drainFailed = false;
     QList<WriteColumn> m_cols;
     ByteSink m_sink;
     QString m_error;
@@ -1329,7 +1339,12 @@ QByteArray BinaryWriter::write()
         for (qsizetype c = 0; c < r.size(); ++c)
             expected += 8 + qMax<qsizetype>(r.textLength(c), 0);
     }
-    m_sink = ByteSink(expected, m_limit);
+    if (m_drain) {
+        m_sink = ByteSink(qMin(expected, 2 * m_chunk), m_limit);
+        m_sink.setDrain(m_drain);
+    } else {
+        m_sink = ByteSink(expected, m_limit);
+    }
 
     m_sink.putLE<quint32>(kMagic);
     m_sink.putLE<quint16>(structured ? 2 : 1);
@@ -1434,6 +1449,10 @@ QByteArray BinaryWriter::write()
             m_error = outputTooLarge(m_limit);
             return {};
         }
+        if (!m_sink.drainFull(m_chunk)) {
+            m_drainFailed = true;
+            return {};
+        }
     }
     return m_sink.take();
 }
@@ -1452,6 +1471,27 @@ bool readBinary(QByteArrayView bytes, PacketData &out, QString *error)
 }
 
 namespace Internal {
+
+bool writeBinaryDrained(const PacketData &packet, qsizetype chunk,
+    const std::function<bool(const char *, qsizetype)> &drain, QString *error, bool *drainFailed,
+    qsizetype limit)
+{
+    *drainFailed = false;
+    BinaryWriter writer(packet, limit);
+    writer.setDrain(qMax<qsizetype>(chunk, 4096), drain);
+    const QByteArray rest = writer.write();
+    if (writer.drainFailed()) {
+        *drainFailed = true;
+        return false;
+    }
+    if (!writer.error().isEmpty())
+        return fail(error, writer.error());
+    if (!rest.isEmpty() && !drain(rest.constData(), rest.size())) {
+        *drainFailed = true;
+        return false;
+    }
+    return true;
+}
 
 bool readBinaryDevice(QIODevice *device, PacketData &out, QString *error, bool *deviceFailed)
 {
