@@ -197,9 +197,10 @@ QByteArray HtmlPages::ComposePage(bool preview) const
     page.reserve(qsizetype(count) * 2048 + 8192);
     HtmlBytes out(page);
     out.text(ComposeHTMLhead(preview, count));
-    const QList<Record> records = m_table.records();
-    for (const Record &record : records) {
-        const ReviewTexts r = ReviewTextsOf(record);
+    // Row by row: the texts of one record at a time are decoded.
+    const QList<CompactRow> rows = m_table.rows();
+    for (const CompactRow &row : rows) {
+        const ReviewTexts r = ReviewTextsOf(row.toRecord());
         if (!included || included(r[fBookNbr]))
             writeEntry(out, r, preview);
     }

@@ -51,11 +51,12 @@ void Preview::ShowPreviewInRichEdit(bool allRecords)
     if (m_ctx.tree)
         m_ctx.tree->setUpdatesEnabled(false);
     const QLocale locale = PriceLocale();
-    const QList<Record> records = t.records();
+    // Row by row: the texts of one record at a time are decoded.
+    const QList<CompactRow> rows = t.rows();
     QString text;
-    text.reserve(PreviewSizeEstimate(records));
-    for (const Record &values : records) {
-        const ReviewTexts r = ReviewTextsOf(values);
+    text.reserve(PreviewSizeEstimate(rows));
+    for (const CompactRow &row : rows) {
+        const ReviewTexts r = ReviewTextsOf(row.toRecord());
         const QTreeWidgetItem *node = FindNodeByData(m_ctx.tree, EncodeBookKey(r[fBookNbr]), false);
         if (!node || IsBookIncluded(node))
             AppendPreview(text, r, locale);

@@ -171,14 +171,11 @@ QString BookNumberText(const ReviewTexts &r)
     return QString::number(*number, 'f', 2);
 }
 
-qsizetype PreviewSizeEstimate(const QList<Record> &records)
+qsizetype PreviewSizeEstimate(const QList<CompactRow> &rows)
 {
     qsizetype size = 0;
-    for (const Record &values : records) {
-        size += 400;
-        if (values.size() > fReview)
-            size += values[fReview].toString().size();
-    }
+    for (const CompactRow &row : rows)
+        size += 400 + qMax<qsizetype>(row.textLength(fReview), 0);
     return size;
 }
 

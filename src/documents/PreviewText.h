@@ -44,7 +44,7 @@ QString ComposePreview(const ReviewTexts &r, const QLocale &locale = QLocale::sy
 // The same appended to t, for many records into one text.
 void AppendPreview(QString &t, const ReviewTexts &r, const QLocale &locale);
 // Room for the previews of these records (reserve it before appending).
-qsizetype PreviewSizeEstimate(const QList<Record> &records);
+qsizetype PreviewSizeEstimate(const QList<CompactRow> &rows);
 
 // A price in fixed notation with two decimals, in the regional separators
 // and without thousands separators.

@@ -70,11 +70,11 @@ bool WordDocuments::WriteWordFile(const QString &path, const DocStyle &style, QS
         m_table.cancel();
     // Moving through the table would post a pending edit first.
     m_table.checkBrowseMode();
-    const QList<Record> records = m_table.records();
+    const QList<CompactRow> records = m_table.rows();
     m_table.disableControls();
     bool ok = true;
     for (qsizetype row = 0; row < records.size() && ok; ++row)
-        ok = insertReview(records[row], style);
+        ok = insertReview(records[row].toRecord(), style);
     m_table.enableControls();
     if (!ok || !m_word.FileSaveAs(path))
         return fail(error);
@@ -93,7 +93,7 @@ bool WordDocuments::WritePublisherDocuments(
     if (m_table.state() == DataSet::dsInsert)
         m_table.cancel();
     m_table.checkBrowseMode();
-    const QList<Record> records = m_table.records();
+    const QList<CompactRow> records = m_table.rows();
     if (records.isEmpty())
         return false;
 
@@ -131,7 +131,7 @@ bool WordDocuments::WritePublisherDocuments(
 
         ok = m_word.FileNew(style.dotFile);
         for (int i = 0; i < groups[g].size() && ok; ++i)
-            ok = insertReview(records[groups[g][i]], style);
+            ok = insertReview(records[groups[g][i]].toRecord(), style);
         ok = ok && m_word.FileSaveAs(folder + unique);
         if (ok && written)
             written->append(folder + unique);

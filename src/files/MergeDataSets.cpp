@@ -115,8 +115,8 @@ bool MergeDataSets(
         if (sameColumns) {
             // A negative price goes through its text below, like a value of
             // another kind; a row that needs any conversion does too.
-            const Record row = source.currentValues();
-            taken = (targetPrice < 0 || row.at(targetPrice).toDouble() >= 0)
+            const CompactRow row = source.currentRow();
+            taken = (targetPrice < 0 || row.value(targetPrice).toDouble() >= 0)
                 && target.setStoredValues(row);
         }
         for (int i = 0; !taken && i < source.fieldCount(); ++i) {

@@ -231,7 +231,7 @@ void ReviewFileActions::LoadReviewFileNode(QTreeWidgetItem *node, bool &flag)
 
 // --- Save -------------------------------------------------------------------------
 
-bool ReviewFileActions::saveLoop(QList<Record> *keptRecords)
+bool ReviewFileActions::saveLoop(QList<CompactRow> *keptRecords)
 {
     DataSet &table = *m_ctx.data->DSetReview;
     QTreeWidget *tree = m_ctx.tree;
@@ -258,7 +258,7 @@ bool ReviewFileActions::saveLoop(QList<Record> *keptRecords)
             = FindNodeByData(tree, BookKeyOf(table.value(numberField)), false);
         if (node && GetNodeKind(node) == nkBook && !IsBookIncluded(node)) {
             if (keptRecords->isEmpty())
-                *keptRecords = table.records();
+                *keptRecords = table.rows();
             table.deleteRecord();
         } else
             table.next();
@@ -268,13 +268,13 @@ bool ReviewFileActions::saveLoop(QList<Record> *keptRecords)
     return true;
 }
 
-void ReviewFileActions::restoreRecords(const QList<Record> &records)
+void ReviewFileActions::restoreRecords(const QList<CompactRow> &records)
 {
     DataSet &table = *m_ctx.data->DSetReview;
     // The tree still shows every book; the table is put back under it
     // without moving the selection.
     m_tree.setFollowTable(false);
-    table.setData(table.fields(), records);
+    table.setRows(table.fields(), records);
     m_tree.setFollowTable(true);
 }
 
@@ -333,7 +333,7 @@ void ReviewFileActions::ActionSaveExecute()
 
     if (table.state() == DataSet::dsInsert)
         table.cancel();
-    QList<Record> keptRecords;
+    QList<CompactRow> keptRecords;
     if (!saveLoop(&keptRecords))
         return;
 

@@ -44,8 +44,8 @@ private:
     // Drops the excluded books from the table. keptRecords receives every
     // record as it was before the first one was dropped (nothing when none
     // was), so a failed write can give them back.
-    bool saveLoop(QList<Record> *keptRecords);
-    void restoreRecords(const QList<Record> &records);
+    bool saveLoop(QList<CompactRow> *keptRecords);
+    void restoreRecords(const QList<CompactRow> &records);
     // A word-processor or HTML follow-up of saving; false when its folder
     // cannot be made (then nothing further is written).
     bool writeFollowUp(

@@ -314,9 +314,12 @@ private:
     bool readProperty(PacketProperty &prop, const Where &where);
     bool readColumn(Column &col, int index, int depth, int available);
     bool readColumns(QList<Column> &cols, int count, int depth);
-    bool readRow(const QList<Column> &cols, Record &values, quint8 *status, QList<int> *unchanged,
-        qint64 row);
-    bool readValue(const Column &col, QVariant &value, qint64 row, ShortTextCache<char> *cache);
+    bool readRow(const QList<Column> &cols, CompactRow::Builder &values, quint8 *status,
+        QList<int> *unchanged, qint64 row);
+    // With a builder, text in the one-byte code page goes into it as its
+    // bytes (*taken then says so) instead of into value.
+    bool readValue(const Column &col, QVariant &value, qint64 row, ShortTextCache<char> *cache,
+        CompactRow::Builder *builder = nullptr, bool *taken = nullptr);
     bool measureAt(qsizetype offset, quint32 word, const QList<Column> &children, qsizetype *length,
         int depth, const Where &where);
     bool measureNestedAt(qsizetype offset, const QList<Column> &cols, qsizetype *length, int depth,
@@ -578,8 +581,8 @@ bool BinaryReader::readColumns(QList<Column> &cols, int count, int depth)
     return true;
 }
 
-bool BinaryReader::readValue(
-    const Column &col, QVariant &value, qint64 row, ShortTextCache<char> *cache)
+bool BinaryReader::readValue(const Column &col, QVariant &value, qint64 row,
+    ShortTextCache<char> *cache, CompactRow::Builder *builder, bool *taken)
 {
     // A value with a length prefix: makes prefix and value available, leaves
     // the cursor on the value.
@@ -737,6 +740,15 @@ bool BinaryReader::readValue(
         if (!prefixed(col.size, &len))
             return false;
         const char *text = reinterpret_cast<const char *>(m_p);
+        if (builder) {
+            // Kept as the bytes it came as; decoded when someone needs it.
+            if (!spend(MemoryBudget::bytesCost(len)))
+                return false;
+            builder->addAnsi(text, len);
+            *taken = true;
+            m_p += len;
+            return true;
+        }
         auto make = [&] {
             spend(MemoryBudget::textCost(len));
             return decodeAnsi(text, len);
@@ -788,8 +800,8 @@ bool BinaryReader::readValue(
                         .arg(columnName(col.def)));
 }
 
-bool BinaryReader::readRow(
-    const QList<Column> &cols, Record &values, quint8 *status, QList<int> *unchanged, qint64 row)
+bool BinaryReader::readRow(const QList<Column> &cols, CompactRow::Builder &values, quint8 *status,
+    QList<int> *unchanged, qint64 row)
 {
     const qsizetype n = cols.size();
     const qsizetype stateBytes = (n + 3) / 4;
@@ -799,13 +811,19 @@ bool BinaryReader::readRow(
     QVarLengthArray<uchar, 32> states(stateBytes);
     std::memcpy(states.data(), m_p + 1, size_t(stateBytes));
     m_p += 1 + stateBytes;
-    QVariant *out = values.data();
     for (qsizetype c = 0; c < n; ++c) {
         const int state = (states[c >> 2] >> (2 * (c & 3))) & 3;
         if (state == 0) {
-            if (!readValue(cols[c], out[c], row, m_cache.get()))
+            QVariant value;
+            bool taken = false;
+            if (!readValue(cols[c], value, row, m_cache.get(), &values, &taken))
                 return false;
-        } else if (state == 2) {
+            if (!taken)
+                values.addValue(value);
+            continue;
+        }
+        values.addNull();
+        if (state == 2) {
             // "Unchanged against the old version"; the change log fills it in.
             unchanged->append(int(c));
         }
@@ -887,7 +905,7 @@ bool BinaryReader::read(PacketData &out)
         }
     }
 
-    QList<Record> rows;
+    QList<CompactRow> rows;
     rows.reserve(rowCount);
     QList<quint8> status;
     QList<QList<int>> unchanged;
@@ -898,7 +916,7 @@ bool BinaryReader::read(PacketData &out)
         // memory for a table of tens of thousands of rows.
         if (!spend(MemoryBudget::rowCost(cols.size())))
             return false;
-        Record values(cols.size());
+        CompactRow::Builder values(cols.size(), 1024);
         quint8 st = 0;
         rowUnchanged.clear();
         if (!readRow(cols, values, &st, &rowUnchanged, r))
@@ -920,7 +938,7 @@ bool BinaryReader::read(PacketData &out)
                 unchanged[r] = rowUnchanged;
             }
         }
-        rows.append(std::move(values));
+        rows.append(values.finish());
     }
 
     // The rows now show what the change log leaves, so the log itself is not
@@ -934,8 +952,18 @@ bool BinaryReader::read(PacketData &out)
             break;
         }
     }
-    if (changes && !applyChangeLog(rows, status, unchanged, changeLog, &m_error))
-        return false;
+    if (changes) {
+        // Rare: the log is applied to the rows as values.
+        QList<Record> values;
+        values.reserve(rows.size());
+        for (const CompactRow &row : std::as_const(rows))
+            values.append(row.toRecord());
+        rows.clear();
+        if (!applyChangeLog(values, status, unchanged, changeLog, &m_error))
+            return false;
+        for (const Record &v : std::as_const(values))
+            rows.append(CompactRow(v));
+    }
 
     out.fields.reserve(cols.size());
     for (Column &c : cols)
@@ -1023,6 +1051,13 @@ public:
     { }
     QByteArray write();
     const QString &error() const { return m_error; }
+    // Hands the packet on in pieces instead of keeping it whole.
+    void setDrain(qsizetype chunk, std::function<bool(const char *, qsizetype)> drain)
+    {
+        m_chunk = chunk;
+        m_drain = std::move(drain);
+    }
+    bool drainFailed() const { return m_drainFailed; }
 
 private:
     bool prepareColumns();
@@ -1041,6 +1076,9 @@ private:
 
     const PacketData &m_packet;
     qsizetype m_limit;
+    qsizetype m_chunk = 0;
+    std::function<bool(const char *, qsizetype)> m_drain;
+    bool m_drainFailed = false;
     QList<WriteColumn> m_cols;
     ByteSink m_sink;
     QString m_error;
@@ -1296,15 +1334,17 @@ QByteArray BinaryWriter::write()
             || TypeWord::logicalType(c.word) == ltSqlTimeStamp;
         expected += 16 + 16 * c.properties.size();
     }
-    for (const Record &r : m_packet.rows) {
+    for (const CompactRow &r : m_packet.rows) {
         expected += 1 + (fields.size() + 3) / 4;
-        for (const QVariant &v : r) {
-            expected += 8;
-            if (v.metaType().id() == QMetaType::QString)
-                expected += static_cast<const QString *>(v.constData())->size();
-        }
+        for (qsizetype c = 0; c < r.size(); ++c)
+            expected += 8 + qMax<qsizetype>(r.textLength(c), 0);
     }
-    m_sink = ByteSink(expected, m_limit);
+    if (m_drain) {
+        m_sink = ByteSink(qMin(expected, 2 * m_chunk), m_limit);
+        m_sink.setDrain(m_drain);
+    } else {
+        m_sink = ByteSink(expected, m_limit);
+    }
 
     m_sink.putLE<quint32>(kMagic);
     m_sink.putLE<quint16>(structured ? 2 : 1);
@@ -1372,27 +1412,45 @@ QByteArray BinaryWriter::write()
     const qsizetype n = fields.size();
     const qsizetype stateBytes = (n + 3) / 4;
     for (qsizetype r = 0; r < m_packet.rows.size(); ++r) {
-        const Record &rec = m_packet.rows[r];
+        const CompactRow &rec = m_packet.rows[r];
         m_sink.reserveMore(1 + stateBytes);
         m_sink.putRaw(char(0));
         char *states = m_sink.cursor();
         std::memset(states, 0, size_t(stateBytes));
         m_sink.advance(stateBytes);
+        // Only a value kept beside the row can be an empty one of its kind
+        // (a date that is none).
+        const auto isNull = [&rec](qsizetype c) {
+            const CompactRow::Tag tag = rec.tag(c);
+            return tag == CompactRow::Null || (tag == CompactRow::Extra && isNullValue(rec[c]));
+        };
         for (qsizetype c = 0; c < n; ++c) {
             // All states are set before the first value is written: the
             // sink may move once values follow.
-            if (c >= rec.size() || isNullValue(rec[c])) {
+            if (c >= rec.size() || isNull(c)) {
                 states[c >> 2] = char(uchar(states[c >> 2]) | (1 << (2 * (c & 3))));
             }
         }
         for (qsizetype c = 0; c < n; ++c) {
-            if (c < rec.size() && !isNullValue(rec[c])) {
-                if (!putValue(m_cols[c], fields[c], rec[c], r))
-                    return {};
+            if (c >= rec.size() || isNull(c))
+                continue;
+            const WriteColumn &col = m_cols[c];
+            if ((col.enc == Enc::Ansi || col.enc == Enc::MemoAnsi)
+                && rec.tag(c) == CompactRow::Ansi) {
+                // Text kept in the file's code page goes out as it is.
+                const QByteArrayView bytes = rec.bytes(c);
+                if (putPrefixed(m_sink, bytes, col.size))
+                    continue;
             }
+            if (!putValue(col, fields[c], rec[c], r))
+                return {};
         }
         if (m_sink.overLimit()) {
             m_error = outputTooLarge(m_limit);
+            return {};
+        }
+        if (!m_sink.drainFull(m_chunk)) {
+            m_drainFailed = true;
             return {};
         }
     }
@@ -1413,6 +1471,27 @@ bool readBinary(QByteArrayView bytes, PacketData &out, QString *error)
 }
 
 namespace Internal {
+
+bool writeBinaryDrained(const PacketData &packet, qsizetype chunk,
+    const std::function<bool(const char *, qsizetype)> &drain, QString *error, bool *drainFailed,
+    qsizetype limit)
+{
+    *drainFailed = false;
+    BinaryWriter writer(packet, limit);
+    writer.setDrain(qMax<qsizetype>(chunk, 4096), drain);
+    const QByteArray rest = writer.write();
+    if (writer.drainFailed()) {
+        *drainFailed = true;
+        return false;
+    }
+    if (!writer.error().isEmpty())
+        return fail(error, writer.error());
+    if (!rest.isEmpty() && !drain(rest.constData(), rest.size())) {
+        *drainFailed = true;
+        return false;
+    }
+    return true;
+}
 
 bool readBinaryDevice(QIODevice *device, PacketData &out, QString *error, bool *deviceFailed)
 {

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstring>
+#include <functional>
 
 class QIODevice;
 
@@ -72,7 +73,29 @@ public:
             *m_p++ = char((quint64(value) >> (8 * i)) & 0xFF);
     }
 
-    qsizetype size() const { return m_p - m_buf.constData(); }
+    // Every byte written, also those already handed to the drain.
+    qsizetype size() const { return m_drained + local(); }
+
+    // A sink with a drain hands its bytes on in pieces (to a file), so a
+    // packet of tens of megabytes never lies in memory whole. Bytes already
+    // handed on cannot be patched: drain only after the last patch.
+    void setDrain(std::function<bool(const char *, qsizetype)> drain)
+    {
+        m_drain = std::move(drain);
+    }
+    // Hands the bytes on once there are at least chunk of them; false when
+    // the drain failed.
+    bool drainFull(qsizetype chunk)
+    {
+        const qsizetype n = local();
+        if (!m_drain || n < chunk)
+            return true;
+        if (!m_drain(m_buf.constData(), n))
+            return false;
+        m_drained += n;
+        m_p = m_buf.data();
+        return true;
+    }
     bool overLimit() const { return m_limit > 0 && size() > m_limit; }
     // Overwrites bytes already written (sizes and counts known later).
     template<typename T>
@@ -85,7 +108,7 @@ public:
 
     QByteArray take()
     {
-        m_buf.resize(size());
+        m_buf.resize(local());
         if (m_buf.capacity() > m_buf.size() + m_buf.size() / 8 + 4096)
             m_buf.squeeze();
         QByteArray out = std::move(m_buf);
@@ -95,9 +118,11 @@ public:
     }
 
 private:
+    qsizetype local() const { return m_p - m_buf.constData(); }
+
     void grow(qsizetype n)
     {
-        const qsizetype used = size();
+        const qsizetype used = local();
         qsizetype bigger = qMax(m_buf.size() * 2, used + n + 64);
         if (m_limit > 0)
             bigger = qMin(bigger, qMax(m_limit, used + n) + 64);
@@ -110,6 +135,8 @@ private:
     char *m_p = nullptr;
     char *m_end = nullptr;
     qsizetype m_limit = 0;
+    qsizetype m_drained = 0;
+    std::function<bool(const char *, qsizetype)> m_drain;
 };
 
 inline QString outputTooLarge(qsizetype limit)
@@ -248,6 +275,12 @@ inline bool isNullValue(const QVariant &v)
 // Readers for a file read in chunks. `deviceFailed` tells a failing read
 // from a packet that does not hold together.
 bool readBinaryDevice(QIODevice *device, PacketData &out, QString *error, bool *deviceFailed);
+// The binary form, handed to drain in pieces of about chunk bytes. False
+// with a message for a packet that cannot be written (as writeBinary), or
+// with *drainFailed set when the drain refused a piece.
+bool writeBinaryDrained(const PacketData &packet, qsizetype chunk,
+    const std::function<bool(const char *, qsizetype)> &drain, QString *error, bool *drainFailed,
+    qsizetype limit);
 bool readXmlDevice(QIODevice *device, PacketData &out, QString *error, bool *deviceFailed);
 
 inline bool fail(QString *error, const QString &message)

@@ -1055,7 +1055,10 @@ bool XmlReader::parse(PacketData &out)
 
     out.fields = std::move(m_fields);
     out.tableProperties = std::move(m_tableProps);
-    out.rows = std::move(m_rows);
+    out.rows.reserve(m_rows.size());
+    for (const Record &row : std::as_const(m_rows))
+        out.rows.append(CompactRow(row));
+    m_rows.clear();
     return true;
 }
 
@@ -1121,12 +1124,9 @@ QByteArray writeXml(const PacketData &packet, QString *error, qsizetype limit)
         attrNameBytes.append(a.toLatin1());
 
     qsizetype expected = 256 + fields.size() * 64;
-    for (const Record &r : packet.rows) {
-        for (const QVariant &v : r) {
-            expected += 8;
-            if (v.metaType().id() == QMetaType::QString)
-                expected += static_cast<const QString *>(v.constData())->size() * 11 / 10;
-        }
+    for (const CompactRow &r : packet.rows) {
+        for (qsizetype c = 0; c < r.size(); ++c)
+            expected += 8 + qMax<qsizetype>(r.textLength(c), 0) * 11 / 10;
         expected += fields.size() * 16;
     }
     ByteSink sink(expected, limit);
@@ -1208,18 +1208,21 @@ QByteArray writeXml(const PacketData &packet, QString *error, qsizetype limit)
     attributeWork += count * count;
     sink.putLiteral("/></METADATA><ROWDATA>");
     for (qsizetype r = 0; r < packet.rows.size(); ++r) {
-        const Record &rec = packet.rows[r];
+        const CompactRow &rec = packet.rows[r];
         sink.put("<ROW", 4);
         const qsizetype n = qMin(rec.size(), fields.size());
         count = 0;
         for (qsizetype c = 0; c < n; ++c) {
-            if (isNullValue(rec[c]))
+            if (rec.isNull(c))
+                continue;
+            const QVariant value = rec[c];
+            if (isNullValue(value))
                 continue;
             ++count;
             sink.put(' ');
             sink.put(attrNameBytes[c]);
             sink.put("=\"", 2);
-            if (!putValue(sink, fields[c], rec[c], r, error))
+            if (!putValue(sink, fields[c], value, r, error))
                 return {};
             sink.put('"');
         }

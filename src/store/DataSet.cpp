@@ -374,6 +374,29 @@ bool isStoredForm(const FieldDef &f, const QVariant &v)
     }
 }
 
+// The same for a value of a compact row, mostly without making a QVariant.
+bool isStoredForm(const FieldDef &f, const CompactRow &row, qsizetype i)
+{
+    const CompactRow::Tag tag = row.tag(i);
+    if (tag == CompactRow::Null)
+        return true;
+    if (tag == CompactRow::Extra)
+        return isStoredForm(f, row.value(i));
+    const bool text = tag == CompactRow::Ansi || tag == CompactRow::Utf16;
+    if (isTextKind(f.kind))
+        return text && (f.entryLength <= 0 || row.textLength(i) <= f.entryLength);
+    switch (f.kind) {
+    case FieldKind::Integer:
+        return tag == CompactRow::Int;
+    case FieldKind::Float:
+        return tag == CompactRow::Double;
+    case FieldKind::Bcd:
+        return false;
+    default:
+        return true; // texts kept in the row are never empty
+    }
+}
+
 QString conversionMessage(FieldKind kind, const QString &text)
 {
     switch (kind) {
@@ -469,13 +492,12 @@ struct SortKey
     bool null = true;
     NumberKey number;
     QString text;
-    const QVariant *raw = nullptr;
+    QVariant raw; // for kinds compared as values
 };
 
 SortKey sortKeyOf(FieldKind kind, const QVariant &v)
 {
     SortKey k;
-    k.raw = &v;
     k.null = !v.isValid();
     if (k.null)
         return k;
@@ -483,6 +505,8 @@ SortKey sortKeyOf(FieldKind kind, const QVariant &v)
         k.number = numberKeyOf(v);
     else if (isTextKind(kind))
         k.text = isString(v) ? stringRef(v) : v.toString();
+    else
+        k.raw = v;
     return k;
 }
 
@@ -494,7 +518,56 @@ int compareKeys(FieldKind kind, const SortKey &a, const SortKey &b)
         return compareNumberKeys(a.number, b.number);
     if (isTextKind(kind))
         return compareTexts(a.text, b.text);
-    return compareValues(kind, *a.raw, *b.raw);
+    return compareValues(kind, a.raw, b.raw);
+}
+
+// compareValues() on one field of two rows, without decoding what the rows
+// keep in a form that compares directly: numbers of one type, and texts in
+// the one-byte code page that are equal or plain ASCII (case folding then
+// only touches A to Z, as QString does it).
+int compareRowValues(FieldKind kind, const CompactRow &a, const CompactRow &b, int f)
+{
+    const CompactRow::Tag ta = a.tag(f);
+    const CompactRow::Tag tb = b.tag(f);
+    if (ta == CompactRow::Null || tb == CompactRow::Null)
+        return ta == tb ? 0 : (ta == CompactRow::Null ? -1 : 1);
+    if (ta == tb && isNumberKind(kind)) {
+        if (ta == CompactRow::Int) {
+            const int x = a.intValue(f);
+            const int y = b.intValue(f);
+            return x < y ? -1 : (x > y ? 1 : 0);
+        }
+        if (ta == CompactRow::Double) {
+            NumberKey x;
+            NumberKey y;
+            x.real = a.doubleValue(f);
+            y.real = b.doubleValue(f);
+            return compareNumberKeys(x, y);
+        }
+    }
+    if (ta == CompactRow::Ansi && tb == CompactRow::Ansi && isTextKind(kind)) {
+        const QByteArrayView x = a.bytes(f);
+        const QByteArrayView y = b.bytes(f);
+        if (x == y)
+            return 0;
+        const qsizetype n = qMin(x.size(), y.size());
+        bool ascii = true;
+        for (qsizetype i = 0; i < n && ascii; ++i) {
+            const uchar cx = uchar(x[i]);
+            const uchar cy = uchar(y[i]);
+            if ((cx | cy) >= 0x80) {
+                ascii = false;
+                break;
+            }
+            const uchar lx = (cx >= 'A' && cx <= 'Z') ? uchar(cx + 32) : cx;
+            const uchar ly = (cy >= 'A' && cy <= 'Z') ? uchar(cy + 32) : cy;
+            if (lx != ly)
+                return lx < ly ? -1 : 1;
+        }
+        if (ascii)
+            return x.size() == y.size() ? 0 : (x.size() < y.size() ? -1 : 1);
+    }
+    return compareValues(kind, a.value(f), b.value(f));
 }
 
 struct Node
@@ -503,7 +576,7 @@ struct Node
     // Position in the unsorted order; also breaks ties of the sort order, so
     // equal keys keep the order in which the records came.
     qint64 rank = 0;
-    Record values;
+    CompactRow row;
 };
 
 struct Lookup
@@ -544,7 +617,11 @@ struct DataSet::Private
     // current again when the new record is cancelled.
     Node *current = nullptr;
     std::unique_ptr<Node> fresh; // the new record while inserting
-    Record buffer; // values being edited or inserted
+    // What is being edited or inserted: the row as it was taken over
+    // (bufferCompact) until a field is assigned, then its values.
+    Record buffer;
+    CompactRow bufferRow;
+    bool bufferCompact = false;
     bool bof = true;
     bool eof = true;
     bool savedBof = true;
@@ -567,12 +644,46 @@ struct DataSet::Private
     QString fileName;
     int tag = 0;
 
+    // --- edit buffer ---------------------------------------------------
+    QVariant bufferValue(int field) const
+    {
+        return bufferCompact ? bufferRow.value(field) : buffer.value(field);
+    }
+    void clearBuffer()
+    {
+        buffer.clear();
+        bufferRow = CompactRow();
+        bufferCompact = false;
+    }
+    void takeIntoBuffer(const CompactRow &row)
+    {
+        buffer.clear();
+        bufferRow = row;
+        bufferCompact = true;
+    }
+    // The values, to assign single fields.
+    Record &materialized()
+    {
+        if (bufferCompact) {
+            buffer = bufferRow.toRecord();
+            bufferRow = CompactRow();
+            bufferCompact = false;
+        }
+        return buffer;
+    }
+    CompactRow takeBufferRow()
+    {
+        CompactRow row = bufferCompact ? bufferRow : CompactRow(buffer);
+        clearBuffer();
+        return row;
+    }
+
     // --- order ---------------------------------------------------------
     bool less(const Node *a, const Node *b) const
     {
         for (qsizetype i = 0; i < sortFields.size(); ++i) {
             const int f = sortFields[i];
-            const int c = compareValues(sortKinds[i], a->values.at(f), b->values.at(f));
+            const int c = compareRowValues(sortKinds[i], a->row, b->row, f);
             if (c != 0)
                 return c < 0;
         }
@@ -592,7 +703,7 @@ struct DataSet::Private
         keys.reserve(list.size() * size_t(width));
         for (const Node *n : list)
             for (qsizetype i = 0; i < width; ++i)
-                keys.push_back(sortKeyOf(sortKinds[i], n->values.at(sortFields[i])));
+                keys.push_back(sortKeyOf(sortKinds[i], n->row.value(sortFields[i])));
         std::vector<size_t> order(list.size());
         for (size_t i = 0; i < order.size(); ++i)
             order[i] = i;
@@ -731,7 +842,7 @@ struct DataSet::Private
     void dropRecords()
     {
         fresh.reset();
-        buffer.clear();
+        clearBuffer();
         current = nullptr;
         view.clear();
         pending.clear();
@@ -748,7 +859,7 @@ struct DataSet::Private
     {
         for (Lookup &l : lookups)
             if (l.field >= 0)
-                l.map[makeKey(fields[l.field].kind, n->values.at(l.field))].append(n);
+                l.map[makeKey(fields[l.field].kind, n->row.value(l.field))].append(n);
     }
 
     void indexRemove(Node *n)
@@ -756,7 +867,7 @@ struct DataSet::Private
         for (Lookup &l : lookups) {
             if (l.field < 0)
                 continue;
-            const auto it = l.map.find(makeKey(fields[l.field].kind, n->values.at(l.field)));
+            const auto it = l.map.find(makeKey(fields[l.field].kind, n->row.value(l.field)));
             if (it == l.map.end())
                 continue;
             it->removeOne(n);
@@ -793,7 +904,7 @@ struct DataSet::Private
         }
         ensureSorted();
         for (Node *n : view)
-            if (makeKey(f.kind, n->values.at(field)) == key)
+            if (makeKey(f.kind, n->row.value(field)) == key)
                 return n;
         return nullptr;
     }
@@ -872,7 +983,7 @@ struct DataSet::Private
     void discardPending()
     {
         fresh.reset();
-        buffer.clear();
+        clearBuffer();
         if (state == dsEdit || state == dsInsert)
             state = dsBrowse; // the caller reports the state change
     }
@@ -894,6 +1005,7 @@ struct DataSet::Private
             n->rank = nextRank++;
         }
         fresh = std::move(n);
+        clearBuffer();
         buffer = Record(fields.size());
         savedBof = bof;
         savedEof = eof;
@@ -906,7 +1018,7 @@ struct DataSet::Private
 
     void assign(int field, const QVariant &v)
     {
-        QVariant &slot = buffer[field];
+        QVariant &slot = materialized()[field];
         if (slot.metaType() == v.metaType() && slot == v)
             return;
         slot = v;
@@ -963,21 +1075,39 @@ const FieldDef &DataSet::field(int index) const
 
 void DataSet::setData(const QList<FieldDef> &fields, QList<Record> records)
 {
+    QList<CompactRow> rows;
+    rows.reserve(records.size());
+    for (Record &r : records) {
+        // Made to fit the columns, so no later access runs past the end of
+        // a short row.
+        r.resize(fields.size());
+        rows.append(CompactRow(r));
+        r = Record();
+    }
+    setRows(fields, std::move(rows));
+}
+
+void DataSet::setRows(const QList<FieldDef> &fields, QList<CompactRow> rows)
+{
     const State was = d->state;
     d->discardPending();
     d->dropRecords();
     d->takeFields(fields);
     const qsizetype columns = d->fields.size();
-    d->view.reserve(size_t(records.size()));
-    d->nodes.reserve(size_t(records.size()));
-    for (Record &r : records) {
+    d->view.reserve(size_t(rows.size()));
+    d->nodes.reserve(size_t(rows.size()));
+    for (CompactRow &r : rows) {
         // Rows from a file are made to fit the columns, so no later access
         // runs past the end of a short row.
-        r.resize(columns);
+        if (r.size() != columns) {
+            Record values = r.toRecord();
+            values.resize(columns);
+            r = CompactRow(values);
+        }
         auto n = std::make_unique<Node>();
         n->id = d->nextId++;
         n->rank = d->nextRank++;
-        n->values = std::move(r);
+        n->row = std::move(r);
         d->view.push_back(n.get());
         d->indexAdd(n.get());
         d->nodes.emplace(n->id, std::move(n));
@@ -1003,7 +1133,17 @@ QList<Record> DataSet::records() const
     QList<Record> out;
     out.reserve(qsizetype(d->view.size()));
     for (const Node *n : d->view)
-        out.append(n->values);
+        out.append(n->row.toRecord());
+    return out;
+}
+
+QList<CompactRow> DataSet::rows() const
+{
+    d->ensureSorted();
+    QList<CompactRow> out;
+    out.reserve(qsizetype(d->view.size()));
+    for (const Node *n : d->view)
+        out.append(n->row);
     return out;
 }
 
@@ -1149,7 +1289,7 @@ bool DataSet::contains(const QString &fieldName, const QVariant &value) const
         return it != l->map.constEnd() && !it->isEmpty();
     }
     for (const auto &entry : d->nodes)
-        if (makeKey(def.kind, entry.second->values.at(f)) == key)
+        if (makeKey(def.kind, entry.second->row.value(f)) == key)
             return true;
     return false;
 }
@@ -1165,7 +1305,7 @@ void DataSet::addLookupIndex(const QString &fieldName)
     if (l.field >= 0) {
         const FieldKind kind = d->fields[l.field].kind;
         for (const auto &entry : d->nodes)
-            l.map[makeKey(kind, entry.second->values.at(l.field))].append(entry.second.get());
+            l.map[makeKey(kind, entry.second->row.value(l.field))].append(entry.second.get());
     }
     d->lookups.push_back(std::move(l));
 }
@@ -1197,9 +1337,9 @@ QVariant DataSet::value(int field) const
     if (field < 0 || field >= d->fields.size())
         return {};
     if (isEditing())
-        return d->buffer.value(field);
+        return d->bufferValue(field);
     if (isActive() && d->current)
-        return d->current->values.value(field);
+        return d->current->row.value(field);
     return {};
 }
 
@@ -1223,7 +1363,7 @@ QVariant DataSet::valueAt(int row, int field) const
     d->ensureSorted();
     if (row < 0 || row >= int(d->view.size()))
         return {};
-    return d->view[size_t(row)]->values.value(field);
+    return d->view[size_t(row)]->row.value(field);
 }
 
 void DataSet::setValue(int field, const QVariant &value)
@@ -1246,9 +1386,18 @@ void DataSet::setValue(int field, const QVariant &value)
 Record DataSet::currentValues() const
 {
     if (isEditing())
-        return d->buffer;
+        return d->bufferCompact ? d->bufferRow.toRecord() : d->buffer;
     if (isActive() && d->current)
-        return d->current->values;
+        return d->current->row.toRecord();
+    return {};
+}
+
+CompactRow DataSet::currentRow() const
+{
+    if (isEditing())
+        return d->bufferCompact ? d->bufferRow : CompactRow(d->buffer);
+    if (isActive() && d->current)
+        return d->current->row;
     return {};
 }
 
@@ -1260,14 +1409,41 @@ bool DataSet::setStoredValues(const Record &values)
         if (!isStoredForm(d->fields[i], values.at(i)))
             return false;
     }
-    const Record before = std::exchange(d->buffer, values);
+    QList<int> changed;
     if (d->disabled == 0) {
         for (qsizetype i = 0; i < values.size(); ++i) {
-            const QVariant &was = before.at(i);
+            const QVariant was = d->bufferValue(int(i));
             if (!(was.metaType() == values.at(i).metaType() && was == values.at(i)))
-                emit fieldChanged(int(i));
+                changed.append(int(i));
         }
     }
+    d->clearBuffer();
+    d->buffer = values;
+    for (int i : changed)
+        emit fieldChanged(i);
+    return true;
+}
+
+bool DataSet::setStoredValues(const CompactRow &row)
+{
+    if (!isEditing() || row.size() != d->fields.size())
+        return false;
+    for (qsizetype i = 0; i < row.size(); ++i) {
+        if (!isStoredForm(d->fields[i], row, i))
+            return false;
+    }
+    QList<int> changed;
+    if (d->disabled == 0) {
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            const QVariant was = d->bufferValue(int(i));
+            const QVariant now = row.value(i);
+            if (!(was.metaType() == now.metaType() && was == now))
+                changed.append(int(i));
+        }
+    }
+    d->takeIntoBuffer(row);
+    for (int i : changed)
+        emit fieldChanged(i);
     return true;
 }
 
@@ -1314,7 +1490,7 @@ void DataSet::edit()
 {
     if (d->state != dsBrowse || !d->current)
         return;
-    d->buffer = d->current->values;
+    d->takeIntoBuffer(d->current->row);
     d->setState(dsEdit);
     d->controlsCurrent();
 }
@@ -1357,7 +1533,7 @@ bool DataSet::post()
 
     if (d->state == dsInsert) {
         Node *n = d->fresh.get();
-        n->values = std::move(d->buffer);
+        n->row = d->takeBufferRow();
         d->nodes.emplace(n->id, std::move(d->fresh));
         d->pending.push_back(n);
         d->indexAdd(n);
@@ -1367,7 +1543,7 @@ bool DataSet::post()
         bool moves = false;
         for (qsizetype i = 0; i < d->sortFields.size() && !moves; ++i) {
             const int f = d->sortFields[i];
-            moves = compareValues(d->sortKinds[i], n->values.at(f), d->buffer.at(f)) != 0;
+            moves = compareValues(d->sortKinds[i], n->row.value(f), d->bufferValue(f)) != 0;
         }
         if (moves) {
             const int row = d->rowOf(n);
@@ -1375,12 +1551,11 @@ bool DataSet::post()
                 d->view.erase(d->view.begin() + row);
         }
         d->indexRemove(n);
-        n->values = std::move(d->buffer);
+        n->row = d->takeBufferRow();
         d->indexAdd(n);
         if (moves)
             d->pending.push_back(n);
     }
-    d->buffer.clear();
     d->rowKnown = false;
     d->bof = d->eof = false;
     d->setState(dsBrowse);
@@ -1393,14 +1568,14 @@ bool DataSet::post()
 void DataSet::cancel()
 {
     if (d->state == dsEdit) {
-        d->buffer.clear();
+        d->clearBuffer();
         d->setState(dsBrowse);
         d->controlsCurrent();
         emit afterCancel();
     } else if (d->state == dsInsert) {
         const Bookmark before = d->identity();
         d->fresh.reset();
-        d->buffer.clear();
+        d->clearBuffer();
         d->bof = d->savedBof;
         d->eof = d->savedEof;
         d->rowKnown = false;

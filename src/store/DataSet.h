@@ -50,8 +50,12 @@ public:
     // Replaces columns and records at once (reading a file). The table is
     // opened, the first record becomes current and the controls are told.
     void setData(const QList<FieldDef> &fields, QList<Record> records);
-    // The posted records in the current sort order.
+    void setRows(const QList<FieldDef> &fields, QList<CompactRow> rows);
+    // The posted records in the current sort order, as values (each text
+    // decoded: for a whole archive, prefer rows() and one record at a time).
     QList<Record> records() const;
+    // The same as the rows the table keeps (shared, nothing decoded).
+    QList<CompactRow> rows() const;
 
     // --- open and close ----------------------------------------------------
     bool isActive() const;
@@ -124,6 +128,8 @@ public:
     // All values of the current record (its edit buffer while editing or
     // inserting); empty when there is none.
     Record currentValues() const;
+    // The same as a compact row, without decoding its texts.
+    CompactRow currentRow() const;
     // Writes a whole row into the edit buffer, with the same outcome as
     // setValue() field by field, when every value already has the form its
     // field stores (text within its entry length, whole numbers as int,
@@ -131,6 +137,9 @@ public:
     // row does not hold one value per field or nothing is being edited,
     // writes nothing and returns false: the caller then goes field by field.
     bool setStoredValues(const Record &values);
+    // The same for a row of another table with the same columns (a merge
+    // takes rows over this way without decoding their texts).
+    bool setStoredValues(const CompactRow &row);
     // Assigns text and converts it to the field's kind, as a person's input
     // or a merged value is taken over. False (with a German message naming
     // the text) when the text does not convert; the field is then unchanged.

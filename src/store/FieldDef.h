@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CompactRow.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -7,7 +9,8 @@
 
 // One property of a packet column or of the packet's table, kept as read so
 // that a packet read and written again keeps what it declared.
-struct PacketProperty {
+struct PacketProperty
+{
     QByteArray name;
     quint32 typeWord = 0;
     QByteArray value; // the encoded value bytes exactly as in the binary packet
@@ -16,21 +19,22 @@ struct PacketProperty {
 // What a field holds. The review record uses Text, Integer and Float; the
 // scratch table takes whatever a packet declares.
 enum class FieldKind {
-    Text,      // ANSI text, QString values
-    WideText,  // Unicode text, QString values
-    Integer,   // signed or unsigned whole numbers of 1 to 8 bytes, qint64/int values
-    Float,     // IEEE double
-    Bcd,       // packed decimal, kept as its decimal text (QString)
+    Text, // ANSI text, QString values
+    WideText, // Unicode text, QString values
+    Integer, // signed or unsigned whole numbers of 1 to 8 bytes, qint64/int values
+    Float, // IEEE double
+    Bcd, // packed decimal, kept as its decimal text (QString)
     Boolean,
-    Date,      // QDate
-    Time,      // QTime
-    DateTime,  // QDateTime
-    Bytes,     // fixed or varying bytes and blobs, QByteArray values
-    Memo,      // text blob, QString values
-    Other,     // a type this program does not interpret; values kept as QByteArray
+    Date, // QDate
+    Time, // QTime
+    DateTime, // QDateTime
+    Bytes, // fixed or varying bytes and blobs, QByteArray values
+    Memo, // text blob, QString values
+    Other, // a type this program does not interpret; values kept as QByteArray
 };
 
-struct FieldDef {
+struct FieldDef
+{
     QString name;
     FieldKind kind = FieldKind::Text;
     // Declared width: characters for text, as review files declare it in WIDTH.
@@ -78,14 +82,11 @@ struct FieldDef {
     }
 };
 
-// One row: a value per field, in field order; an invalid QVariant is an empty
-// (null) field.
-using Record = QList<QVariant>;
-
 // The content of one data packet: its columns, its table properties and the
 // rows the table shows (after the change log, when reading).
-struct PacketData {
+struct PacketData
+{
     QList<FieldDef> fields;
     QList<PacketProperty> tableProperties;
-    QList<Record> rows;
+    QList<CompactRow> rows;
 };

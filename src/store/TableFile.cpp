@@ -7,7 +7,7 @@ bool SaveToFile(const DataSet &table, const QString &path, QString *error)
 {
     PacketData packet;
     packet.fields = table.fields();
-    packet.rows = table.records();
+    packet.rows = table.rows();
     return DataPacket::saveToFile(path, packet, error);
 }
 
@@ -18,6 +18,6 @@ bool LoadFromFile(DataSet &table, const QString &path, QString *error)
         table.setData({}, {});
         return false;
     }
-    table.setData(packet.fields, std::move(packet.rows));
+    table.setRows(packet.fields, std::move(packet.rows));
     return true;
 }

@@ -291,7 +291,7 @@ private slots:
         addRecord(*t, paperback(QStringLiteral("3.9"), QStringLiteral("Tom & Jerry")));
         addRecord(*t, audioBook());
         const QString file = m_env.path(QStringLiteral("Buecher.xml"));
-        PacketData packet { t->fields(), {}, t->records() };
+        PacketData packet { t->fields(), {}, t->rows() };
         QVERIFY(DataPacket::saveToFile(file, packet));
         QVERIFY(m_env.writeFile(QStringLiteral("tool.ini"),
             "[WEBpage]\r\nStyleSheet=ubo.css\r\nTitle=Neu gelesen\r\nRelativePath=../../\r\n"));

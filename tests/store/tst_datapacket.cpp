@@ -144,7 +144,8 @@ PacketData reviewPacket(const QList<Record> &rows)
 {
     PacketData p;
     p.fields = ReviewFields();
-    p.rows = rows;
+    for (const Record &r : rows)
+        p.rows.append(r);
     return p;
 }
 
@@ -475,6 +476,69 @@ private slots:
             QCOMPARE(back.rows[0][i], kinds[i].value);
             QVERIFY(!back.rows[1][i].isValid());
         }
+    }
+
+    // Rows are kept compact; every value comes back with its own type.
+    void compactRowKeepsEveryValue_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("int") << QVariant(-7);
+        QTest::newRow("qint64") << QVariant(qint64(-9000000000000000000));
+        QTest::newRow("quint64") << QVariant(quint64(18000000000000000000u));
+        QTest::newRow("double") << QVariant(19.9);
+        QTest::newRow("bool") << QVariant(true);
+        QTest::newRow("ascii text") << QVariant(QStringLiteral("Krabat"));
+        QTest::newRow("windows-1252 text") << QVariant(QStringLiteral("Bär € \u0081 ÿ"));
+        QTest::newRow("text beyond windows-1252") << QVariant(QStringLiteral("Čapek 漢字"));
+        QTest::newRow("empty text") << QVariant(QStringLiteral(""));
+        QTest::newRow("null text") << QVariant(QString());
+        QTest::newRow("bytes") << QVariant(QByteArray("\x00\xFF", 2));
+        QTest::newRow("empty bytes") << QVariant(QByteArray(""));
+        QTest::newRow("date") << QVariant(QDate(1996, 11, 30));
+        QTest::newRow("long text") << QVariant(QString(70000, u'x'));
+    }
+    void compactRowKeepsEveryValue()
+    {
+        QFETCH(QVariant, value);
+        const CompactRow row(Record { value, QVariant(), value });
+        QCOMPARE(row.size(), 3);
+        QVERIFY(row.isNull(1));
+        QVERIFY(!row.value(1).isValid());
+        for (int i : { 0, 2 }) {
+            const QVariant back = row.value(i);
+            QCOMPARE(back.metaType(), value.metaType());
+            QCOMPARE(back, value);
+            QCOMPARE(back.isNull(), value.isNull());
+            if (value.metaType().id() == QMetaType::QString)
+                QCOMPARE(back.toString().isNull(), value.toString().isNull());
+        }
+        QCOMPARE(row.toRecord(), (Record { value, QVariant(), value }));
+    }
+
+    // A packet is written to its file as it is made; a value that cannot be
+    // written far into the rows still leaves the previous file whole.
+    void saveFailingLateKeepsTheFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("gross.cds"));
+        QList<Record> rows;
+        for (int i = 0; i < 3000; ++i) {
+            Record r = fullReviewRecord();
+            r[fBookNbr] = 1000.5 + i;
+            r[fReview] = QString(2000, u'a');
+            rows.append(r);
+        }
+        QVERIFY(DataPacket::saveToFile(path, reviewPacket(rows)));
+        const QByteArray before = readAll(path);
+        QVERIFY(before.size() > 6 * 1024 * 1024);
+        rows.last()[fBookTitle] = QStringLiteral("Čapek");
+        QString error;
+        QVERIFY(!DataPacket::saveToFile(path, reviewPacket(rows), &error));
+        QVERIFY(error.contains(path));
+        QVERIFY(error.contains(QStringLiteral("U+010C")));
+        QCOMPARE(readAll(path), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+            QStringList { QStringLiteral("gross.cds") });
     }
 
     void writerRefusesWhatDoesNotFit_data()
@@ -1010,7 +1074,7 @@ private slots:
         QString error;
         QVERIFY2(DataPacket::loadFromFile(path, packet, &error), qPrintable(error));
         QVERIFY(!packet.fields.isEmpty());
-        for (const Record &r : packet.rows)
+        for (const CompactRow &r : packet.rows)
             QCOMPARE(r.size(), packet.fields.size());
 
         // Written again in its own form (when it can be), it reads back the same.

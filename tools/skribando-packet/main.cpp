@@ -123,7 +123,7 @@ bool dumpJson(const PacketData &packet, std::FILE *out)
             + ",\"rows\":["))
         return false;
     for (qsizetype r = 0; r < packet.rows.size(); ++r) {
-        const Record &rec = packet.rows[r];
+        const CompactRow &rec = packet.rows[r];
         QJsonArray row;
         for (qsizetype c = 0; c < packet.fields.size(); ++c)
             row.append(c < rec.size() ? jsonValue(packet.fields[c], rec[c]) : QJsonValue::Null);
