@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 class DataSet;
 class HtmlBytes;
@@ -48,11 +49,35 @@ public:
     QString ComposePreviewHTML(const ReviewTexts &record, bool preview) const;
     static QString ComposeHTMLfoot(bool preview);
 
+    // What a page is made of besides the values of its records: its head
+    // (with the settings it names), which records it holds, and the state of
+    // the table. Composed from equal inputs, a page is the same bytes.
+    struct PageInputs
+    {
+        QString head;
+        std::vector<bool> included; // per record, in table order
+        quint64 tableChanges = 0;
+        bool operator==(const PageInputs &) const = default;
+    };
+    // Composes the head (telling about a missing style sheet) and asks which
+    // records go onto the page.
+    PageInputs Inputs(bool preview) const;
+
     // The whole page of the review table, as the bytes of the file.
     QByteArray ComposePage(bool preview) const;
+    // The same from inputs taken before (the table unchanged since).
+    QByteArray ComposePage(bool preview, const PageInputs &inputs) const;
     // Writes the page to path, replacing a file of that name as a whole.
     // False with the file system's text in error when it cannot be written.
     bool WriteHtmlFile(const QString &path, bool preview, QString *error = nullptr) const;
+    bool WriteHtmlFile(
+        const QString &path, bool preview, const PageInputs &inputs, QString *error) const;
+
+    // A preview page of more entries than this holds them in parts of this
+    // many, which the browser makes into entries as they come near the
+    // window: a page of a whole archive opens at once. The page for the site
+    // is written whole, as it always was.
+    static constexpr int kPartEntries = 50;
 
     // The file name of the topic page of a folder: its name with ".htm",
     // the first "ü" written "ue", then the first "ö" written "oe".

@@ -123,6 +123,11 @@ ReviewTexts ReviewTextsOf(const Record &values)
     return r;
 }
 
+QString ReviewFieldText(const Record &values, ReviewField f)
+{
+    return f < values.size() ? fieldText(values[f]) : QString();
+}
+
 ReviewTexts CurrentReviewTexts(const DataSet &table)
 {
     return ReviewTextsOf(table.currentValues());
