@@ -4,6 +4,7 @@
 #include "PageControl.h"
 #include "ProgramIcon.h"
 #include "StatusPanels.h"
+#include "StatusProgress.h"
 #include "VersionInfo.h"
 #include "base/ActionList.h"
 #include "base/DefaultSettings.h"
@@ -258,6 +259,7 @@ void TMainform::buildFrame()
 
     StatusBar1 = new StatusPanels(this);
     setStatusBar(StatusBar1);
+    m_ctx.progress = StatusBar1->progress();
 }
 
 void TMainform::connectActions()

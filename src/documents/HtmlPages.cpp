@@ -3,6 +3,7 @@
 #include "HtmlBytes.h"
 #include "PreviewText.h"
 #include "base/IniFile.h"
+#include "base/Progress.h"
 #include "store/DataSet.h"
 #include "util/Codec1252.h"
 #include "util/SafeWrite.h"
@@ -363,6 +364,8 @@ QByteArray HtmlPages::ComposePage(bool preview, const PageInputs &inputs) const
     const qsizetype entries = std::count(shown.begin(), shown.end(), true);
     const bool inParts = preview && entries > kPartEntries;
 
+    m_stopped = false;
+    LongWork work(progress, QStringLiteral("Schreibe die Web-Seite"), entries, true);
     QByteArray page;
     // Room for entries of about a page's length each, so that a large table
     // seldom moves the bytes written so far.
@@ -373,6 +376,10 @@ QByteArray HtmlPages::ComposePage(bool preview, const PageInputs &inputs) const
     for (qsizetype i = 0; i < records.size(); ++i) {
         if (!shown[size_t(i)])
             continue;
+        if (written % 256 == 0 && !work.step(written)) {
+            m_stopped = true;
+            return {};
+        }
         if (inParts && written % kPartEntries == 0)
             openPart(out, qMin<qsizetype>(kPartEntries, entries - written));
         writeEntry(out, ReviewTextsOf(records[i]), preview);
@@ -393,13 +400,19 @@ QByteArray HtmlPages::ComposePage(bool preview, const PageInputs &inputs) const
 
 bool HtmlPages::WriteHtmlFile(const QString &path, bool preview, QString *error) const
 {
-    return WriteFileSafely(path, ComposePage(preview), error);
+    return WriteHtmlFile(path, preview, Inputs(preview), error);
 }
 
 bool HtmlPages::WriteHtmlFile(
     const QString &path, bool preview, const PageInputs &inputs, QString *error) const
 {
-    return WriteFileSafely(path, ComposePage(preview, inputs), error);
+    const QByteArray page = ComposePage(preview, inputs);
+    if (m_stopped) {
+        if (error)
+            error->clear();
+        return false;
+    }
+    return WriteFileSafely(path, page, error);
 }
 
 QString HtmlPages::TopicPageName(const QString &folderText)

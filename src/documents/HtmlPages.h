@@ -12,6 +12,7 @@
 class DataSet;
 class HtmlBytes;
 class IniFile;
+class IProgress;
 
 // The HTML review pages of the circle's web site, written from the review
 // table: the page of a review file or of a topic folder ("publication page",
@@ -39,6 +40,10 @@ public:
     std::function<void(const QString &caption, const QString &message)> warn;
     // Prices follow this number format.
     QLocale locale = PriceLocale();
+    // Where writing a page tells its progress; the person may stop it, and
+    // then no page is written (an empty page composed) and stopped() says so.
+    IProgress *progress = nullptr;
+    bool stopped() const { return m_stopped; }
 
     // preview: the page of the web-page tab (empty sidebar, links relative to
     // the HTML folder); otherwise a publication page.
@@ -90,4 +95,5 @@ private:
     const IniFile &m_settings;
     QString m_htmlFolder;
     QString m_relativePath;
+    mutable bool m_stopped = false;
 };

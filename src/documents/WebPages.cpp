@@ -51,6 +51,7 @@ HtmlPages &WebPages::pages()
             const QTreeWidgetItem *node = FindNodeByData(tree, EncodeBookKey(bookNbr), false);
             return !node || IsBookIncluded(node);
         };
+        m_pages->progress = m_ctx.progress;
         IDesktop *desktop = m_ctx.desktop;
         m_pages->warn = [desktop](const QString &caption, const QString &message) {
             desktop->ShowMessageDialog(
@@ -80,7 +81,10 @@ bool WebPages::writePage(const QString &path, bool preview, const HtmlPages::Pag
     table.enableControls();
     // The page was composed from the first record to the last.
     table.last();
-    if (!written) {
+    if (!written && pages().stopped()) {
+        m_ctx.window->StatusMsg(StatusPanel::Hint,
+            QStringLiteral("Die Web-Seite wurde nicht geschrieben (abgebrochen)"));
+    } else if (!written) {
         m_ctx.desktop->ShowSystemMessage(QStringLiteral("Die Web-Seite\r\n%1\r\nkann nicht "
                                                         "geschrieben werden.\r\n%2")
                                              .arg(path, error),

@@ -5,6 +5,7 @@
 #include "ZipImport.h"
 #include "base/IDesktop.h"
 #include "base/MainContext.h"
+#include "base/StatusPanel.h"
 #include "base/WorkingFolders.h"
 #include "tree/TreeNavigation.h"
 #include "tree/TreeProcedures.h"
@@ -34,7 +35,8 @@ void ZipActions::ActionImportZipExecute()
     ZipArchive &zip = *m_ctx.zip;
     ZipImportResult result;
     if (zip.OpenFile(chosen)) {
-        result = ExtractReviewArchive(zip, targetFolder, m_ctx.folders->coverFolder);
+        result
+            = ExtractReviewArchive(zip, targetFolder, m_ctx.folders->coverFolder, m_ctx.progress);
     } else {
         result.ok = false;
         result.error = QStringLiteral("Das Zip-Archiv\r\n") + chosen
@@ -47,6 +49,11 @@ void ZipActions::ActionImportZipExecute()
         return;
     }
 
+    if (result.stopped) {
+        m_ctx.window->StatusMsg(StatusPanel::Hint,
+            QStringLiteral("Zip-Import abgebrochen: %1 Dateien entpackt")
+                .arg(result.extracted.size()));
+    }
     const QString archiveName = QFileInfo(chosen).fileName();
     QString expected = ChangeFileExt(archiveName, QStringLiteral(".cds"));
     if (!QFileInfo::exists(targetFolder + expected))

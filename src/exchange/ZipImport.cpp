@@ -1,5 +1,6 @@
 #include "ZipImport.h"
 
+#include "base/Progress.h"
 #include "util/CodecCp850.h"
 #include "util/SafeWrite.h"
 
@@ -55,7 +56,7 @@ void ZipForge1ExtractFile(const QString &coverFolder, QString &name)
 }
 
 ZipImportResult ExtractReviewArchive(
-    ZipArchive &zip, const QString &targetFolder, const QString &coverFolder)
+    ZipArchive &zip, const QString &targetFolder, const QString &coverFolder, IProgress *progress)
 {
     ZipImportResult result;
     const auto fail = [&](const QString &message) {
@@ -68,6 +69,13 @@ ZipImportResult ExtractReviewArchive(
         ? QStringLiteral(" des Zip-Archivs")
         : QStringLiteral(" des Zip-Archivs\r\n") + archive + QStringLiteral("\r\n");
     const int count = zip.Count();
+    int entries = 0;
+    for (int i = 0; i < count; ++i) {
+        const QString name = EntryFileName(zip.EntryAt(i));
+        for (const char *pattern : kPassPatterns)
+            entries += name.endsWith(QLatin1String(pattern), Qt::CaseInsensitive) ? 1 : 0;
+    }
+    LongWork work(progress, QStringLiteral("Entpacke %1 Dateien").arg(entries), entries, true);
     for (const char *pattern : kPassPatterns) {
         const QString extension = QLatin1String(pattern);
         for (int i = 0; i < count; ++i) {
@@ -75,6 +83,12 @@ ZipImportResult ExtractReviewArchive(
             QString name = EntryFileName(entry);
             if (name.isEmpty() || !name.endsWith(extension, Qt::CaseInsensitive))
                 continue;
+            const qsizetype done = result.extracted.size();
+            if (!work.step(done,
+                    QStringLiteral("Entpacke %1 von %2 Dateien").arg(done + 1).arg(entries))) {
+                result.stopped = true;
+                return result;
+            }
             const QString entryName = QStringLiteral("Der Eintrag \"") + name + u'"' + inArchive;
             if (entry.size > MaxZipEntrySize) {
                 return fail(

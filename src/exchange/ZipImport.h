@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class IProgress;
+
 // Unpacking a received archive of review files and cover pictures. Nothing
 // here needs a window, so the same code serves the action and the tests that
 // feed it hostile archives.
@@ -31,6 +33,9 @@ struct ZipImportResult
     QString error;
     // Full paths of the files written, in order.
     QStringList extracted;
+    // The person stopped the import (ok stays true): the files extracted
+    // before stay, each of them whole.
+    bool stopped = false;
 };
 
 // Extracts the review files ("*.cds", then "*.xml") and the pictures
@@ -38,6 +43,7 @@ struct ZipImportResult
 // with "/". Each entry is written to a temporary file in its target folder
 // and takes its place only when it was read whole with a correct checksum.
 // The first entry that fails ends the import; what was extracted before
-// stays.
-ZipImportResult ExtractReviewArchive(
-    ZipArchive &zip, const QString &targetFolder, const QString &coverFolder);
+// stays. progress, when given, shows how far it is and may stop the import
+// between two entries.
+ZipImportResult ExtractReviewArchive(ZipArchive &zip, const QString &targetFolder,
+    const QString &coverFolder, IProgress *progress = nullptr);
