@@ -9,6 +9,7 @@
 #include "util/SafeWrite.h"
 
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <algorithm>
 
@@ -351,6 +352,19 @@ QByteArray HtmlPages::ComposePage(bool preview) const
 
 QByteArray HtmlPages::ComposePage(bool preview, const PageInputs &inputs) const
 {
+    QByteArray page;
+    page.reserve(qsizetype(m_table.recordCount()) * 2048 + 8192);
+    compose(preview, inputs, [&page](QByteArrayView piece) {
+        page.append(piece);
+        return true;
+    });
+    return page;
+}
+
+bool HtmlPages::compose(
+    bool preview, const PageInputs &inputs, const std::function<bool(QByteArrayView)> &sink) const
+{
+    m_stopped = false;
     const QList<Record> records = m_table.records();
     // Inputs of another state of the table are no guide to its records.
     const bool inputsHold = inputs.tableChanges == m_table.changeCount()
@@ -364,13 +378,13 @@ QByteArray HtmlPages::ComposePage(bool preview, const PageInputs &inputs) const
     const qsizetype entries = std::count(shown.begin(), shown.end(), true);
     const bool inParts = preview && entries > kPartEntries;
 
-    m_stopped = false;
     LongWork work(progress, QStringLiteral("Schreibe die Web-Seite"), entries, true);
-    QByteArray page;
-    // Room for entries of about a page's length each, so that a large table
-    // seldom moves the bytes written so far.
-    page.reserve(qsizetype(records.size()) * 2048 + 8192);
-    HtmlBytes out(page);
+    // The page goes out in pieces: a page of a whole archive is never held
+    // at once, and the memory of one piece is used again for the next.
+    constexpr qsizetype kPiece = qsizetype(1) << 20;
+    QByteArray buffer;
+    buffer.reserve(kPiece + 64 * 1024);
+    HtmlBytes out(buffer);
     out.text(inputs.head);
     qsizetype written = 0;
     for (qsizetype i = 0; i < records.size(); ++i) {
@@ -378,7 +392,7 @@ QByteArray HtmlPages::ComposePage(bool preview, const PageInputs &inputs) const
             continue;
         if (written % 256 == 0 && !work.step(written)) {
             m_stopped = true;
-            return {};
+            return false;
         }
         if (inParts && written % kPartEntries == 0)
             openPart(out, qMin<qsizetype>(kPartEntries, entries - written));
@@ -386,6 +400,11 @@ QByteArray HtmlPages::ComposePage(bool preview, const PageInputs &inputs) const
         ++written;
         if (inParts && (written % kPartEntries == 0 || written == entries))
             out.text(u"--></div>");
+        if (out.size() >= kPiece) {
+            if (!sink(out.written()))
+                return false;
+            out.restart();
+        }
     }
     if (inParts) {
         // Lines end in CR LF here too.
@@ -394,8 +413,7 @@ QByteArray HtmlPages::ComposePage(bool preview, const PageInputs &inputs) const
         out.text(script);
     }
     out.text(ComposeHTMLfoot(preview));
-    out.finish();
-    return page;
+    return sink(out.written());
 }
 
 bool HtmlPages::WriteHtmlFile(const QString &path, bool preview, QString *error) const
@@ -406,13 +424,35 @@ bool HtmlPages::WriteHtmlFile(const QString &path, bool preview, QString *error)
 bool HtmlPages::WriteHtmlFile(
     const QString &path, bool preview, const PageInputs &inputs, QString *error) const
 {
-    const QByteArray page = ComposePage(preview, inputs);
-    if (m_stopped) {
-        if (error)
-            error->clear();
-        return false;
+    QString failure;
+    bool written = false;
+    if (preview) {
+        // The page of the web-page tab is a scratch file: written whole, but
+        // not waited for until it is on the disk.
+        SafeFileWriter file;
+        written = file.open(path) && compose(preview, inputs, [&file](QByteArrayView piece) {
+            return file.write(piece.data(), piece.size());
+        }) && file.commit();
+        if (!written) {
+            failure = file.errorString();
+            file.cancel();
+        }
+    } else {
+        QSaveFile file(path);
+        written = file.open(QIODevice::WriteOnly)
+            && compose(preview, inputs,
+                [&file](QByteArrayView piece) {
+                    return file.write(piece.data(), piece.size()) == piece.size();
+                })
+            && file.flush() && file.error() == QFileDevice::NoError && file.commit();
+        if (!written) {
+            failure = file.errorString();
+            file.cancelWriting();
+        }
     }
-    return WriteFileSafely(path, page, error);
+    if (error)
+        *error = m_stopped ? QString() : failure;
+    return written;
 }
 
 QString HtmlPages::TopicPageName(const QString &folderText)

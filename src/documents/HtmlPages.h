@@ -3,6 +3,7 @@
 #include "PreviewText.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QLocale>
 #include <QString>
 
@@ -90,6 +91,10 @@ public:
 
 private:
     void writeEntry(HtmlBytes &out, const ReviewTexts &record, bool preview) const;
+    // Composes the page piece by piece into sink; false when the sink
+    // failed or the person stopped it.
+    bool compose(bool preview, const PageInputs &inputs,
+        const std::function<bool(QByteArrayView)> &sink) const;
 
     const DataSet &m_table;
     const IniFile &m_settings;
