@@ -12,7 +12,7 @@
 namespace {
 
 // How often the window paints while work runs (milliseconds).
-constexpr int kRefreshEvery = 50;
+constexpr qint64 kRefreshEvery = 50;
 
 } // namespace
 
@@ -55,6 +55,7 @@ void StatusProgress::begin(const QString &text, qint64 total, bool stoppable)
     if (m_levels.empty()) {
         m_running.start();
         m_sinceRefresh.start();
+        m_refreshEvery = kRefreshEvery;
         // Input waits while the work runs; Escape and "Abbrechen" pass.
         qApp->installEventFilter(this);
     }
@@ -75,11 +76,17 @@ bool StatusProgress::advance(qint64 done, const QString &text)
     if (!m_shown && m_running.elapsed() >= m_showDelay)
         showWork();
     if (m_shown) {
-        refresh();
-        if (m_sinceRefresh.elapsed() >= kRefreshEvery) {
+        if (m_sinceRefresh.elapsed() >= m_refreshEvery) {
+            QElapsedTimer painting;
+            painting.start();
+            refresh();
             // The window paints, and Escape or a click on "Abbrechen" come
             // through; other input is held back by the event filter.
             QCoreApplication::processEvents(QEventLoop::AllEvents);
+            // Painting may cost (a tree of a whole archive lays itself out
+            // anew): it takes at most a twentieth of the time, and happens at
+            // least once a second.
+            m_refreshEvery = qBound<qint64>(kRefreshEvery, 19 * painting.elapsed(), 1000);
             m_sinceRefresh.restart();
         }
     }
@@ -135,7 +142,11 @@ void StatusProgress::refresh()
         // The bar counts in ints; long work is scaled down.
         const int scale = level.total > 1000000 ? int(level.total / 1000000 + 1) : 1;
         ProgressBar->setRange(0, int(level.total / scale));
+        // The bar would paint itself, and so the window, at once; it paints
+        // with the window instead.
+        ProgressBar->setUpdatesEnabled(false);
         ProgressBar->setValue(int(qMin(level.done, level.total) / scale));
+        ProgressBar->setUpdatesEnabled(true);
     } else {
         ProgressBar->setRange(0, 0); // busy, without an end in sight
     }

@@ -65,6 +65,7 @@ private:
     std::vector<Level> m_levels;
     QElapsedTimer m_running;
     QElapsedTimer m_sinceRefresh;
+    qint64 m_refreshEvery = 0;
     int m_showDelay = 400;
     bool m_shown = false;
 };
