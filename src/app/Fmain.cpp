@@ -6,6 +6,7 @@
 #include "ProgramFolder.h"
 #include "ProgramIcon.h"
 #include "StatusPanels.h"
+#include "StatusProgress.h"
 #include "VersionInfo.h"
 #include "base/ActionList.h"
 #include "base/DefaultSettings.h"
@@ -262,6 +263,7 @@ void TMainform::buildFrame()
 
     StatusBar1 = new StatusPanels(this);
     setStatusBar(StatusBar1);
+    m_ctx.progress = StatusBar1->progress();
 }
 
 void TMainform::connectActions()

@@ -1,5 +1,7 @@
 #include "StatusPanels.h"
 
+#include "StatusProgress.h"
+
 #include <QLabel>
 
 using namespace StatusPanel;
@@ -53,6 +55,12 @@ StatusPanels::StatusPanels(QWidget *parent)
         m_panels.append(label);
     }
     m_panels[Books]->setText(QStringLiteral("0"));
+    m_progress = new StatusProgress(this);
+    addPermanentWidget(m_progress);
+    m_progress->hide(); // until work lasts
+    // While work shows its progress, that takes the hint field's room.
+    connect(m_progress, &StatusProgress::shownChanged, this,
+        [this](bool shown) { m_panels[Hint]->setVisible(!shown); });
 }
 
 void StatusPanels::setPanelText(int index, const QString &text)

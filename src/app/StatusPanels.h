@@ -5,6 +5,7 @@
 #include <QStatusBar>
 
 class QLabel;
+class StatusProgress;
 
 // The main window's status bar StatusBar1 with its eight fixed panels: three
 // labels, the hint field and the counters of loaded files, the current file
@@ -19,10 +20,13 @@ public:
     void setPanelText(int index, const QString &text);
     QString panelText(int index) const;
     QLabel *panel(int index) const;
+    // The progress of long work, at the bar's right end.
+    StatusProgress *progress() const { return m_progress; }
 
 signals:
     void panelChanged(int index, const QString &text);
 
 private:
     QList<QLabel *> m_panels;
+    StatusProgress *m_progress = nullptr;
 };

@@ -11,6 +11,7 @@ class IDocumentWriter;
 class IDesktop;
 class IMailProgram;
 class IPrinter;
+class IProgress;
 class IWordProcessor;
 class IniFile;
 class QTreeWidget;
@@ -73,6 +74,8 @@ struct MainContext
     IPrinter *printer = nullptr;
     // Null: the documents use this platform's own word processor.
     IWordProcessor *wordProcessor = nullptr;
+    // Long work tells its progress here (the status bar's bar).
+    IProgress *progress = nullptr;
 
     // The file name (no folder) of the review file being worked on.
     QString CurrentFileName;

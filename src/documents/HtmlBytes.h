@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QStringView>
 
 // Writes the text of a page straight into its Windows-1252 bytes. Field
@@ -25,6 +26,13 @@ public:
 
     // Ends the writing: the bytes hold exactly what was written.
     void finish();
+
+    // What was written so far (valid until the next write).
+    QByteArrayView written() const { return QByteArrayView(m_data, m_pos); }
+    qsizetype size() const { return m_pos; }
+    // Writes on from the buffer's start again, keeping its room: for a page
+    // that goes out piece by piece.
+    void restart() { m_pos = 0; }
 
 private:
     HtmlBytes &put(QStringView s, bool escape, bool breaks);

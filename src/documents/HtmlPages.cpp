@@ -3,15 +3,159 @@
 #include "HtmlBytes.h"
 #include "PreviewText.h"
 #include "base/IniFile.h"
+#include "base/Progress.h"
 #include "store/DataSet.h"
 #include "util/Codec1252.h"
 #include "util/SafeWrite.h"
 
 #include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
 
 namespace {
 
 const QString kWeb = QStringLiteral("WEBpage");
+
+// The parts of a long preview page wait as comments (field texts are
+// escaped, so no "-->" can end one early), each in a block of the height its
+// entries are thought to take, so that the scroll bar spans the whole page.
+void openPart(HtmlBytes &out, qsizetype entries)
+{
+    const QString n = QString::number(entries);
+    out.text(u"<div class=\"skribando-part\" data-entries=\"")
+        .text(n)
+        .text(u"\" style=\"height:calc(")
+        .text(n)
+        .text(u" * var(--skribando-entry, 400px))\"><!--");
+}
+
+// Makes parts into entries: those near the window as the person scrolls, the
+// part of the book asked for (the address's anchor, or skribandoShow()), and
+// the part holding a text that a search asks for (skribandoReveal()). The
+// entries come from the same markup, so they look as in a page written whole.
+// After the first parts are made, the height of an entry is taken from them
+// for the parts still waiting.
+constexpr char16_t kPartScript[] = uR"JS(
+<script>
+(function () {
+    var parts = document.getElementsByClassName('skribando-part');
+    var measured = false;
+    var observer = null;
+
+    function waiting() { return Array.prototype.slice.call(parts); }
+
+    function expand(part) {
+        if (!part.parentNode)
+            return;
+        if (observer)
+            observer.unobserve(part);
+        var t = document.createElement('template');
+        t.innerHTML = part.firstChild ? part.firstChild.data : '';
+        part.parentNode.replaceChild(t.content, part);
+    }
+
+    // Makes the parts from..to-1 into entries; the first time, their real
+    // height sets the height of the parts still waiting.
+    function expandRange(list, from, to) {
+        var root = document.documentElement;
+        var before = root.scrollHeight;
+        var thought = 0, entries = 0;
+        for (var i = from; i < to; ++i) {
+            thought += list[i].offsetHeight;
+            entries += Number(list[i].getAttribute('data-entries')) || 0;
+            expand(list[i]);
+        }
+        if (!measured && entries > 0 && list.length > to - from) {
+            var real = thought + root.scrollHeight - before;
+            if (real > 0) {
+                root.style.setProperty('--skribando-entry', (real / entries) + 'px');
+                measured = true;
+            }
+        }
+    }
+
+    // Puts the entry of the book named at the top of the window; without a
+    // name, or when no entry has it, the page's top.
+    function show(name) {
+        var list = waiting();
+        var at = -1;
+        if (name) {
+            var wanted = '<a name="' + name + '">';
+            for (var i = 0; i < list.length && at < 0; ++i)
+                if (list[i].firstChild && list[i].firstChild.data.indexOf(wanted) >= 0)
+                    at = i;
+        }
+        if (at >= 0)
+            expandRange(list, Math.max(0, at - 1), Math.min(list.length, at + 2));
+        else if (!measured)
+            expandRange(list, 0, Math.min(list.length, 2));
+        var anchor = name ? document.getElementsByName(name)[0] : null;
+        if (anchor)
+            anchor.scrollIntoView();
+        else
+            window.scrollTo(0, 0);
+        return !!anchor;
+    }
+
+    // The text as it stands in the page's source: markup characters and
+    // what the code page cannot hold as character references.
+    var codePage = '€‚ƒ„…†‡ˆ‰Š‹Œ'
+        + 'Ž‘’“”•–—˜™š›œž'
+        + 'Ÿ';
+    function inSource(text) {
+        var out = '';
+        for (var ch of text) {
+            var c = ch.codePointAt(0);
+            if (ch === '&') out += '&amp;';
+            else if (ch === '<') out += '&lt;';
+            else if (ch === '>') out += '&gt;';
+            else if (ch === '"') out += '&quot;';
+            else if (c < 0x80 || (c >= 0xa0 && c <= 0xff) || codePage.indexOf(ch) >= 0) out += ch;
+            else out += '&#' + c + ';';
+        }
+        return out;
+    }
+
+    function firstShown(lower) {
+        var walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
+        for (var n = walker.nextNode(); n; n = walker.nextNode())
+            if (n.data.toLowerCase().indexOf(lower) >= 0)
+                return n;
+        return null;
+    }
+
+    // Makes entries of the first part that holds the text (not regarding
+    // case), unless the entries already made show it before that part.
+    function reveal(text) {
+        if (!text)
+            return;
+        var lower = text.toLowerCase();
+        var needle = inSource(text).toLowerCase();
+        var shown = firstShown(lower);
+        var list = waiting();
+        for (var i = 0; i < list.length; ++i) {
+            if (shown && (list[i].compareDocumentPosition(shown) & Node.DOCUMENT_POSITION_PRECEDING))
+                return;
+            if (list[i].firstChild && list[i].firstChild.data.toLowerCase().indexOf(needle) >= 0) {
+                expand(list[i]);
+                shown = firstShown(lower);
+            }
+        }
+    }
+
+    window.skribandoShow = show;
+    window.skribandoReveal = reveal;
+    show(decodeURIComponent(location.hash.substring(1)));
+    observer = new IntersectionObserver(function (seen) {
+        seen.forEach(function (e) {
+            if (e.isIntersecting)
+                expand(e.target);
+        });
+    }, { rootMargin: '2000px 0px' });
+    waiting().forEach(function (part) { observer.observe(part); });
+})();
+</script>)JS";
 
 // One line of a page, indented by tabs.
 void appendLine(QString &out, int tabs, QStringView text)
@@ -188,30 +332,128 @@ QString HtmlPages::ComposeHTMLfoot(bool)
     return QStringLiteral("\r\n\t</div>\r\n</body>\r\n</html>\r\n");
 }
 
+HtmlPages::PageInputs HtmlPages::Inputs(bool preview) const
+{
+    PageInputs in;
+    const int count = m_table.recordCount();
+    in.head = ComposeHTMLhead(preview, count);
+    in.tableChanges = m_table.changeCount();
+    in.included.reserve(size_t(count));
+    const QList<Record> records = m_table.records();
+    for (const Record &record : records)
+        in.included.push_back(!included || included(ReviewFieldText(record, fBookNbr)));
+    return in;
+}
+
 QByteArray HtmlPages::ComposePage(bool preview) const
 {
-    const int count = m_table.recordCount();
+    return ComposePage(preview, Inputs(preview));
+}
+
+QByteArray HtmlPages::ComposePage(bool preview, const PageInputs &inputs) const
+{
     QByteArray page;
-    // Room for entries of about a page's length each, so that a large table
-    // seldom moves the bytes written so far.
-    page.reserve(qsizetype(count) * 2048 + 8192);
-    HtmlBytes out(page);
-    out.text(ComposeHTMLhead(preview, count));
+    page.reserve(qsizetype(m_table.recordCount()) * 2048 + 8192);
+    compose(preview, inputs, [&page](QByteArrayView piece) {
+        page.append(piece);
+        return true;
+    });
+    return page;
+}
+
+bool HtmlPages::compose(
+    bool preview, const PageInputs &inputs, const std::function<bool(QByteArrayView)> &sink) const
+{
+    m_stopped = false;
     // Row by row: the texts of one record at a time are decoded.
-    const QList<CompactRow> rows = m_table.rows();
-    for (const CompactRow &row : rows) {
-        const ReviewTexts r = ReviewTextsOf(row.toRecord());
-        if (!included || included(r[fBookNbr]))
-            writeEntry(out, r, preview);
+    const QList<CompactRow> records = m_table.rows();
+    // Inputs of another state of the table are no guide to its records.
+    const bool inputsHold = inputs.tableChanges == m_table.changeCount()
+        && inputs.included.size() == size_t(records.size());
+    std::vector<bool> shown = inputs.included;
+    if (!inputsHold) {
+        shown.clear();
+        for (const CompactRow &record : records)
+            shown.push_back(!included || included(ReviewFieldText(record, fBookNbr)));
+    }
+    const qsizetype entries = std::count(shown.begin(), shown.end(), true);
+    const bool inParts = preview && entries > kPartEntries;
+
+    LongWork work(progress, QStringLiteral("Schreibe die Web-Seite"), entries, true);
+    // The page goes out in pieces: a page of a whole archive is never held
+    // at once, and the memory of one piece is used again for the next.
+    constexpr qsizetype kPiece = qsizetype(1) << 20;
+    QByteArray buffer;
+    buffer.reserve(kPiece + 64 * 1024);
+    HtmlBytes out(buffer);
+    out.text(inputs.head);
+    qsizetype written = 0;
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        if (!shown[size_t(i)])
+            continue;
+        if (written % 256 == 0 && !work.step(written)) {
+            m_stopped = true;
+            return false;
+        }
+        if (inParts && written % kPartEntries == 0)
+            openPart(out, qMin<qsizetype>(kPartEntries, entries - written));
+        writeEntry(out, ReviewTextsOf(records[i].toRecord()), preview);
+        ++written;
+        if (inParts && (written % kPartEntries == 0 || written == entries))
+            out.text(u"--></div>");
+        if (out.size() >= kPiece) {
+            if (!sink(out.written()))
+                return false;
+            out.restart();
+        }
+    }
+    if (inParts) {
+        // Lines end in CR LF here too.
+        static const QString script
+            = QString::fromUtf16(kPartScript).replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+        out.text(script);
     }
     out.text(ComposeHTMLfoot(preview));
-    out.finish();
-    return page;
+    return sink(out.written());
 }
 
 bool HtmlPages::WriteHtmlFile(const QString &path, bool preview, QString *error) const
 {
-    return WriteFileSafely(path, ComposePage(preview), error);
+    return WriteHtmlFile(path, preview, Inputs(preview), error);
+}
+
+bool HtmlPages::WriteHtmlFile(
+    const QString &path, bool preview, const PageInputs &inputs, QString *error) const
+{
+    QString failure;
+    bool written = false;
+    if (preview) {
+        // The page of the web-page tab is a scratch file: written whole, but
+        // not waited for until it is on the disk.
+        SafeFileWriter file;
+        written = file.open(path) && compose(preview, inputs, [&file](QByteArrayView piece) {
+            return file.write(piece.data(), piece.size());
+        }) && file.commit();
+        if (!written) {
+            failure = file.errorString();
+            file.cancel();
+        }
+    } else {
+        QSaveFile file(path);
+        written = file.open(QIODevice::WriteOnly)
+            && compose(preview, inputs,
+                [&file](QByteArrayView piece) {
+                    return file.write(piece.data(), piece.size()) == piece.size();
+                })
+            && file.flush() && file.error() == QFileDevice::NoError && file.commit();
+        if (!written) {
+            failure = file.errorString();
+            file.cancelWriting();
+        }
+    }
+    if (error)
+        *error = m_stopped ? QString() : failure;
+    return written;
 }
 
 QString HtmlPages::TopicPageName(const QString &folderText)

@@ -5,6 +5,8 @@
 #include "base/IDesktop.h"
 #include "base/IPrinter.h"
 #include "base/MainContext.h"
+#include "base/Progress.h"
+#include "base/StatusPanel.h"
 #include "base/VexUtils.h"
 #include "data/DDataAccess.h"
 #include "tree/TreeProcedures.h"
@@ -55,16 +57,40 @@ void Preview::ShowPreviewInRichEdit(bool allRecords)
     const QList<CompactRow> rows = t.rows();
     QString text;
     text.reserve(PreviewSizeEstimate(rows));
-    for (const CompactRow &row : rows) {
-        const ReviewTexts r = ReviewTextsOf(row.toRecord());
-        const QTreeWidgetItem *node = FindNodeByData(m_ctx.tree, EncodeBookKey(r[fBookNbr]), false);
-        if (!node || IsBookIncluded(node))
-            AppendPreview(text, r, locale);
+    bool stopped = false;
+    {
+        LongWork work(
+            m_ctx.progress, QStringLiteral("Vorschau aller Besprechungen"), rows.size(), true);
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            if (i % 256 == 0
+                && !work.step(i,
+                    QStringLiteral("Vorschau: %1 von %2 Besprechungen")
+                        .arg(i + 1)
+                        .arg(rows.size()))) {
+                stopped = true;
+                break;
+            }
+            const ReviewTexts r = ReviewTextsOf(rows[i].toRecord());
+            const QTreeWidgetItem *node
+                = FindNodeByData(m_ctx.tree, EncodeBookKey(r[fBookNbr]), false);
+            if (!node || IsBookIncluded(node))
+                AppendPreview(text, r, locale);
+        }
+        if (!stopped)
+            edit->setPlainText(text);
     }
-    edit->setPlainText(text);
     if (m_ctx.tree)
         m_ctx.tree->setUpdatesEnabled(true);
     edit->setUpdatesEnabled(true);
+    if (stopped) {
+        // Half a preview is no preview of all reviews: the page shows the
+        // current one, as its choice then says.
+        m_page.setShowsCurrent(true);
+        m_ctx.window->SetNavigatorEnabled(true);
+        ShowPreviewInRichEdit(false);
+        m_ctx.window->StatusMsg(
+            StatusPanel::Hint, QStringLiteral("Vorschau aller Besprechungen abgebrochen"));
+    }
 }
 
 void Preview::RadioGroupPreviewClick()

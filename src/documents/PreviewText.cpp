@@ -123,6 +123,16 @@ ReviewTexts ReviewTextsOf(const Record &values)
     return r;
 }
 
+QString ReviewFieldText(const Record &values, ReviewField f)
+{
+    return f < values.size() ? fieldText(values[f]) : QString();
+}
+
+QString ReviewFieldText(const CompactRow &row, ReviewField f)
+{
+    return f < row.size() ? fieldText(row.value(f)) : QString();
+}
+
 ReviewTexts CurrentReviewTexts(const DataSet &table)
 {
     return ReviewTextsOf(table.currentValues());

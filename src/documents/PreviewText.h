@@ -25,6 +25,9 @@ ReviewTexts CurrentReviewTexts(const DataSet &table);
 ReviewTexts ReviewTextsAt(const DataSet &table, int row);
 // The values of one record (for many records at once: DataSet::records()).
 ReviewTexts ReviewTextsOf(const Record &values);
+// One field's text of them, where the others are not needed.
+QString ReviewFieldText(const Record &values, ReviewField f);
+QString ReviewFieldText(const CompactRow &row, ReviewField f);
 
 // The contributor phrases of a record: the authors followed by ": ", the
 // illustrators (readers of an audio book) followed by ". ", the translators

@@ -41,7 +41,13 @@ void ReviewDocuments::WriteWordFile(const QString &path)
         return;
     }
     WordDocuments documents(*m_ctx.data->DSetReview, wordProcessor());
-    if (!documents.WriteWordFile(path, *style, &error))
+    documents.progress = m_ctx.progress;
+    if (documents.WriteWordFile(path, *style, &error))
+        return;
+    if (documents.stopped())
+        m_ctx.window->StatusMsg(StatusPanel::Hint,
+            QStringLiteral("Das Word-Dokument wurde nicht geschrieben (abgebrochen)"));
+    else
         m_ctx.desktop->ShowPlainMessage(error);
 }
 
@@ -69,13 +75,19 @@ void ReviewDocuments::ActionPublisherDocumentsExecute()
         return;
     }
     bool ok;
+    bool stopped;
     QStringList written;
     {
         WaitCursor wait;
         WordDocuments documents(table, wordProcessor());
+        documents.progress = m_ctx.progress;
         ok = documents.WritePublisherDocuments(m_ctx.folders->wordFolder, *style, &error, &written);
+        stopped = documents.stopped();
     }
-    if (ok)
+    if (stopped)
+        m_ctx.window->StatusMsg(StatusPanel::Hint,
+            QStringLiteral("Abgebrochen: %1 Verlagsdokumente erzeugt").arg(written.size()));
+    else if (ok)
         m_ctx.window->StatusMsg(
             StatusPanel::Hint, QStringLiteral("%1 Verlagsdokumente erzeugt").arg(written.size()));
     else if (error.isEmpty())

@@ -13,11 +13,16 @@
 #include "store/ReviewSchema.h"
 #include "tree/TreeProcedures.h"
 
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLayout>
+#include <QPointer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QVBoxLayout>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
 namespace {
@@ -47,6 +52,7 @@ HtmlPages &WebPages::pages()
             const QTreeWidgetItem *node = FindNodeByData(tree, EncodeBookKey(bookNbr), false);
             return !node || IsBookIncluded(node);
         };
+        m_pages->progress = m_ctx.progress;
         IDesktop *desktop = m_ctx.desktop;
         m_pages->warn = [desktop](const QString &caption, const QString &message) {
             desktop->ShowMessageDialog(
@@ -58,6 +64,11 @@ HtmlPages &WebPages::pages()
 
 bool WebPages::WriteHtmlFile(const QString &path, bool preview)
 {
+    return writePage(path, preview, nullptr);
+}
+
+bool WebPages::writePage(const QString &path, bool preview, const HtmlPages::PageInputs *inputs)
+{
     DataSet &table = *m_ctx.data->DSetReview;
     // A record being edited is posted first; a refused post ends it quietly.
     if (!table.checkBrowseMode())
@@ -66,12 +77,16 @@ bool WebPages::WriteHtmlFile(const QString &path, bool preview)
     QString error;
     table.disableControls();
     m_ctx.tree->setUpdatesEnabled(false);
-    const bool written = pages().WriteHtmlFile(path, preview, &error);
+    const bool written = inputs ? pages().WriteHtmlFile(path, preview, *inputs, &error)
+                                : pages().WriteHtmlFile(path, preview, &error);
     m_ctx.tree->setUpdatesEnabled(true);
     table.enableControls();
     // The page was composed from the first record to the last.
     table.last();
-    if (!written) {
+    if (!written && pages().stopped()) {
+        m_ctx.window->StatusMsg(StatusPanel::Hint,
+            QStringLiteral("Die Web-Seite wurde nicht geschrieben (abgebrochen)"));
+    } else if (!written) {
         m_ctx.desktop->ShowSystemMessage(QStringLiteral("Die Web-Seite\r\n%1\r\nkann nicht "
                                                         "geschrieben werden.\r\n%2")
                                              .arg(path, error),
@@ -84,6 +99,14 @@ void WebPages::EnsurePageStyle()
 {
     PageStyle::EnsurePageStyle(m_ctx.folders->htmlFolder,
         m_ctx.settings->readString(kWeb, QStringLiteral("StyleSheet"), QString()));
+}
+
+bool WebPages::previewPageHolds(const QString &path, const HtmlPages::PageInputs &inputs) const
+{
+    if (!m_written || !(*m_written == inputs))
+        return false;
+    const QFileInfo file(path);
+    return file.isFile() && file.size() == m_writtenSize && file.lastModified() == m_writtenTime;
 }
 
 QWebEngineView *WebPages::ensureView()
@@ -100,15 +123,44 @@ QWebEngineView *WebPages::ensureView()
         }
         sheet->layout()->addWidget(m_view);
     }
+    connect(m_view, &QWebEngineView::loadStarted, this, [this] {
+        m_loading = true;
+        m_viewVersion = 0;
+    });
     connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) {
-        if (m_view->url().scheme() == QLatin1String("file"))
+        m_loading = false;
+        const bool ours = m_view->url().scheme() == QLatin1String("file");
+        m_viewVersion = ok && ours ? m_loadingVersion : 0;
+        if (ours)
             emit pageShown(ok);
     });
+    // A page that went away (its process ended) is loaded afresh next time.
+    connect(m_view->page(), &QWebEnginePage::renderProcessTerminated, this,
+        [this] { m_viewVersion = 0; });
     m_ctx.webBrowser = m_view;
     return m_view;
 }
 
-QUrl WebPages::lastUrl() const { return m_view ? m_view->url() : QUrl(); }
+QUrl WebPages::lastUrl() const { return m_view ? m_shownUrl : QUrl(); }
+
+void WebPages::moveToAnchor(const QString &anchor)
+{
+    // The name goes in as a JSON string, so no text can break the script.
+    const QByteArray name = QJsonDocument(QJsonArray { anchor }).toJson(QJsonDocument::Compact);
+    const QString script = QStringLiteral(
+        "(function (name) {"
+        " if (typeof window.skribandoShow === 'function') return window.skribandoShow(name);"
+        " var a = name ? document.getElementsByName(name)[0] : null;"
+        " if (a) a.scrollIntoView(); else window.scrollTo(0, 0);"
+        " return !!a; })(%1[0]);")
+                               .arg(QString::fromUtf8(name));
+    const int version = m_viewVersion;
+    const QPointer<WebPages> self(this);
+    m_view->page()->runJavaScript(script, [self, version](const QVariant &) {
+        if (self && self->m_viewVersion == version)
+            emit self->pageShown(true);
+    });
+}
 
 void WebPages::TabSheetWebPageShow()
 {
@@ -135,23 +187,50 @@ void WebPages::TabSheetWebPageShow()
     }
     m_ctx.window->EnableActions((1 << baNew) | (1 << baSave));
 
+    // The page is written once per change of what it shows: shown again
+    // with the same records and settings, the tab keeps the page it has.
     const QString path = m_ctx.folders->htmlFolder + QStringLiteral("tmp.htm");
-    if (!WriteHtmlFile(path, true))
+    if (!table.checkBrowseMode())
         return;
+    // The page's head names the style sheet: a missing one is written first.
+    EnsurePageStyle();
+    const HtmlPages::PageInputs inputs = html.Inputs(true);
+    if (!previewPageHolds(path, inputs)) {
+        m_written.reset();
+        if (!writePage(path, true, &inputs))
+            return;
+        const QFileInfo file(path);
+        m_written = inputs;
+        m_writtenSize = file.size();
+        m_writtenTime = file.lastModified();
+        ++m_pageVersion;
+    } else {
+        // Where writing would have left it.
+        table.last();
+    }
 
     if (node)
         FindNodeByData(m_ctx.tree, key, true);
     else
         m_ctx.tree->setCurrentItem(nullptr);
 
-    // The same file with another anchor would only jump inside the old page,
-    // and the same address would come back at the old scroll position: each
-    // showing loads the rewritten file afresh.
-    QUrl url = QUrl::fromLocalFile(path);
-    url.setQuery(QStringLiteral("v=%1").arg(++m_loads));
-    if (!anchor.isEmpty())
-        url.setFragment(anchor);
-    ensureView()->load(url);
+    ensureView();
+    if (m_viewVersion == m_pageVersion && !m_loading) {
+        // The page in the view is the one on disk: it only moves.
+        m_shownUrl.setFragment(anchor.isEmpty() ? QString() : anchor);
+        moveToAnchor(anchor);
+    } else {
+        // The same file with another anchor would only jump inside the old
+        // page, and the same address would come back at the old scroll
+        // position: a rewritten page is loaded afresh.
+        QUrl url = QUrl::fromLocalFile(path);
+        url.setQuery(QStringLiteral("v=%1").arg(++m_loads));
+        if (!anchor.isEmpty())
+            url.setFragment(anchor);
+        m_shownUrl = url;
+        m_loadingVersion = m_pageVersion;
+        m_view->load(url);
+    }
 
     m_ctx.window->StatusMsg(StatusPanel::Books, QString::number(table.recordCount()));
 }
@@ -193,6 +272,9 @@ void WebPages::ActionCreateWebPageExecute(bool on)
 
 void WebPages::Clear()
 {
-    if (m_view)
+    if (m_view) {
+        m_viewVersion = 0;
+        m_loadingVersion = 0;
         m_view->setUrl(QUrl(QStringLiteral("about:blank")));
+    }
 }

@@ -2,10 +2,13 @@
 
 #include "HtmlPages.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <QUrl>
 
 #include <memory>
+#include <optional>
 
 struct MainContext;
 class QWebEngineView;
@@ -43,7 +46,8 @@ public:
     // The browser view of the tab; created when the tab is first shown (a
     // browser engine is heavy), so null before.
     QWebEngineView *WebBrowser() const { return m_view; }
-    // The address the tab loaded last.
+    // The address the tab shows: the page it loaded last, at the anchor it
+    // moved to last.
     QUrl lastUrl() const;
 
 signals:
@@ -52,9 +56,25 @@ signals:
 
 private:
     QWebEngineView *ensureView();
+    bool writePage(const QString &path, bool preview, const HtmlPages::PageInputs *inputs);
+    // Whether the preview page on disk is the one these inputs make.
+    bool previewPageHolds(const QString &path, const HtmlPages::PageInputs &inputs) const;
+    void moveToAnchor(const QString &anchor);
 
     MainContext &m_ctx;
     std::unique_ptr<HtmlPages> m_pages;
     QWebEngineView *m_view = nullptr;
     int m_loads = 0;
+
+    // The preview page last written: what it was made of, its file's size
+    // and time, and its version (counting the writes).
+    std::optional<HtmlPages::PageInputs> m_written;
+    qint64 m_writtenSize = -1;
+    QDateTime m_writtenTime;
+    int m_pageVersion = 0;
+    // The version the view is loading or shows (0: none, or another page).
+    int m_loadingVersion = 0;
+    int m_viewVersion = 0;
+    bool m_loading = false;
+    QUrl m_shownUrl;
 };

@@ -3,6 +3,7 @@
 #include "PreviewText.h"
 #include "base/IWordProcessor.h"
 #include "base/IniFile.h"
+#include "base/Progress.h"
 #include "base/VexUtils.h"
 #include "store/DataSet.h"
 
@@ -61,8 +62,20 @@ bool WordDocuments::insertReview(const Record &values, const DocStyle &style)
         && m_word.Insert(ComposePreview(ReviewTextsOf(values), m_locale));
 }
 
+bool WordDocuments::stop(QString *error)
+{
+    if (error)
+        error->clear();
+    m_word.FileQuit(); // the document being written is dropped
+    m_started = false;
+    m_stopped = true;
+    m_table.last();
+    return false;
+}
+
 bool WordDocuments::WriteWordFile(const QString &path, const DocStyle &style, QString *error)
 {
+    m_stopped = false;
     m_started = m_word.Start();
     if (!m_started || !m_word.FileNew(style.dotFile))
         return fail(error);
@@ -71,11 +84,14 @@ bool WordDocuments::WriteWordFile(const QString &path, const DocStyle &style, QS
     // Moving through the table would post a pending edit first.
     m_table.checkBrowseMode();
     const QList<CompactRow> records = m_table.rows();
+    LongWork work(progress, QStringLiteral("Schreibe das Word-Dokument"), records.size(), true);
     m_table.disableControls();
     bool ok = true;
-    for (qsizetype row = 0; row < records.size() && ok; ++row)
+    for (qsizetype row = 0; row < records.size() && ok && work.step(row); ++row)
         ok = insertReview(records[row].toRecord(), style);
     m_table.enableControls();
+    if (work.stopped())
+        return stop(error);
     if (!ok || !m_word.FileSaveAs(path))
         return fail(error);
     m_word.FileQuit();
@@ -89,6 +105,7 @@ bool WordDocuments::WritePublisherDocuments(
 {
     if (error)
         error->clear();
+    m_stopped = false;
     m_table.setIndexFieldNames(QStringLiteral("Publisher;Author1Name"));
     if (m_table.state() == DataSet::dsInsert)
         m_table.cancel();
@@ -117,10 +134,12 @@ bool WordDocuments::WritePublisherDocuments(
     m_started = m_word.Start();
     if (!m_started)
         return fail(error);
+    LongWork work(progress, QStringLiteral("Schreibe Verlagsdokumente"), records.size(), true);
+    qsizetype done = 0;
     m_table.disableControls();
     QSet<QString> usedNames; // folded to lower case: names must differ on any disk
     bool ok = true;
-    for (int g = 0; g < groups.size() && ok; ++g) {
+    for (int g = 0; g < groups.size() && ok && !work.stopped(); ++g) {
         const QString name = publishers[g].isEmpty()
             ? NoPublisherDocumentName()
             : SafeFileName(publishers[g] + QStringLiteral(".doc"));
@@ -130,13 +149,19 @@ bool WordDocuments::WritePublisherDocuments(
         usedNames.insert(unique.toLower());
 
         ok = m_word.FileNew(style.dotFile);
-        for (int i = 0; i < groups[g].size() && ok; ++i)
+        const QString text
+            = QStringLiteral("Verlagsdokument %1 von %2").arg(g + 1).arg(groups.size());
+        for (int i = 0; i < groups[g].size() && ok && work.step(done++, text); ++i)
             ok = insertReview(records[groups[g][i]].toRecord(), style);
+        if (work.stopped())
+            break;
         ok = ok && m_word.FileSaveAs(folder + unique);
         if (ok && written)
             written->append(folder + unique);
     }
     m_table.enableControls();
+    if (work.stopped())
+        return stop(error);
     if (!ok)
         return fail(error);
     m_word.FileQuit();

@@ -10,6 +10,7 @@
 
 class DataSet;
 class IniFile;
+class IProgress;
 class IWordProcessor;
 
 // How documents are set: the template, and font and size of every review.
@@ -51,13 +52,22 @@ public:
     bool WritePublisherDocuments(
         const QString &folder, const DocStyle &style, QString *error, QStringList *written);
 
+    // Where the documents tell their progress; the person may stop them
+    // between two reviews. The document being written is then dropped, the
+    // ones saved before stay, and the run ends false without an error text.
+    IProgress *progress = nullptr;
+    // Whether the last run was stopped so.
+    bool stopped() const { return m_stopped; }
+
 private:
     // Font, size and the preview of one posted row.
     bool insertReview(const Record &values, const DocStyle &style);
     bool fail(QString *error);
+    bool stop(QString *error);
 
     DataSet &m_table;
     IWordProcessor &m_word;
     QLocale m_locale;
     bool m_started = false;
+    bool m_stopped = false;
 };

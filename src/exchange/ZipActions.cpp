@@ -5,6 +5,7 @@
 #include "ZipImport.h"
 #include "base/IDesktop.h"
 #include "base/MainContext.h"
+#include "base/StatusPanel.h"
 #include "base/VexUtils.h"
 #include "base/WorkingFolders.h"
 #include "tree/TreeNavigation.h"
@@ -36,7 +37,8 @@ void ZipActions::ActionImportZipExecute()
     ZipImportResult result;
     if (zip.OpenFile(chosen)) {
         result = ExtractReviewArchive(zip, targetFolder, m_ctx.folders->coverFolder,
-            [this](const QString &path) { return DeleteToRecycleBin(*m_ctx.desktop, path); });
+            [this](const QString &path) { return DeleteToRecycleBin(*m_ctx.desktop, path); },
+            m_ctx.progress);
     } else {
         result.ok = false;
         result.error = QStringLiteral("Das Zip-Archiv\r\n") + chosen
@@ -49,6 +51,11 @@ void ZipActions::ActionImportZipExecute()
         return;
     }
 
+    if (result.stopped) {
+        m_ctx.window->StatusMsg(StatusPanel::Hint,
+            QStringLiteral("Zip-Import abgebrochen: %1 Dateien entpackt")
+                .arg(result.extracted.size()));
+    }
     const QString archiveName = QFileInfo(chosen).fileName();
     QString expected = ChangeFileExt(archiveName, QStringLiteral(".cds"));
     if (!QFileInfo::exists(targetFolder + expected))

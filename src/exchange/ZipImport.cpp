@@ -1,5 +1,6 @@
 #include "ZipImport.h"
 
+#include "base/Progress.h"
 #include "util/CodecCp850.h"
 #include "util/SafeWrite.h"
 
@@ -56,7 +57,8 @@ void ZipForge1ExtractFile(const QString &coverFolder, QString &name)
 }
 
 ZipImportResult ExtractReviewArchive(ZipArchive &zip, const QString &targetFolder,
-    const QString &coverFolder, const std::function<bool(const QString &)> &moveToTrash)
+    const QString &coverFolder, const std::function<bool(const QString &)> &moveToTrash,
+    IProgress *progress)
 {
     ZipImportResult result;
     const auto fail = [&](const QString &message) {
@@ -102,7 +104,15 @@ ZipImportResult ExtractReviewArchive(ZipArchive &zip, const QString &targetFolde
     RemoveLeftoverPieces(targetFolder);
     RemoveLeftoverPieces(coverFolder);
 
+    const qsizetype entries = plan.size();
+    LongWork work(progress, QStringLiteral("Entpacke %1 Dateien").arg(entries), entries, true);
     for (const Planned &planned : std::as_const(plan)) {
+        const qsizetype done = result.extracted.size();
+        if (!work.step(done,
+                QStringLiteral("Entpacke %1 von %2 Dateien").arg(done + 1).arg(entries))) {
+            result.stopped = true;
+            return result;
+        }
         const int i = planned.index;
         const ZipArchive::Entry entry = zip.EntryAt(i);
         QString name = planned.name;

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+class IProgress;
+
 // Unpacking a received archive of review files and cover pictures. Nothing
 // here needs a window, so the same code serves the action and the tests that
 // feed it hostile archives.
@@ -35,6 +37,9 @@ struct ZipImportResult
     QString error;
     // Full paths of the files written, in order.
     QStringList extracted;
+    // The person stopped the import (ok stays true): the files extracted
+    // before stay, each of them whole.
+    bool stopped = false;
 };
 
 // Extracts the review files ("*.cds", then "*.xml") and the pictures
@@ -45,6 +50,8 @@ struct ZipImportResult
 // with a correct checksum; a file it replaces goes to moveToTrash first (one
 // that cannot is not replaced). The first entry that fails ends the import;
 // what was extracted before stays. Pieces an earlier import cut short left
-// in the two folders are removed first.
+// in the two folders are removed first. progress, when given, shows how far
+// it is and may stop the import between two entries.
 ZipImportResult ExtractReviewArchive(ZipArchive &zip, const QString &targetFolder,
-    const QString &coverFolder, const std::function<bool(const QString &)> &moveToTrash);
+    const QString &coverFolder, const std::function<bool(const QString &)> &moveToTrash,
+    IProgress *progress = nullptr);

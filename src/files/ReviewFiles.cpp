@@ -7,6 +7,7 @@
 #include "base/IniFile.h"
 #include "base/MainContext.h"
 #include "base/PersonData.h"
+#include "base/Progress.h"
 #include "base/StatusPanel.h"
 #include "base/UState.h"
 #include "base/VexUtils.h"
@@ -159,9 +160,31 @@ void ReviewFileActions::ActionLoadExecute()
     DeferTreeLayout(m_ctx.tree);
     // The controls show the table once, when everything is in.
     m_ctx.data->DSetReview->disableControls();
+    // A long load shows how far it is and may be stopped between two files:
+    // each file is loaded whole or not at all.
+    int files = 0;
     bool flag = false;
     VisitSubtree(
-        start, [this](QTreeWidgetItem *node, bool &f) { LoadReviewFileNode(node, f); }, flag);
+        start,
+        [&files](QTreeWidgetItem *node, bool &) {
+            if (GetNodeKind(node) == nkReviewFile)
+                ++files;
+        },
+        flag);
+    LongWork work(m_ctx.progress, QStringLiteral("Lade %1 Dateien").arg(files), files, true);
+    int visited = 0;
+    VisitSubtree(
+        start,
+        [&](QTreeWidgetItem *node, bool &f) {
+            if (GetNodeKind(node) != nkReviewFile || m_loadFailed
+                || !work.step(
+                    visited, QStringLiteral("Lade %1 von %2 Dateien").arg(visited + 1).arg(files)))
+                return;
+            ++visited;
+            LoadReviewFileNode(node, f);
+        },
+        flag);
+    work.step(files, QStringLiteral("Ordne den Baum"));
     m_ctx.data->DSetReview->enableControls();
     m_tree.setFollowTable(true);
     m_loadedFiles = -1;
@@ -178,6 +201,10 @@ void ReviewFileActions::ActionLoadExecute()
     m_ctx.window->FocusBookNumber();
     m_ctx.window->StatusMsg(StatusPanel::File, m_ctx.CurrentFileName);
     m_ctx.window->StatusMsg(StatusPanel::LoadedFiles, QString::number(loaded));
+    if (work.stopped()) {
+        m_ctx.window->StatusMsg(StatusPanel::Hint,
+            QStringLiteral("Laden abgebrochen: %1 von %2 Dateien geladen").arg(visited).arg(files));
+    }
 }
 
 void ReviewFileActions::LoadReviewFileNode(QTreeWidgetItem *node, bool &flag)
@@ -333,12 +360,16 @@ void ReviewFileActions::ActionSaveExecute()
 
     if (table.state() == DataSet::dsInsert)
         table.cancel();
+    // Saving is not stopped halfway; the documents it writes afterwards
+    // may be.
+    LongWork work(m_ctx.progress, QStringLiteral("Speichere ") + QFileInfo(full).fileName(), 0);
     QList<CompactRow> keptRecords;
     if (!saveLoop(&keptRecords))
         return;
 
     table.setFileName(full);
     QString error;
+    work.step(0);
     if (!SaveToFile(table, full, &error)) {
         // The table keeps its records, the excluded ones too, so the save
         // can be repeated.
@@ -350,6 +381,7 @@ void ReviewFileActions::ActionSaveExecute()
     m_ctx.SavedReviewFile = FileStamp::of(full);
     m_ctx.window->StatusMsg(StatusPanel::Books, QString::number(table.recordCount()));
 
+    work.step(0, QStringLiteral("Ordne den Baum"));
     m_tree.TreeViewPopulateAndFocus(full);
     QTreeWidgetItem *saved = m_ctx.tree->currentItem();
     if (saved) {

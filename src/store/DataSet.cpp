@@ -638,6 +638,7 @@ struct DataSet::Private
     std::vector<Lookup> lookups;
 
     int disabled = 0;
+    quint64 changes = 0;
     bool posting = false;
     bool deleting = false;
 
@@ -932,8 +933,11 @@ struct DataSet::Private
         if (disabled == 0)
             emit q->currentChanged();
     }
+    // Every change of the posted rows, their values, their order or the
+    // columns passes here.
     void controlsLayout()
     {
+        ++changes;
         if (disabled == 0)
             emit q->layoutChanged();
     }
@@ -1701,3 +1705,5 @@ void DataSet::enableControls()
 }
 
 bool DataSet::controlsDisabled() const { return d->disabled > 0; }
+
+quint64 DataSet::changeCount() const { return d->changes; }

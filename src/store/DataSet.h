@@ -199,6 +199,11 @@ public:
     void enableControls();
     bool controlsDisabled() const;
 
+    // Grows with every change of the posted records (values, rows, order) or
+    // of the columns: two equal counts mean the same records in the same
+    // order, so what was made from them still holds.
+    quint64 changeCount() const;
+
     // Events that may refuse: return false to abort the operation silently.
     std::function<bool(DataSet &)> beforePost;
     // A control holding input that is not in the record yet (text that does

@@ -15,6 +15,10 @@ const char kScrollScript[] = R"JS(
     var body = document.body;
     if (!body)
         return false;
+    // A page that holds part of its text back makes the text asked for
+    // visible first.
+    if (typeof window.skribandoReveal === 'function')
+        window.skribandoReveal(wanted);
     var target = null;
     var needle = wanted.toLowerCase();
     if (needle.length > 0) {

@@ -6,12 +6,14 @@
 #include "documents/PreviewText.h"
 #include "store/DataSet.h"
 #include "store/ReviewSchema.h"
+#include "util/Codec1252.h"
 
 #include "store/DataPacket.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 #include <QtEndian>
 
@@ -160,6 +162,56 @@ private slots:
         QVERIFY(!want.isEmpty());
         QVERIFY2(page == want, firstDifference(page, want).constData());
         QCOMPARE(warnings, 0);
+    }
+
+    // A long preview page holds its entries in parts that wait as comments:
+    // without the parts' wrapping it is the page written whole, entry for
+    // entry; the page for the site is written whole.
+    void longPreviewPageHoldsItsEntriesInParts()
+    {
+        DataSet *t = reviewTable(this);
+        for (int i = 1; i <= 107; ++i) {
+            Fields fields
+                = paperback(QStringLiteral("%1.9").arg(i), QStringLiteral("Titel %1").arg(i));
+            if (i == 60)
+                fields.append({ fReview, QStringLiteral("Ende --> hier --!> und <!-- da") });
+            addRecord(*t, fields);
+        }
+        const auto ini = settings();
+        HtmlPages pages(*t, *ini, htmlFolder(), QStringLiteral("../"));
+        pages.locale = QLocale::c();
+        pages.included = [](const QString &number) { return number != QStringLiteral("7.9"); };
+        const QByteArray page = pages.ComposePage(true);
+
+        QByteArray whole = Codec1252::encode(pages.ComposeHTMLhead(true, 107));
+        for (int row = 0; row < t->recordCount(); ++row) {
+            if (row != 6)
+                whole += Codec1252::encode(pages.ComposePreviewHTML(ReviewTextsAt(*t, row), true));
+        }
+        whole += Codec1252::encode(HtmlPages::ComposeHTMLfoot(true));
+
+        static const QRegularExpression opening(QStringLiteral(
+            "<div class=\"skribando-part\" data-entries=\"(\\d+)\" "
+            "style=\"height:calc\\(\\1 \\* var\\(--skribando-entry, 400px\\)\\)\"><!--"));
+        QStringList sizes;
+        QString text = QString::fromLatin1(page);
+        for (auto m = opening.globalMatch(text); m.hasNext();)
+            sizes << m.next().captured(1);
+        QCOMPARE(sizes,
+            QStringList({ QStringLiteral("50"), QStringLiteral("50"), QStringLiteral("6") }));
+        // No field text ends a part early.
+        QCOMPARE(page.count("-->"), 3);
+        text.remove(opening);
+        text.remove(QStringLiteral("--></div>"));
+        const qsizetype script = text.indexOf(QStringLiteral("\r\n<script>"));
+        QVERIFY(script > 0);
+        text.remove(script, text.indexOf(QStringLiteral("</script>")) + 9 - script);
+        const QByteArray unwrapped = text.toLatin1();
+        QVERIFY2(unwrapped == whole, firstDifference(unwrapped, whole).constData());
+
+        const QByteArray site = pages.ComposePage(false);
+        QVERIFY(!site.contains("skribando-part") && !site.contains("<script"));
+        QCOMPARE(site.count("<div class=\"vex\">"), 106);
     }
 
     void emptyTableGivesHeadAndFoot()

@@ -14,6 +14,7 @@
 #include "util/Codec1252.h"
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -169,16 +170,94 @@ private slots:
         QCOMPARE(f.table().asText(fBookTitle), QStringLiteral("Buch Nummer 12"));
         QCOMPARE(w.statusText(StatusPanel::Books), QStringLiteral("30"));
 
-        // Shown again for another book, the rewritten page is loaded afresh.
+        // Shown again for another book with nothing changed, the page stays
+        // and moves to that book.
+        const QString pagePath = f.env.path(QStringLiteral("Zadizezerev/Html/tmp.htm"));
+        const QDateTime written = QFileInfo(pagePath).lastModified();
         w.SetActivePage(TMainform::pgBookData);
         w.TreeView1->setCurrentItem(file->child(2));
         QVERIFY(showWebPage(f));
-        QVERIFY(w.webPages()->lastUrl().fragment() != anchor);
+        QCOMPARE(w.webPages()->lastUrl().query(), url.query());
+        const QString again = w.webPages()->lastUrl().fragment();
+        QVERIFY(again != anchor);
+        QVERIFY(qAbs(topOf(view, QStringLiteral("a[name=\"%1\"]").arg(again))) < 5);
+        QCOMPARE(QFileInfo(pagePath).lastModified(), written);
+
+        // A changed record: the page is written again and loaded afresh.
+        f.table().setTag(TDataAccess::tagNone);
+        f.table().edit();
+        f.table().setValue(fBookTitle, QStringLiteral("Neuer Titel"));
+        QVERIFY(f.table().post());
+        w.SetActivePage(TMainform::pgBookData);
+        QVERIFY(showWebPage(f));
         QVERIFY(w.webPages()->lastUrl().query() != url.query());
-        QVERIFY(qAbs(topOf(
-                    view, QStringLiteral("a[name=\"%1\"]").arg(w.webPages()->lastUrl().fragment())))
-            < 5);
+        QCOMPARE(w.webPages()->lastUrl().fragment(), again);
+        QVERIFY(qAbs(topOf(view, QStringLiteral("a[name=\"%1\"]").arg(again))) < 5);
+        QVERIFY(f.env.readFile(QStringLiteral("Zadizezerev/Html/tmp.htm")).contains("Neuer Titel"));
         QCOMPARE(f.desktop.dialogs().size(), 0);
+    }
+
+    // A page of many books keeps most of its entries in waiting parts; the
+    // book shown, scrolling and the search of a title make them entries.
+    void longPageIsShownInParts()
+    {
+        WindowFixture f(kStyleSheet);
+        QTreeWidgetItem *file = start(f, QStringLiteral("Archiv"));
+        QVERIFY(file);
+        QList<Book> books;
+        for (int i = 1; i <= 130; ++i)
+            books.append({ i + 0.8, 2008, QStringLiteral("Titel %1 Ende").arg(i) });
+        addBooks(f, file, books);
+        TMainform &w = f.window();
+        ToggleBookMark(file->child(4)); // "Titel 5 Ende" is left out
+        w.TreeView1->setCurrentItem(file->child(119));
+        QVERIFY(showWebPage(f));
+        QWebEngineView *view = w.webPages()->WebBrowser();
+        QVERIFY(qAbs(topOf(view, QStringLiteral("a[name=\"120.8\"]"))) < 5);
+        QVERIFY(scrollY(view) > 1000);
+        const auto entries = [&] {
+            return evaluate(view, QStringLiteral("document.getElementsByClassName('vex').length"))
+                .toInt();
+        };
+        QVERIFY(entries() < 129);
+        QCOMPARE(f.env.readFile(QStringLiteral("Zadizezerev/Html/tmp.htm"))
+                     .count("<div class=\"skribando-part\""),
+            3);
+
+        // Found by its title, a book of a waiting part comes to the top.
+        ScrollBrowserToText(view, QStringLiteral("titel 7 ende"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            qAbs(topOf(view, QStringLiteral("a[name=\"7.8\"]")) - 0) < 40, 20000);
+
+        // Scrolled through from the top to the end, every entry is there.
+        evaluate(view, QStringLiteral("window.scrollTo(0, 0)"));
+        for (int step = 0; step < 400; ++step) {
+            if (evaluate(view,
+                    QStringLiteral("window.scrollBy(0, window.innerHeight);"
+                                   "window.scrollY + window.innerHeight >= "
+                                   "document.documentElement.scrollHeight - 1"))
+                    .toBool()
+                && entries() == 129)
+                break;
+            QTest::qWait(20);
+        }
+        QCOMPARE(entries(), 129);
+        QCOMPARE(evaluate(view,
+                     QStringLiteral("document.getElementsByClassName('skribando-part').length"))
+                     .toInt(),
+            0);
+        // In the order of the table, as a page written whole.
+        QCOMPARE(evaluate(view,
+                     QStringLiteral("Array.prototype.map.call(document.getElementsByTagName('a'),"
+                                    " function (a) { return a.name; }).join(' ')"))
+                     .toString(),
+            [] {
+                QStringList names;
+                for (int i = 1; i <= 130; ++i)
+                    if (i != 5)
+                        names.append(QStringLiteral("%1.8").arg(i));
+                return names.join(u' ');
+            }());
     }
 
     void bookWithoutNodeShowsThePageFromTheTop()

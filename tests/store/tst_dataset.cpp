@@ -719,6 +719,47 @@ private slots:
         QCOMPARE(currentSpy.count(), 1);
     }
 
+    // What is made from the records (a page, say) is made again only when the
+    // count moved: every change of values, rows or order moves it, reading
+    // and moving around do not.
+    void changeCountFollowsTheRecords()
+    {
+        DataSet ds;
+        fill(ds, { 2.7, 1.7 });
+        quint64 seen = ds.changeCount();
+        const auto changed = [&] {
+            const bool moved = ds.changeCount() != seen;
+            seen = ds.changeCount();
+            return moved;
+        };
+        ds.first();
+        ds.next();
+        ds.locate(QStringLiteral("BookNbr"), 2.7);
+        ds.records();
+        ds.edit();
+        ds.setValue(Title, QStringLiteral("a"));
+        QVERIFY(!changed()); // an edit not yet posted
+        ds.cancel();
+        QVERIFY(!changed());
+        ds.edit();
+        ds.setValue(Title, QStringLiteral("a"));
+        QVERIFY(ds.post());
+        QVERIFY(changed());
+        ds.disableControls();
+        QVERIFY(addBook(ds, 3.7));
+        QVERIFY(changed()); // also while the controls wait
+        ds.enableControls();
+        QVERIFY(!changed());
+        ds.setIndexFieldNames(QStringLiteral("BookNbr"));
+        QVERIFY(changed());
+        QVERIFY(ds.deleteRecord());
+        QVERIFY(changed());
+        ds.emptyTable();
+        QVERIFY(changed());
+        ds.setData(bookFields(), { { 1.7 } });
+        QVERIFY(changed());
+    }
+
     void setDataReplacesEverything()
     {
         DataSet ds;
