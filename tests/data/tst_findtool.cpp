@@ -1,3 +1,4 @@
+#include "PacketTool.h"
 #include "ReviewFileWriter.h"
 #include "TestEnv.h"
 
@@ -15,13 +16,7 @@ class TestFindTool : public QObject
 
     static int run(const QStringList &args, QByteArray *out, QByteArray *err)
     {
-        QProcess p;
-        p.start(QStringLiteral(SKRIBANDO_PACKET_TOOL), args);
-        if (!p.waitForFinished(60000))
-            return -1;
-        *out = p.readAllStandardOutput();
-        *err = p.readAllStandardError();
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        return RunPacketTool(QStringLiteral(SKRIBANDO_PACKET_TOOL), args, out, err);
     }
 
     TestEnv m_env;

@@ -1,3 +1,4 @@
+#include "PacketTool.h"
 #include "TestEnv.h"
 
 #include "documents/PreviewText.h"
@@ -16,13 +17,7 @@ class TestDocumentTool : public QObject
 
     static int run(const QStringList &args, QByteArray *out, QByteArray *err)
     {
-        QProcess p;
-        p.start(QStringLiteral(SKRIBANDO_PACKET_TOOL), args);
-        if (!p.waitForFinished(60000))
-            return -1;
-        *out = p.readAllStandardOutput();
-        *err = p.readAllStandardError();
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        return RunPacketTool(QStringLiteral(SKRIBANDO_PACKET_TOOL), args, out, err);
     }
 
     QString fixture() const
