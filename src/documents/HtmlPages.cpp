@@ -338,6 +338,12 @@ HtmlPages::PageInputs HtmlPages::Inputs(bool preview) const
     const int count = m_table.recordCount();
     in.head = ComposeHTMLhead(preview, count);
     in.tableChanges = m_table.changeCount();
+    in.styleSheetChanged = QFileInfo(
+        m_htmlFolder + m_settings.readString(kWeb, QStringLiteral("StyleSheet"), QString()))
+                               .lastModified();
+    // A picture put into the folder (or replaced through a new file) changes
+    // the folder's time.
+    in.coversChanged = QFileInfo(m_htmlFolder + QStringLiteral("Umschlagbilder")).lastModified();
     in.included.reserve(size_t(count));
     const QList<Record> records = m_table.records();
     for (const Record &record : records)

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QDateTime>
 #include <QLocale>
 #include <QString>
 
@@ -57,12 +58,16 @@ public:
 
     // What a page is made of besides the values of its records: its head
     // (with the settings it names), which records it holds, and the state of
-    // the table. Composed from equal inputs, a page is the same bytes.
+    // the table. Composed from equal inputs, a page is the same bytes. The
+    // times of the style sheet and of the cover folder tell whether a page
+    // shown before still looks the same.
     struct PageInputs
     {
         QString head;
         std::vector<bool> included; // per record, in table order
         quint64 tableChanges = 0;
+        QDateTime styleSheetChanged;
+        QDateTime coversChanged;
         bool operator==(const PageInputs &) const = default;
     };
     // Composes the head (telling about a missing style sheet) and asks which

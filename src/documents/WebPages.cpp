@@ -130,7 +130,10 @@ QWebEngineView *WebPages::ensureView()
     connect(m_view, &QWebEngineView::loadFinished, this, [this](bool ok) {
         m_loading = false;
         const bool ours = m_view->url().scheme() == QLatin1String("file");
-        m_viewVersion = ok && ours ? m_loadingVersion : 0;
+        // Only the page loaded last is one the tab may move in later.
+        const bool written = m_view->url().adjusted(QUrl::RemoveFragment)
+            == m_shownUrl.adjusted(QUrl::RemoveFragment);
+        m_viewVersion = ok && written ? m_loadingVersion : 0;
         if (ours)
             emit pageShown(ok);
     });

@@ -183,6 +183,14 @@ private slots:
         QVERIFY(qAbs(topOf(view, QStringLiteral("a[name=\"%1\"]").arg(again))) < 5);
         QCOMPARE(QFileInfo(pagePath).lastModified(), written);
 
+        // A cover picture put in place: the page is loaded afresh to show it.
+        QVERIFY(f.env.writeFile(
+            QStringLiteral("Zadizezerev/Html/Umschlagbilder/3.%1.jpg").arg(year % 100), "jpg"));
+        w.SetActivePage(TMainform::pgBookData);
+        QVERIFY(showWebPage(f));
+        QVERIFY(w.webPages()->lastUrl().query() != url.query());
+        const QUrl withCover = w.webPages()->lastUrl();
+
         // A changed record: the page is written again and loaded afresh.
         f.table().setTag(TDataAccess::tagNone);
         f.table().edit();
@@ -190,7 +198,7 @@ private slots:
         QVERIFY(f.table().post());
         w.SetActivePage(TMainform::pgBookData);
         QVERIFY(showWebPage(f));
-        QVERIFY(w.webPages()->lastUrl().query() != url.query());
+        QVERIFY(w.webPages()->lastUrl().query() != withCover.query());
         QCOMPARE(w.webPages()->lastUrl().fragment(), again);
         QVERIFY(qAbs(topOf(view, QStringLiteral("a[name=\"%1\"]").arg(again))) < 5);
         QVERIFY(f.env.readFile(QStringLiteral("Zadizezerev/Html/tmp.htm")).contains("Neuer Titel"));
