@@ -193,18 +193,24 @@ void CatalogueClient::endCover(CoverFetch result)
     emit coverFinished(result);
 }
 
+bool CatalogueClient::endedByRequest(const Answer &answer, const QString &catalogue)
+{
+    if (!answer.cancelled && answer.ok)
+        return false;
+    CatalogueLookup result;
+    result.outcome = answer.cancelled ? CatalogueLookup::Cancelled : CatalogueLookup::Failed;
+    if (!answer.cancelled)
+        result.message = failure(catalogue, answer.reason);
+    endLookup(result);
+    return true;
+}
+
 void CatalogueClient::dnbAnswered(const Answer &answer)
 {
+    if (endedByRequest(answer, DnbCatalogueName()))
+        return;
     CatalogueLookup result;
-    if (answer.cancelled) {
-        result.outcome = CatalogueLookup::Cancelled;
-        return endLookup(result);
-    }
     result.outcome = CatalogueLookup::Failed;
-    if (!answer.ok) {
-        result.message = failure(DnbCatalogueName(), answer.reason);
-        return endLookup(result);
-    }
     SruAnswer sru;
     QString error;
     if (!ParseSruAnswer(answer.body, sru, &error)) {
@@ -230,16 +236,10 @@ void CatalogueClient::dnbAnswered(const Answer &answer)
 
 void CatalogueClient::openLibraryAnswered(const Answer &answer)
 {
+    if (endedByRequest(answer, OpenLibraryCatalogueName()))
+        return;
     CatalogueLookup result;
-    if (answer.cancelled) {
-        result.outcome = CatalogueLookup::Cancelled;
-        return endLookup(result);
-    }
     result.outcome = CatalogueLookup::Failed;
-    if (!answer.ok) {
-        result.message = failure(OpenLibraryCatalogueName(), answer.reason);
-        return endLookup(result);
-    }
     CatalogueEntry entry;
     QString error;
     switch (ParseOpenLibraryAnswer(answer.body, m_isbn, m_mapping, entry, &error)) {

@@ -83,6 +83,9 @@ private:
 
     void get(const QUrl &url, Continuation next);
     void finishRequest(Answer answer);
+    // A cancelled or failed request ends the look-up the same way for every
+    // catalogue; true when it did.
+    bool endedByRequest(const Answer &answer, const QString &catalogue);
     void dnbAnswered(const Answer &answer);
     void openLibraryAnswered(const Answer &answer);
     void dnbCoverAnswered(const Answer &answer);
