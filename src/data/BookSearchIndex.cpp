@@ -24,6 +24,7 @@ BookSearchIndex::BookSearchIndex(DataSet &table, QObject *parent)
     connect(&table, &DataSet::afterOpen, this, &BookSearchIndex::replaced);
     connect(&table, &DataSet::layoutChanged, this, &BookSearchIndex::layoutChanged);
     connect(&table, &DataSet::afterDelete, this, &BookSearchIndex::rowsMayHaveMoved);
+    connect(&table, &DataSet::rowsAppended, this, &BookSearchIndex::rowsAppended);
 }
 
 void BookSearchIndex::posted()
@@ -65,6 +66,20 @@ void BookSearchIndex::layoutChanged()
         return;
     }
     rowsMayHaveMoved();
+}
+
+void BookSearchIndex::rowsAppended()
+{
+    // A scan folds the books the index does not hold yet; one under way
+    // starts over, as the new rows may sort anywhere.
+    if (m_scanRow >= 0) {
+        rowsMayHaveMoved();
+        return;
+    }
+    const bool wasUpToDate = isUpToDate();
+    m_scanRow = 0;
+    if (wasUpToDate)
+        emit outdated();
 }
 
 void BookSearchIndex::rowsMayHaveMoved()

@@ -13,7 +13,8 @@ class DataSet;
 // The searchable texts of the review table's books by book key, folded once
 // so that a search only scans them. The index is built in slices, from the
 // first search on, and follows the table: a posted record is folded again, a
-// replaced or emptied table starts afresh. Only the thread of the table may
+// replaced or emptied table starts afresh, records taken over without a post
+// are found by a scan. Only the thread of the table may
 // use it.
 class BookSearchIndex : public QObject
 {
@@ -40,7 +41,7 @@ private:
     void posted();
     void replaced();
     void layoutChanged();
-    void restartScan();
+    void rowsAppended();
     void rowsMayHaveMoved();
 
     DataSet &m_table;

@@ -48,6 +48,18 @@ void expandAll(QTreeWidgetItem *node)
     }
 }
 
+// The tree's node of a book taken over from the source's current record.
+QTreeWidgetItem *newBookNode(DataSet &source, int sourceTitle, double number)
+{
+    auto *book = new QTreeWidgetItem;
+    book->setText(0, sourceTitle >= 0 ? source.asText(sourceTitle) : QString());
+    book->setData(0, TreeRoles::Data, BookKeyOf(number));
+    // Pictures before the node is in the tree: there every change of a node
+    // is reported to the views and looks for its row among all its siblings.
+    SetNodeImages(book, VexConst::imgBookIncluded, VexConst::imgBookIncluded);
+    return book;
+}
+
 } // namespace
 
 QString NormalizePrice(QString text)
@@ -77,6 +89,7 @@ bool MergeDataSets(
     for (int i = 0; sameColumns && i < source.fieldCount(); ++i)
         sameColumns = source.field(i).kind == target.field(i).kind;
     QList<QTreeWidgetItem *> newNodes;
+    DataSet::Bookmark lastAdded = 0;
     bool ok = true;
 
     while (!source.eof() && source.recordCount() > 0) {
@@ -109,17 +122,27 @@ bool MergeDataSets(
             break;
         }
 
+        if (sameColumns) {
+            // A whole row that needs no conversion goes over as it is, with
+            // no starting values, checks or events for each book. A negative
+            // price goes through its text below, like a value of another
+            // kind; so does a row that needs any conversion.
+            const CompactRow row = source.currentRow();
+            const DataSet::Bookmark added
+                = targetPrice < 0 || row.value(targetPrice).toDouble() >= 0
+                ? target.appendRow(row)
+                : 0;
+            if (added != 0) {
+                lastAdded = added;
+                newNodes.append(newBookNode(source, sourceTitle, *number));
+                source.next();
+                continue;
+            }
+        }
+
         target.append(); // starting values first; the file's values follow
         bool converted = true;
-        bool taken = false;
-        if (sameColumns) {
-            // A negative price goes through its text below, like a value of
-            // another kind; a row that needs any conversion does too.
-            const CompactRow row = source.currentRow();
-            taken = (targetPrice < 0 || row.value(targetPrice).toDouble() >= 0)
-                && target.setStoredValues(row);
-        }
-        for (int i = 0; !taken && i < source.fieldCount(); ++i) {
+        for (int i = 0; i < source.fieldCount(); ++i) {
             // A value of the field's own kind goes over as it is (a text is
             // still cut to the entry length); everything else passes through
             // its text, as older files need it.
@@ -157,16 +180,16 @@ bool MergeDataSets(
         target.post();
         target.setTag(previousTag);
         ctx.data->UnsavedChanges = false;
+        lastAdded = 0; // this one is current
 
-        auto *book = new QTreeWidgetItem;
-        book->setText(0, sourceTitle >= 0 ? source.asText(sourceTitle) : QString());
-        book->setData(0, TreeRoles::Data, BookKeyOf(*number));
-        // Pictures before the node is in the tree: there every change of a
-        // node is reported to the views and looks for its row among all its
-        // siblings.
-        SetNodeImages(book, VexConst::imgBookIncluded, VexConst::imgBookIncluded);
-        newNodes.append(book);
+        newNodes.append(newBookNode(source, sourceTitle, *number));
         source.next();
+    }
+
+    // As after posting them one by one, the last book taken over is current.
+    if (lastAdded != 0) {
+        target.gotoBookmark(lastAdded);
+        ctx.window->SetAllowedFormActions();
     }
 
     // Added in one go: tens of thousands of nodes one by one cost seconds.

@@ -1,5 +1,6 @@
 #include "DataSet.h"
 
+#include "DataPacketInternal.h"
 #include "util/Codec1252.h"
 #include "util/NumberText.h"
 
@@ -9,7 +10,9 @@
 #include <QtDebug>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <unordered_map>
@@ -484,90 +487,91 @@ QString valueText(FieldKind kind, const QVariant &v)
     }
 }
 
-// A value prepared once for sorting many records: compares as
-// compareValues() compares the value itself, without finding out its type
-// again at every comparison.
-struct SortKey
+// Windows-1252 bytes as QString::compare() without regard to case sees
+// them: the character of each byte, case-folded.
+const std::array<char16_t, 256> &foldedAnsi()
 {
-    bool null = true;
-    NumberKey number;
-    QString text;
-    QVariant raw; // for kinds compared as values
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t {};
+        for (int b = 0; b < 256; ++b) {
+            const char byte = char(b);
+            t[size_t(b)] = DataPacket::Internal::decodeAnsi(&byte, 1).at(0).toCaseFolded().unicode();
+        }
+        return t;
+    }();
+    return table;
+}
+
+// One field of a row as the comparisons read it, looked up once.
+struct FieldView
+{
+    CompactRow::Tag tag = CompactRow::Null;
+    QByteArrayView bytes;
 };
 
-SortKey sortKeyOf(FieldKind kind, const QVariant &v)
-{
-    SortKey k;
-    k.null = !v.isValid();
-    if (k.null)
-        return k;
-    if (isNumberKind(kind))
-        k.number = numberKeyOf(v);
-    else if (isTextKind(kind))
-        k.text = isString(v) ? stringRef(v) : v.toString();
-    else
-        k.raw = v;
-    return k;
-}
+FieldView viewOf(const CompactRow &row, int f) { return { row.tag(f), row.bytes(f) }; }
 
-int compareKeys(FieldKind kind, const SortKey &a, const SortKey &b)
-{
-    if (a.null || b.null)
-        return a.null == b.null ? 0 : (a.null ? -1 : 1);
-    if (isNumberKind(kind))
-        return compareNumberKeys(a.number, b.number);
-    if (isTextKind(kind))
-        return compareTexts(a.text, b.text);
-    return compareValues(kind, a.raw, b.raw);
-}
+constexpr int kUndecided = std::numeric_limits<int>::min();
 
-// compareValues() on one field of two rows, without decoding what the rows
-// keep in a form that compares directly: numbers of one type, and texts in
-// the one-byte code page that are equal or plain ASCII (case folding then
-// only touches A to Z, as QString does it).
-int compareRowValues(FieldKind kind, const CompactRow &a, const CompactRow &b, int f)
+// A kept value by its form and bytes: equal keys are equal values.
+struct RankKey
 {
-    const CompactRow::Tag ta = a.tag(f);
-    const CompactRow::Tag tb = b.tag(f);
-    if (ta == CompactRow::Null || tb == CompactRow::Null)
-        return ta == tb ? 0 : (ta == CompactRow::Null ? -1 : 1);
-    if (ta == tb && isNumberKind(kind)) {
-        if (ta == CompactRow::Int) {
-            const int x = a.intValue(f);
-            const int y = b.intValue(f);
+    CompactRow::Tag tag;
+    QByteArrayView bytes;
+    bool operator==(const RankKey &o) const { return tag == o.tag && bytes == o.bytes; }
+};
+
+size_t qHash(const RankKey &k, size_t seed = 0) { return qHashMulti(seed, int(k.tag), k.bytes); }
+
+// compareValues() of two fields where their kept form allows it without
+// decoding (nulls, numbers of one type, texts in the one-byte code page);
+// kUndecided otherwise.
+int compareViews(FieldKind kind, const FieldView &a, const FieldView &b)
+{
+    if (a.tag == CompactRow::Null || b.tag == CompactRow::Null)
+        return a.tag == b.tag ? 0 : (a.tag == CompactRow::Null ? -1 : 1);
+    if (a.tag == b.tag && isNumberKind(kind)) {
+        if (a.tag == CompactRow::Int) {
+            const qint32 x = qFromUnaligned<qint32>(a.bytes.data());
+            const qint32 y = qFromUnaligned<qint32>(b.bytes.data());
             return x < y ? -1 : (x > y ? 1 : 0);
         }
-        if (ta == CompactRow::Double) {
+        if (a.tag == CompactRow::Double) {
             NumberKey x;
             NumberKey y;
-            x.real = a.doubleValue(f);
-            y.real = b.doubleValue(f);
+            std::memcpy(&x.real, a.bytes.data(), sizeof x.real);
+            std::memcpy(&y.real, b.bytes.data(), sizeof y.real);
             return compareNumberKeys(x, y);
         }
     }
-    if (ta == CompactRow::Ansi && tb == CompactRow::Ansi && isTextKind(kind)) {
-        const QByteArrayView x = a.bytes(f);
-        const QByteArrayView y = b.bytes(f);
-        if (x == y)
+    if (a.tag == CompactRow::Ansi && b.tag == CompactRow::Ansi && isTextKind(kind)) {
+        // As QString::compare() without regard to case: character by
+        // character folded, then the shorter first.
+        if (a.bytes == b.bytes)
             return 0;
-        const qsizetype n = qMin(x.size(), y.size());
-        bool ascii = true;
-        for (qsizetype i = 0; i < n && ascii; ++i) {
-            const uchar cx = uchar(x[i]);
-            const uchar cy = uchar(y[i]);
-            if ((cx | cy) >= 0x80) {
-                ascii = false;
-                break;
-            }
-            const uchar lx = (cx >= 'A' && cx <= 'Z') ? uchar(cx + 32) : cx;
-            const uchar ly = (cy >= 'A' && cy <= 'Z') ? uchar(cy + 32) : cy;
-            if (lx != ly)
-                return lx < ly ? -1 : 1;
+        const std::array<char16_t, 256> &fold = foldedAnsi();
+        const auto *x = reinterpret_cast<const uchar *>(a.bytes.data());
+        const auto *y = reinterpret_cast<const uchar *>(b.bytes.data());
+        const qsizetype n = qMin(a.bytes.size(), b.bytes.size());
+        for (qsizetype i = 0; i < n; ++i) {
+            if (x[i] == y[i])
+                continue;
+            const char16_t fx = fold[x[i]];
+            const char16_t fy = fold[y[i]];
+            if (fx != fy)
+                return fx < fy ? -1 : 1;
         }
-        if (ascii)
-            return x.size() == y.size() ? 0 : (x.size() < y.size() ? -1 : 1);
+        return a.bytes.size() == b.bytes.size() ? 0 : (a.bytes.size() < b.bytes.size() ? -1 : 1);
     }
-    return compareValues(kind, a.value(f), b.value(f));
+    return kUndecided;
+}
+
+// compareValues() on one field of two rows, decoding only what the rows do
+// not keep in a form that compares directly.
+int compareRowValues(FieldKind kind, const CompactRow &a, const CompactRow &b, int f)
+{
+    const int c = compareViews(kind, viewOf(a, f), viewOf(b, f));
+    return c != kUndecided ? c : compareValues(kind, a.value(f), b.value(f));
 }
 
 struct Node
@@ -691,7 +695,10 @@ struct DataSet::Private
         return a->rank < b->rank;
     }
 
-    // Sorts many records with their sort values prepared once.
+    // Sorts many records. Each sort field's values are ranked once (equal
+    // values share a rank, and each distinct kept value is compared only
+    // with the others), so that the records compare by whole numbers held
+    // side by side.
     void sortNodes(std::vector<Node *> &list) const
     {
         const auto lessFn = [this](const Node *a, const Node *b) { return less(a, b); };
@@ -700,21 +707,25 @@ struct DataSet::Private
             std::sort(list.begin(), list.end(), lessFn);
             return;
         }
-        std::vector<SortKey> keys;
-        keys.reserve(list.size() * size_t(width));
+        const size_t w = size_t(width);
+        // Each row is read once, for all its sort fields.
+        std::vector<FieldView> views;
+        views.reserve(list.size() * w);
         for (const Node *n : list)
             for (qsizetype i = 0; i < width; ++i)
-                keys.push_back(sortKeyOf(sortKinds[i], n->row.value(sortFields[i])));
+                views.push_back(viewOf(n->row, sortFields[i]));
+        std::vector<quint32> ranks(list.size() * w);
+        for (qsizetype i = 0; i < width; ++i)
+            rankField(list, views, i, ranks);
         std::vector<size_t> order(list.size());
         for (size_t i = 0; i < order.size(); ++i)
             order[i] = i;
         std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-            const SortKey *ka = &keys[a * size_t(width)];
-            const SortKey *kb = &keys[b * size_t(width)];
-            for (qsizetype i = 0; i < width; ++i) {
-                const int c = compareKeys(sortKinds[i], ka[i], kb[i]);
-                if (c != 0)
-                    return c < 0;
+            const quint32 *ra = &ranks[a * w];
+            const quint32 *rb = &ranks[b * w];
+            for (size_t i = 0; i < w; ++i) {
+                if (ra[i] != rb[i])
+                    return ra[i] < rb[i];
             }
             return list[a]->rank < list[b]->rank;
         });
@@ -723,6 +734,73 @@ struct DataSet::Private
         for (size_t i : order)
             sorted.push_back(list[i]);
         list.swap(sorted);
+    }
+
+    // The rank of each record's value of the i-th sort field among all the
+    // values of that field, into ranks[record * width + i]; views holds the
+    // sort fields of the records in the same way.
+    void rankField(const std::vector<Node *> &list, const std::vector<FieldView> &views,
+        qsizetype i, std::vector<quint32> &ranks) const
+    {
+        const size_t width = size_t(sortFields.size());
+        const int f = sortFields[i];
+        const FieldKind kind = sortKinds[i];
+        struct Distinct
+        {
+            FieldView view;
+            const Node *node; // whose row decodes the value when it must
+            double number; // of an Int or Double, read once
+        };
+        std::vector<Distinct> distinct;
+        std::vector<quint32> which(list.size());
+        QHash<RankKey, quint32> seen;
+        seen.reserve(qsizetype(list.size()));
+        for (size_t j = 0; j < list.size(); ++j) {
+            const FieldView &value = views[j * width + size_t(i)];
+            // Values kept beside the row are not told apart by their bytes.
+            if (value.tag != CompactRow::Extra) {
+                const auto found = seen.constFind(RankKey { value.tag, value.bytes });
+                if (found != seen.constEnd()) {
+                    which[j] = *found;
+                    continue;
+                }
+                seen.insert(RankKey { value.tag, value.bytes }, quint32(distinct.size()));
+            }
+            double number = 0;
+            if (value.tag == CompactRow::Int)
+                number = qFromUnaligned<qint32>(value.bytes.data());
+            else if (value.tag == CompactRow::Double)
+                std::memcpy(&number, value.bytes.data(), sizeof number);
+            which[j] = quint32(distinct.size());
+            distinct.push_back({ value, list[j], number });
+        }
+        const auto compare = [&](const Distinct &a, const Distinct &b) {
+            if (a.view.tag == b.view.tag && isNumberKind(kind)
+                && (a.view.tag == CompactRow::Int || a.view.tag == CompactRow::Double)) {
+                NumberKey x;
+                NumberKey y;
+                x.real = a.number;
+                y.real = b.number;
+                return compareNumberKeys(x, y);
+            }
+            const int c = compareViews(kind, a.view, b.view);
+            return c != kUndecided ? c : compareValues(kind, a.node->row.value(f), b.node->row.value(f));
+        };
+        std::vector<quint32> byValue(distinct.size());
+        for (size_t k = 0; k < byValue.size(); ++k)
+            byValue[k] = quint32(k);
+        std::sort(byValue.begin(), byValue.end(), [&](quint32 a, quint32 b) {
+            return compare(distinct[a], distinct[b]) < 0;
+        });
+        std::vector<quint32> rankOf(distinct.size());
+        quint32 rank = 0;
+        for (size_t k = 0; k < byValue.size(); ++k) {
+            if (k > 0 && compare(distinct[byValue[k - 1]], distinct[byValue[k]]) != 0)
+                ++rank;
+            rankOf[byValue[k]] = rank;
+        }
+        for (size_t j = 0; j < list.size(); ++j)
+            ranks[j * width + size_t(i)] = rankOf[which[j]];
     }
 
     void ensureSorted()
@@ -1449,6 +1527,28 @@ bool DataSet::setStoredValues(const CompactRow &row)
     for (int i : changed)
         emit fieldChanged(i);
     return true;
+}
+
+DataSet::Bookmark DataSet::appendRow(const CompactRow &row)
+{
+    if (d->state != dsBrowse || row.size() != d->fields.size())
+        return 0;
+    for (qsizetype i = 0; i < row.size(); ++i) {
+        if (!isStoredForm(d->fields[i], row, i))
+            return 0;
+    }
+    auto n = std::make_unique<Node>();
+    n->id = d->nextId++;
+    n->rank = d->nextRank++;
+    n->row = row;
+    Node *added = n.get();
+    d->nodes.emplace(added->id, std::move(n));
+    d->pending.push_back(added);
+    d->indexAdd(added);
+    d->rowKnown = false;
+    d->controlsLayout();
+    emit rowsAppended();
+    return added->id;
 }
 
 void DataSet::setValue(const QString &fieldName, const QVariant &value)

@@ -140,6 +140,15 @@ public:
     // The same for a row of another table with the same columns (a merge
     // takes rows over this way without decoding their texts).
     bool setStoredValues(const CompactRow &row);
+    // Adds a posted record at the end with the values of a row of another
+    // table with the same columns, each in the form its field stores (as
+    // setStoredValues() asks): what append(), setStoredValues() and post()
+    // do, without their events and without beforePost, for taking many rows
+    // over at once. The current record stays; rowsAppended() follows, and
+    // the controls hear of it as of a post. Returns the new record's
+    // bookmark, or 0 (nothing added) when the table is not open in browse
+    // state or the row does not fit.
+    Bookmark appendRow(const CompactRow &row);
     // Assigns text and converts it to the field's kind, as a person's input
     // or a merged value is taken over. False (with a German message naming
     // the text) when the text does not convert; the field is then unchanged.
@@ -222,6 +231,8 @@ signals:
     void afterOpen();
     void afterClose();
     void stateChanged();
+    // appendRow() added a record (no afterPost for it).
+    void rowsAppended();
 
     // For bound controls; held back while controls are disabled.
     void fieldChanged(int field); // a value of the current record changed

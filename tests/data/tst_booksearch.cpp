@@ -282,6 +282,22 @@ private slots:
         QVERIFY(index.update());
         QCOMPARE(index.size(), 600);
         QCOMPARE(index.find(5992007)->part(SearchableBook::Title), QByteArray("buch 599"));
+
+        // Rows taken over whole (loading a folder) are found as well.
+        DataSet other;
+        other.setFields(ReviewFields());
+        other.open();
+        other.append();
+        other.setValue(fBookNbr, 3.8);
+        other.setValue(fBookTitle, QStringLiteral("Die Brüder Löwenherz"));
+        QVERIFY(other.post());
+        outdated.clear();
+        QVERIFY(table.appendRow(other.currentRow()) != 0);
+        QCOMPARE(outdated.count(), 1);
+        QVERIFY(!index.isUpToDate());
+        QVERIFY(index.update());
+        QCOMPARE(index.size(), 601);
+        QCOMPARE(index.find(32008)->part(SearchableBook::Title), QByteArray("die bruder lowenherz"));
     }
 };
 

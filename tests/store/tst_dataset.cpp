@@ -836,9 +836,14 @@ private slots:
     void manySortedAsFew()
     {
         QRandomGenerator rng(11);
+        // Letters of the one-byte code page with and without case (also
+        // those of its 0x80..0x9F range), and one it cannot hold.
         const QStringList authors = { QStringLiteral("Meier"), QStringLiteral("meier"),
-            QStringLiteral("MEIER"), QStringLiteral("Äbi"), QStringLiteral("abt"),
-            QStringLiteral("Zorn"), QStringLiteral("zorn"), QString() };
+            QStringLiteral("MEIER"), QStringLiteral("Äbi"), QStringLiteral("äbi"),
+            QStringLiteral("abt"), QStringLiteral("Zorn"), QStringLiteral("zorn"),
+            QStringLiteral("Œser"), QStringLiteral("œser"), QStringLiteral("Šimek"),
+            QStringLiteral("Łem"), QStringLiteral("Lem"), QStringLiteral("Ørsted"),
+            QStringLiteral("ß"), QStringLiteral("ss"), QStringLiteral("Zo"), QString() };
         QList<QList<QVariant>> books;
         for (int i = 0; i < 400; ++i) {
             const QVariant age = rng.bounded(5) == 0 ? QVariant() : QVariant(int(rng.bounded(4)));
@@ -875,6 +880,83 @@ private slots:
             oneByOne.recNo(); // sorts the one record in at once
         }
         QCOMPARE(titles(together), titles(oneByOne));
+
+        // The same order as the values themselves give: null first, texts
+        // as QString compares them without regard to case, numbers by value,
+        // equal keys in the order they came.
+        const auto compareNullFirst = [](const QVariant &a, const QVariant &b, auto compare) {
+            if (!a.isValid() || !b.isValid())
+                return int(a.isValid()) - int(b.isValid());
+            return compare(a, b);
+        };
+        QList<QList<QVariant>> expected = books;
+        std::stable_sort(expected.begin(), expected.end(), [&](const auto &x, const auto &y) {
+            int c = compareNullFirst(x[2], y[2], [](const QVariant &a, const QVariant &b) {
+                return a.toInt() - b.toInt();
+            });
+            if (c == 0) {
+                const QVariant ax = x[1].toString().isEmpty() ? QVariant() : x[1];
+                const QVariant ay = y[1].toString().isEmpty() ? QVariant() : y[1];
+                c = compareNullFirst(ax, ay, [](const QVariant &a, const QVariant &b) {
+                    return QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive);
+                });
+            }
+            if (c == 0) {
+                c = compareNullFirst(x[0], y[0], [](const QVariant &a, const QVariant &b) {
+                    return a.toDouble() < b.toDouble() ? -1 : (a.toDouble() > b.toDouble() ? 1 : 0);
+                });
+            }
+            return c < 0;
+        });
+        QStringList expectedTitles;
+        for (const QList<QVariant> &b : std::as_const(expected))
+            expectedTitles.append(b[3].toString());
+        QCOMPARE(titles(together), expectedTitles);
+    }
+
+    void appendRowTakesAWholeRowQuietly()
+    {
+        DataSet source;
+        fill(source, { 5.7, 6.7 });
+        DataSet ds;
+        fill(ds, { 9.7 });
+        ds.addLookupIndex(QStringLiteral("BookNbr"));
+        ds.setIndexFieldNames(QStringLiteral("BookNbr"));
+        QVERIFY(ds.last());
+        const DataSet::Bookmark current = ds.bookmark();
+        QSignalSpy posted(&ds, &DataSet::afterPost);
+        QSignalSpy inserted(&ds, &DataSet::afterInsert);
+        QSignalSpy scrolled(&ds, &DataSet::afterScroll);
+        QSignalSpy appended(&ds, &DataSet::rowsAppended);
+        QSignalSpy layout(&ds, &DataSet::layoutChanged);
+        const quint64 changes = ds.changeCount();
+        source.first();
+        const DataSet::Bookmark added = ds.appendRow(source.currentRow());
+        QVERIFY(added != 0);
+        source.next();
+        QVERIFY(ds.appendRow(source.currentRow()) != 0);
+        QCOMPARE(ds.bookmark(), current);
+        QCOMPARE(posted.count() + inserted.count() + scrolled.count(), 0);
+        QCOMPARE(appended.count(), 2);
+        QCOMPARE(layout.count(), 2);
+        QVERIFY(ds.changeCount() > changes);
+        QCOMPARE(ds.recordCount(), 3);
+        QVERIFY(ds.contains(QStringLiteral("BookNbr"), 6.7));
+        QCOMPARE(numbers(ds), QList<double>({ 5.7, 6.7, 9.7 }));
+        QVERIFY(ds.gotoBookmark(added));
+        QCOMPARE(ds.value(Nbr).toDouble(), 5.7);
+
+        // Nothing while a record is edited, nor a row of other columns or
+        // with a value its field would have to convert.
+        ds.edit();
+        QCOMPARE(ds.appendRow(source.currentRow()), DataSet::Bookmark(0));
+        ds.cancel();
+        QCOMPARE(ds.appendRow(CompactRow(Record { 1.7, QStringLiteral("T") })),
+            DataSet::Bookmark(0));
+        QCOMPARE(ds.appendRow(CompactRow(Record { 1.7, QStringLiteral("Ein zu langer Titel"),
+                     QVariant(), QVariant() })),
+            DataSet::Bookmark(0));
+        QCOMPARE(ds.recordCount(), 3);
     }
 
     void storedValuesTakeAWholeRow()
