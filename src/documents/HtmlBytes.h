@@ -19,6 +19,14 @@ public:
 
     // The program's own pieces, markup included, as they stand.
     HtmlBytes &text(QStringView s) { return put(s, false, false); }
+    // The same for a piece given as its Windows-1252 bytes (the markup of
+    // every entry): copied as it is.
+    template<qsizetype N>
+    HtmlBytes &bytes(const char (&s)[N])
+    {
+        bytes(s, N - 1);
+        return *this;
+    }
     // A field text, escaped.
     HtmlBytes &field(QStringView s) { return put(s, true, false); }
     // A field text, escaped, its CR LF pairs written as "<br>".

@@ -23,11 +23,11 @@ const QString kWeb = QStringLiteral("WEBpage");
 void openPart(HtmlBytes &out, qsizetype entries)
 {
     const QString n = QString::number(entries);
-    out.text(u"<div class=\"skribando-part\" data-entries=\"")
+    out.bytes("<div class=\"skribando-part\" data-entries=\"")
         .text(n)
-        .text(u"\" style=\"height:calc(")
+        .bytes("\" style=\"height:calc(")
         .text(n)
-        .text(u" * var(--skribando-entry, 400px))\"><!--");
+        .bytes(" * var(--skribando-entry, 400px))\"><!--");
 }
 
 // Makes parts into entries: those near the window as the person scrolls, the
@@ -260,71 +260,79 @@ void HtmlPages::writeEntry(HtmlBytes &out, const ReviewTexts &r, bool preview) c
     const bool audioBook = r[fBinding] == QLatin1String("CD");
     const QString pages = r[fPages].trimmed();
 
-    out.text(u"\r\n\t<div class=\"vex\">\r\n\t\t<div class=\"pict\">\r\n\t\t\t<img "
-             u"src=\"Umschlagbilder/")
+    out.bytes("\r\n\t<div class=\"vex\">\r\n\t\t<div class=\"pict\">\r\n\t\t\t<img "
+              "src=\"Umschlagbilder/")
         .field(nr)
-        .text(u".jpg\" alt=\"\" width=\"100\" title=\"")
+        .bytes(".jpg\" alt=\"\" width=\"100\" title=\"")
         .field(nr)
-        .text(u"\">\r\n\t\t</div>\r\n\t\t<div class=\"booktitle\">\r\n\t\t\t<a name=\"")
+        .bytes("\">\r\n\t\t</div>\r\n\t\t<div class=\"booktitle\">\r\n\t\t\t<a name=\"")
         .field(nr)
-        .text(u"\"><img src=\"");
+        .bytes("\"><img src=\"");
     if (!preview)
         out.text(m_relativePath);
-    out.text(u"kreis_orange_klein.gif\" alt=\"*\"></a>\r\n\t\t\t")
+    out.bytes("kreis_orange_klein.gif\" alt=\"*\"></a>\r\n\t\t\t")
         .field(GetAuthors(r))
         .field(r[fBookTitle])
-        .text(u". \r\n\t\t</div>\r\n\t\t<div class=\"bookdata\">\r\n\t\t\t");
+        .bytes(". \r\n\t\t</div>\r\n\t\t<div class=\"bookdata\">\r\n\t\t\t");
 
     const QString illustrators = GetIllustrators(r);
     if (!illustrators.isEmpty())
-        out.text(audioBook ? u"Gel. von " : u"Ill. von ").field(illustrators).text(u"<br>");
+        (audioBook ? out.bytes("Gel. von ") : out.bytes("Ill. von "))
+            .field(illustrators)
+            .bytes("<br>");
     if (r[fLanguage] != QLatin1String("-")) {
-        out.text(u"A. d. ")
+        out.bytes("A. d. ")
             .field(r[fLanguage])
-            .text(u". von ")
+            .bytes(". von ")
             .field(GetTranslators(r))
-            .text(u"<br>");
+            .bytes("<br>");
     }
     out.field(r[fPublisherLocation])
-        .text(u": ")
+        .bytes(": ")
         .field(r[fPublisher])
-        .text(u", ")
+        .bytes(", ")
         .field(r[fYearPublished])
-        .text(u".<br> ");
+        .bytes(".<br> ");
     if (r[fPagination] == QLatin1String("P")) {
         if (audioBook)
-            out.text(u"Hörbuch, ").field(pages).text(u"&nbsp;");
+            out.bytes("H\xf6"
+                      "rbuch, ")
+                .field(pages)
+                .bytes("&nbsp;");
         else
-            out.field(pages).text(u"&nbsp;S., ");
+            out.field(pages).bytes("&nbsp;S., ");
     } else {
-        out.text(u"Unpag., ");
+        out.bytes("Unpag., ");
     }
     out.field(r[fBinding]);
-    if (audioBook)
-        out.text(pages == QLatin1String("1") ? u", " : u"s, ");
+    if (!audioBook)
+        out.bytes("., ");
+    else if (pages == QLatin1String("1"))
+        out.bytes(", ");
     else
-        out.text(u"., ");
-    out.text(r[fCurrency] == QLatin1String("Fr") ? u"Fr." : u"&euro;")
-        .text(u"&nbsp;")
-        .field(PriceText(r[fPrice], locale))
-        .text(u".<br>");
+        out.bytes("s, ");
+    if (r[fCurrency] == QLatin1String("Fr"))
+        out.bytes("Fr.");
+    else
+        out.bytes("&euro;");
+    out.bytes("&nbsp;").field(PriceText(r[fPrice], locale)).bytes(".<br>");
     if (!r[fBookSerie].isEmpty())
-        out.text(u" (").field(r[fBookSerie]).text(u").");
+        out.bytes(" (").field(r[fBookSerie]).bytes(").");
 
     const QString age = r[fAge].trimmed();
-    out.text(u"\r\n\t\t</div>\r\n\t\t<div class=\"txt\">\r\n\t\t\t")
+    out.bytes("\r\n\t\t</div>\r\n\t\t<div class=\"txt\">\r\n\t\t\t")
         .fieldWithBreaks(r[fReview])
-        .text(u"\r\n\t\t</div>\r\n\t\t<div class=\"rating\">\r\n\t\t\t")
+        .bytes("\r\n\t\t</div>\r\n\t\t<div class=\"rating\">\r\n\t\t\t")
         .field(r[fAgegroup])
-        .text(u" ")
+        .bytes(" ")
         .field(r[fCategory])
-        .text(u". Ab ")
+        .bytes(". Ab ")
         .field(age.isEmpty() ? QStringLiteral("0") : age)
-        .text(u", ")
+        .bytes(", ")
         .field(r[fRecommendation])
-        .text(u" ")
+        .bytes(" ")
         .field(r[fReviewerInitials])
-        .text(u"\r\n\t\t</div>\r\n\t</div>\r\n");
+        .bytes("\r\n\t\t</div>\r\n\t</div>\r\n");
 }
 
 QString HtmlPages::ComposeHTMLfoot(bool)
@@ -406,7 +414,7 @@ bool HtmlPages::compose(
         writeEntry(out, ReviewTextsOf(records[i].toRecord()), preview);
         ++written;
         if (inParts && (written % kPartEntries == 0 || written == entries))
-            out.text(u"--></div>");
+            out.bytes("--></div>");
         if (out.size() >= kPiece) {
             if (!sink(out.written()))
                 return false;
