@@ -228,7 +228,8 @@ int main(int argc, char *argv[])
 
     PacketData packet;
     packet.fields = ReviewFields();
-    packet.rows = makeRecords();
+    for (const Record &record : makeRecords())
+        packet.rows.append(CompactRow(record));
     QString error;
 
     for (const bool xml : { false, true }) {

@@ -353,8 +353,9 @@ HtmlPages::PageInputs HtmlPages::Inputs(bool preview) const
     // the folder's time.
     in.coversChanged = QFileInfo(m_htmlFolder + QStringLiteral("Umschlagbilder")).lastModified();
     in.included.reserve(size_t(count));
-    const QList<Record> records = m_table.records();
-    for (const Record &record : records)
+    // Only the book numbers are decoded.
+    const QList<CompactRow> records = m_table.rows();
+    for (const CompactRow &record : records)
         in.included.push_back(!included || included(ReviewFieldText(record, fBookNbr)));
     return in;
 }
