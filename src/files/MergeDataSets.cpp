@@ -48,15 +48,15 @@ void expandAll(QTreeWidgetItem *node)
     }
 }
 
-// The tree's node of a book taken over from the source's current record.
-QTreeWidgetItem *newBookNode(DataSet &source, int sourceTitle, double number)
+// The tree's node of a book taken over from the source's current record: a
+// copy of a node that has the pictures of an included book already, which
+// is cheaper than giving each node its pictures anew.
+QTreeWidgetItem *newBookNode(
+    const QTreeWidgetItem &prototype, DataSet &source, int sourceTitle, double number)
 {
-    auto *book = new QTreeWidgetItem;
+    QTreeWidgetItem *book = prototype.clone();
     book->setText(0, sourceTitle >= 0 ? source.asText(sourceTitle) : QString());
     book->setData(0, TreeRoles::Data, BookKeyOf(number));
-    // Pictures before the node is in the tree: there every change of a node
-    // is reported to the views and looks for its row among all its siblings.
-    SetNodeImages(book, VexConst::imgBookIncluded, VexConst::imgBookIncluded);
     return book;
 }
 
@@ -89,6 +89,13 @@ bool MergeDataSets(
     for (int i = 0; sameColumns && i < source.fieldCount(); ++i)
         sameColumns = source.field(i).kind == target.field(i).kind;
     QList<QTreeWidgetItem *> newNodes;
+    // Pictures before the nodes are in the tree: there every change of a
+    // node is reported to the views and looks for its row among all its
+    // siblings.
+    QTreeWidgetItem prototype;
+    prototype.setText(0, QString());
+    prototype.setData(0, TreeRoles::Data, 0);
+    SetNodeImages(&prototype, VexConst::imgBookIncluded, VexConst::imgBookIncluded);
     DataSet::Bookmark lastAdded = 0;
     bool ok = true;
 
@@ -134,7 +141,7 @@ bool MergeDataSets(
                 : 0;
             if (added != 0) {
                 lastAdded = added;
-                newNodes.append(newBookNode(source, sourceTitle, *number));
+                newNodes.append(newBookNode(prototype, source, sourceTitle, *number));
                 source.next();
                 continue;
             }
@@ -182,7 +189,7 @@ bool MergeDataSets(
         ctx.data->UnsavedChanges = false;
         lastAdded = 0; // this one is current
 
-        newNodes.append(newBookNode(source, sourceTitle, *number));
+        newNodes.append(newBookNode(prototype, source, sourceTitle, *number));
         source.next();
     }
 

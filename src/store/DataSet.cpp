@@ -754,11 +754,13 @@ struct DataSet::Private
         std::vector<Distinct> distinct;
         std::vector<quint32> which(list.size());
         QHash<RankKey, quint32> seen;
-        seen.reserve(qsizetype(list.size()));
+        // Texts repeat (many books of one author) and are dear to compare;
+        // numbers are mostly distinct and compare at once from here.
+        const bool dedupe = !isNumberKind(kind);
         for (size_t j = 0; j < list.size(); ++j) {
             const FieldView &value = views[j * width + size_t(i)];
             // Values kept beside the row are not told apart by their bytes.
-            if (value.tag != CompactRow::Extra) {
+            if (dedupe && value.tag != CompactRow::Extra) {
                 const auto found = seen.constFind(RankKey { value.tag, value.bytes });
                 if (found != seen.constEnd()) {
                     which[j] = *found;
