@@ -412,7 +412,7 @@ bool HtmlPages::compose(
         }
         if (inParts && written % kPartEntries == 0)
             openPart(out, qMin<qsizetype>(kPartEntries, entries - written));
-        writeEntry(out, ReviewTextsOf(records[i].toRecord()), preview);
+        writeEntry(out, ReviewTextsOf(records[i]), preview);
         ++written;
         if (inParts && (written % kPartEntries == 0 || written == entries))
             out.bytes("--></div>");

@@ -70,7 +70,7 @@ void Preview::ShowPreviewInRichEdit(bool allRecords)
                 stopped = true;
                 break;
             }
-            const ReviewTexts r = ReviewTextsOf(rows[i].toRecord());
+            const ReviewTexts r = ReviewTextsOf(rows[i]);
             const QTreeWidgetItem *node
                 = FindNodeByData(m_ctx.tree, EncodeBookKey(r[fBookNbr]), false);
             if (!node || IsBookIncluded(node))

@@ -123,6 +123,15 @@ ReviewTexts ReviewTextsOf(const Record &values)
     return r;
 }
 
+ReviewTexts ReviewTextsOf(const CompactRow &row)
+{
+    ReviewTexts r;
+    const qsizetype count = qMin(qsizetype(ReviewFieldCount), row.size());
+    for (qsizetype i = 0; i < count; ++i)
+        r.field[i] = fieldText(row.value(i));
+    return r;
+}
+
 QString ReviewFieldText(const Record &values, ReviewField f)
 {
     return f < values.size() ? fieldText(values[f]) : QString();

@@ -23,8 +23,11 @@ struct ReviewTexts
 ReviewTexts CurrentReviewTexts(const DataSet &table);
 // A posted row of the review table, without moving the table.
 ReviewTexts ReviewTextsAt(const DataSet &table, int row);
-// The values of one record (for many records at once: DataSet::records()).
+// The values of one record.
 ReviewTexts ReviewTextsOf(const Record &values);
+// The same of a row as the table keeps it (for many records at once:
+// DataSet::rows()), without building its values first.
+ReviewTexts ReviewTextsOf(const CompactRow &row);
 // One field's text of them, where the others are not needed.
 QString ReviewFieldText(const Record &values, ReviewField f);
 QString ReviewFieldText(const CompactRow &row, ReviewField f);

@@ -56,10 +56,10 @@ bool WordDocuments::fail(QString *error)
     return false;
 }
 
-bool WordDocuments::insertReview(const Record &values, const DocStyle &style)
+bool WordDocuments::insertReview(const CompactRow &row, const DocStyle &style)
 {
     return m_word.Font(style.font) && m_word.FontSize(style.fontSize)
-        && m_word.Insert(ComposePreview(ReviewTextsOf(values), m_locale));
+        && m_word.Insert(ComposePreview(ReviewTextsOf(row), m_locale));
 }
 
 bool WordDocuments::stop(QString *error)
@@ -88,7 +88,7 @@ bool WordDocuments::WriteWordFile(const QString &path, const DocStyle &style, QS
     m_table.disableControls();
     bool ok = true;
     for (qsizetype row = 0; row < records.size() && ok && work.step(row); ++row)
-        ok = insertReview(records[row].toRecord(), style);
+        ok = insertReview(records[row], style);
     m_table.enableControls();
     if (work.stopped())
         return stop(error);
@@ -152,7 +152,7 @@ bool WordDocuments::WritePublisherDocuments(
         const QString text
             = QStringLiteral("Verlagsdokument %1 von %2").arg(g + 1).arg(groups.size());
         for (int i = 0; i < groups[g].size() && ok && work.step(done++, text); ++i)
-            ok = insertReview(records[groups[g][i]].toRecord(), style);
+            ok = insertReview(records[groups[g][i]], style);
         if (work.stopped())
             break;
         ok = ok && m_word.FileSaveAs(folder + unique);

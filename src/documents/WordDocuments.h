@@ -61,7 +61,7 @@ public:
 
 private:
     // Font, size and the preview of one posted row.
-    bool insertReview(const Record &values, const DocStyle &style);
+    bool insertReview(const CompactRow &row, const DocStyle &style);
     bool fail(QString *error);
     bool stop(QString *error);
 
