@@ -12,11 +12,13 @@ QValidator::State Edit1252Validator::validate(QString &input, int &pos) const
 {
     if (Codec1252::canEncode(input))
         return Acceptable;
-    // Keep the cursor where it was relative to the characters that stay.
-    const int keptBeforeCursor
-        = int(Codec1252::filterEncodable(QStringView(input).left(pos)).size());
-    input = Codec1252::filterEncodable(input);
-    pos = keptBeforeCursor;
+    // A letter the settings file cannot hold becomes its nearest one ("ř"
+    // becomes "r"), as in the review's fields, instead of vanishing; the
+    // cursor stays behind the same characters.
+    const int beforeCursor
+        = int(Codec1252::replaceUnencodable(QStringView(input).left(pos)).size());
+    input = Codec1252::replaceUnencodable(input);
+    pos = beforeCursor;
     return Acceptable;
 }
 

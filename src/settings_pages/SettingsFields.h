@@ -9,8 +9,8 @@ class QLabel;
 class QLineEdit;
 
 // Lets through only what Windows-1252 can hold: the settings file is
-// written in it, so what the person sees is what is stored. Characters it
-// cannot hold are dropped from typed and pasted text.
+// written in it, so what the person sees is what is stored. A character it
+// cannot hold becomes its nearest letter, or "?", in typed and pasted text.
 class Edit1252Validator : public QValidator
 {
 public:
