@@ -70,16 +70,12 @@ void BookSearchIndex::layoutChanged()
 
 void BookSearchIndex::rowsAppended()
 {
-    // A scan folds the books the index does not hold yet; one under way
-    // starts over, as the new rows may sort anywhere.
-    if (m_scanRow >= 0) {
-        rowsMayHaveMoved();
+    // Rows taken over whole come by the thousand (loading a folder), and a
+    // book number may come back with other texts after its book was
+    // removed: the index is built afresh, once.
+    if (m_scanRow == 0 && m_books.empty() && m_posted.isEmpty())
         return;
-    }
-    const bool wasUpToDate = isUpToDate();
-    m_scanRow = 0;
-    if (wasUpToDate)
-        emit outdated();
+    replaced();
 }
 
 void BookSearchIndex::rowsMayHaveMoved()

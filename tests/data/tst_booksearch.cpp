@@ -298,6 +298,17 @@ private slots:
         QVERIFY(index.update());
         QCOMPARE(index.size(), 601);
         QCOMPARE(index.find(32008)->part(SearchableBook::Title), QByteArray("die bruder lowenherz"));
+
+        // A book removed and taken over again with other texts is found by
+        // its new ones.
+        QVERIFY(table.locate(QStringLiteral("BookNbr"), 3.8));
+        QVERIFY(table.deleteRecord());
+        other.edit();
+        other.setValue(fBookTitle, QStringLiteral("Ronja Räubertochter"));
+        QVERIFY(other.post());
+        QVERIFY(table.appendRow(other.currentRow()) != 0);
+        QVERIFY(index.update());
+        QCOMPARE(index.find(32008)->part(SearchableBook::Title), QByteArray("ronja raubertochter"));
     }
 };
 
