@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
+#include <QVarLengthArray>
 #include <QtDebug>
 
 #include <algorithm>
@@ -587,7 +588,9 @@ struct Lookup
 {
     QString name;
     int field = -1; // -1 while the current columns have no such field
-    QHash<LookupKey, QList<Node *>> map;
+    // Most keys (book numbers) name one record: it is kept without a list
+    // of its own.
+    QHash<LookupKey, QVarLengthArray<Node *, 1>> map;
 };
 
 const FieldDef &noField()
