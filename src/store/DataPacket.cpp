@@ -3,7 +3,6 @@
 
 #include "util/Codec1252.h"
 #include "util/FileErrors.h"
-#include "util/SafeWrite.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -525,54 +524,37 @@ bool loadFromFile(const QString &path, PacketData &out, QString *error)
 
 bool saveToFile(const QString &path, const PacketData &packet, QString *error, qsizetype limit)
 {
-    if (!isXmlPath(path)) {
-        // Written as it is made: a coordinator's file of tens of megabytes
-        // never lies in memory whole. Until the commit the old file stays.
-        QSaveFile file(path);
-        auto fileError = [&] {
-            return fail(error,
-                QStringLiteral("Die Datei %1 kann nicht geschrieben werden: %2")
-                    .arg(quoted(path), FileErrorText(file.errorString())));
-        };
-        if (!file.open(QIODevice::WriteOnly))
-            return fileError();
-        QString why;
-        bool drainFailed = false;
-        const bool written = Internal::writeBinaryDrained(
-            packet, 1 << 20,
-            [&file](const char *data, qsizetype size) { return file.write(data, size) == size; },
-            &why, &drainFailed, limit);
-        if (!written && !drainFailed) {
-            file.cancelWriting();
-            return fail(error,
-                QStringLiteral("Der Besprechungsbericht %1 kann nicht geschrieben "
-                               "werden: %2")
-                    .arg(quoted(path), why));
-        }
-        if (!written || !file.flush() || file.error() != QFileDevice::NoError) {
-            const bool failed = fileError();
-            file.cancelWriting();
-            return failed;
-        }
-        if (!file.commit())
-            return fileError();
-        return true;
-    }
+    // Written as it is made: a coordinator's file of tens of megabytes
+    // never lies in memory whole. Until the commit the old file stays.
+    QSaveFile file(path);
+    auto fileError = [&] {
+        return fail(error,
+            QStringLiteral("Die Datei %1 kann nicht geschrieben werden: %2")
+                .arg(quoted(path), FileErrorText(file.errorString())));
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return fileError();
     QString why;
-    const QByteArray bytes
-        = isXmlPath(path) ? writeXml(packet, &why, limit) : writeBinary(packet, &why, limit);
-    if (bytes.isEmpty()) {
+    bool drainFailed = false;
+    const auto drain
+        = [&file](const char *data, qsizetype size) { return file.write(data, size) == size; };
+    const bool written = isXmlPath(path)
+        ? Internal::writeXmlDrained(packet, 1 << 20, drain, &why, &drainFailed, limit)
+        : Internal::writeBinaryDrained(packet, 1 << 20, drain, &why, &drainFailed, limit);
+    if (!written && !drainFailed) {
+        file.cancelWriting();
         return fail(error,
             QStringLiteral("Der Besprechungsbericht %1 kann nicht geschrieben "
                            "werden: %2")
                 .arg(quoted(path), why));
     }
-    QString systemText;
-    if (!WriteFileSafely(path, bytes, &systemText)) {
-        return fail(error,
-            QStringLiteral("Die Datei %1 kann nicht geschrieben werden: %2")
-                .arg(quoted(path), systemText));
+    if (!written || !file.flush() || file.error() != QFileDevice::NoError) {
+        const bool failed = fileError();
+        file.cancelWriting();
+        return failed;
     }
+    if (!file.commit())
+        return fileError();
     return true;
 }
 

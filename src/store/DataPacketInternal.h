@@ -282,6 +282,10 @@ bool writeBinaryDrained(const PacketData &packet, qsizetype chunk,
     const std::function<bool(const char *, qsizetype)> &drain, QString *error, bool *drainFailed,
     qsizetype limit);
 bool readXmlDevice(QIODevice *device, PacketData &out, QString *error, bool *deviceFailed);
+// The XML form in pieces, as writeBinaryDrained() the binary one.
+bool writeXmlDrained(const PacketData &packet, qsizetype chunk,
+    const std::function<bool(const char *, qsizetype)> &drain, QString *error, bool *drainFailed,
+    qsizetype limit);
 
 inline bool fail(QString *error, const QString &message)
 {

@@ -1092,7 +1092,13 @@ bool readXmlDevice(QIODevice *device, PacketData &out, QString *error, bool *dev
 
 } // namespace Internal
 
-QByteArray writeXml(const PacketData &packet, QString *error, qsizetype limit)
+namespace {
+
+// The XML form; with a drain, handed on in pieces of about chunk bytes and
+// only the last piece returned (*drainFailed set when the drain refused
+// one). Empty, with a message, for a packet that cannot be written.
+QByteArray writeXmlPieces(const PacketData &packet, QString *error, qsizetype limit,
+    const std::function<bool(const char *, qsizetype)> &drain, qsizetype chunk, bool *drainFailed)
 {
     const QList<FieldDef> &fields = packet.fields;
     auto refuseColumn = [&](const FieldDef &f, const QString &why) {
@@ -1129,7 +1135,9 @@ QByteArray writeXml(const PacketData &packet, QString *error, qsizetype limit)
             expected += 8 + qMax<qsizetype>(r.textLength(c), 0) * 11 / 10;
         expected += fields.size() * 16;
     }
-    ByteSink sink(expected, limit);
+    ByteSink sink(drain ? qMin(expected, chunk + chunk / 4) : expected, limit);
+    if (drain)
+        sink.setDrain(drain);
     // What the reader's guard counts: the attributes of each element squared.
     qint64 attributeWork = 1;
     char32_t bad = 0;
@@ -1232,6 +1240,10 @@ QByteArray writeXml(const PacketData &packet, QString *error, qsizetype limit)
             fail(error, outputTooLarge(limit));
             return {};
         }
+        if (!sink.drainFull(chunk)) {
+            *drainFailed = true;
+            return {};
+        }
     }
     sink.putLiteral("</ROWDATA></DATAPACKET>");
     if (attributeWork > attributeWorkAllowed(sink.size())) {
@@ -1242,5 +1254,32 @@ QByteArray writeXml(const PacketData &packet, QString *error, qsizetype limit)
     }
     return sink.take();
 }
+
+} // namespace
+
+QByteArray writeXml(const PacketData &packet, QString *error, qsizetype limit)
+{
+    return writeXmlPieces(packet, error, limit, {}, 0, nullptr);
+}
+
+namespace Internal {
+
+bool writeXmlDrained(const PacketData &packet, qsizetype chunk,
+    const std::function<bool(const char *, qsizetype)> &drain, QString *error, bool *drainFailed,
+    qsizetype limit)
+{
+    *drainFailed = false;
+    const QByteArray rest
+        = writeXmlPieces(packet, error, limit, drain, qMax<qsizetype>(chunk, 4096), drainFailed);
+    if (rest.isEmpty())
+        return false;
+    if (!drain(rest.constData(), rest.size())) {
+        *drainFailed = true;
+        return false;
+    }
+    return true;
+}
+
+} // namespace Internal
 
 } // namespace DataPacket
