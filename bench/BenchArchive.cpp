@@ -2,6 +2,7 @@
 
 #include "app/Fmain.h"
 #include "base/IniFile.h"
+#include "files/ReviewFiles.h"
 #include "store/DataSet.h"
 #include "store/ReviewSchema.h"
 #include "store/TableFile.h"
@@ -105,5 +106,14 @@ std::unique_ptr<Program> StartOnDatabase(IDesktop &desktop, const QString &progr
         tree->setCurrentItem(RootNode(tree));
         program->mainform->TreeView1Enter();
     }
+    return program;
+}
+
+std::unique_ptr<Program> StartOnLoadedArchive(IDesktop &desktop, const QString &programFolder)
+{
+    writeArchive(programFolder + QStringLiteral("Zadizezerev/DB/Archiv"), 1000, 40, 1);
+    std::unique_ptr<Program> program = StartOnDatabase(desktop, programFolder);
+    if (program)
+        program->mainform->reviewFiles()->ActionLoadExecute();
     return program;
 }

@@ -40,3 +40,7 @@ void writeArchive(const QString &folder, int files, int books, int firstNumber);
 // Starts the program headless in programFolder (which ends in "/") with the
 // database folder selected in the tree, as "Laden" of everything finds it.
 std::unique_ptr<Program> StartOnDatabase(IDesktop &desktop, const QString &programFolder);
+
+// A coordinator's archive (1,000 files of 40 books) written into
+// programFolder, the program started on it and everything loaded.
+std::unique_ptr<Program> StartOnLoadedArchive(IDesktop &desktop, const QString &programFolder);

@@ -12,7 +12,6 @@
 #include "documents/RtfWordProcessor.h"
 #include "documents/WebPages.h"
 #include "documents/WordDocuments.h"
-#include "files/ReviewFiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -82,12 +81,9 @@ int main(int argc, char *argv[])
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Switzerland));
     QTemporaryDir dir;
     const QString programFolder = dir.path() + u'/';
-    writeArchive(programFolder + QStringLiteral("Zadizezerev/DB/Archiv"), 1000, 40, 1);
-
     QuietDesktop desktop;
-    std::unique_ptr<Program> program = StartOnDatabase(desktop, programFolder);
+    std::unique_ptr<Program> program = StartOnLoadedArchive(desktop, programFolder);
     TMainform &w = *program->mainform;
-    w.reviewFiles()->ActionLoadExecute();
     DataSet &table = *program->dataAccess->DSetReview;
     std::printf("records %d\n", table.recordCount());
 

@@ -11,7 +11,6 @@
 #include "app/Fmain.h"
 #include "data/BookSearch.h"
 #include "data/DDataAccess.h"
-#include "files/ReviewFiles.h"
 #include "store/DataSet.h"
 #include "store/ReviewSchema.h"
 #include "tree/FindBar.h"
@@ -122,12 +121,9 @@ int main(int argc, char *argv[])
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Switzerland));
     QTemporaryDir folder;
     const QString program = folder.path() + u'/';
-    writeArchive(program + QStringLiteral("Zadizezerev/DB/Archiv"), 1000, 40, 1);
-
     QuietDesktop desktop;
-    std::unique_ptr<Program> started = StartOnDatabase(desktop, program);
+    std::unique_ptr<Program> started = StartOnLoadedArchive(desktop, program);
     TMainform &w = *started->mainform;
-    w.reviewFiles()->ActionLoadExecute();
     const DataSet &table = *started->dataAccess->DSetReview;
     const Window win { &w, w.findBar(), w.findBar()->filter() };
     settle(win);

@@ -352,12 +352,18 @@ HtmlPages::PageInputs HtmlPages::Inputs(bool preview) const
     // A picture put into the folder (or replaced through a new file) changes
     // the folder's time.
     in.coversChanged = QFileInfo(m_htmlFolder + QStringLiteral("Umschlagbilder")).lastModified();
-    in.included.reserve(size_t(count));
-    // Only the book numbers are decoded.
-    const QList<CompactRow> records = m_table.rows();
-    for (const CompactRow &record : records)
-        in.included.push_back(!included || included(ReviewFieldText(record, fBookNbr)));
+    in.included = shownOf(m_table.rows());
     return in;
+}
+
+std::vector<bool> HtmlPages::shownOf(const QList<CompactRow> &rows) const
+{
+    std::vector<bool> shown;
+    shown.reserve(size_t(rows.size()));
+    // Only the book numbers are decoded.
+    for (const CompactRow &row : rows)
+        shown.push_back(!included || included(ReviewFieldText(row, fBookNbr)));
+    return shown;
 }
 
 QByteArray HtmlPages::ComposePage(bool preview) const
@@ -385,12 +391,7 @@ bool HtmlPages::compose(
     // Inputs of another state of the table are no guide to its records.
     const bool inputsHold = inputs.tableChanges == m_table.changeCount()
         && inputs.included.size() == size_t(records.size());
-    std::vector<bool> shown = inputs.included;
-    if (!inputsHold) {
-        shown.clear();
-        for (const CompactRow &record : records)
-            shown.push_back(!included || included(ReviewFieldText(record, fBookNbr)));
-    }
+    const std::vector<bool> shown = inputsHold ? inputs.included : shownOf(records);
     const qsizetype entries = std::count(shown.begin(), shown.end(), true);
     const bool inParts = preview && entries > kPartEntries;
 

@@ -98,6 +98,8 @@ private:
     void writeEntry(HtmlBytes &out, const ReviewTexts &record, bool preview) const;
     // Composes the page piece by piece into sink; false when the sink
     // failed or the person stopped it.
+    // Per record of rows, in table order: whether it goes onto the page.
+    std::vector<bool> shownOf(const QList<CompactRow> &rows) const;
     bool compose(bool preview, const PageInputs &inputs,
         const std::function<bool(QByteArrayView)> &sink) const;
 

@@ -132,11 +132,6 @@ ReviewTexts ReviewTextsOf(const CompactRow &row)
     return r;
 }
 
-QString ReviewFieldText(const Record &values, ReviewField f)
-{
-    return f < values.size() ? fieldText(values[f]) : QString();
-}
-
 QString ReviewFieldText(const CompactRow &row, ReviewField f)
 {
     return f < row.size() ? fieldText(row.value(f)) : QString();

@@ -28,8 +28,7 @@ ReviewTexts ReviewTextsOf(const Record &values);
 // The same of a row as the table keeps it (for many records at once:
 // DataSet::rows()), without building its values first.
 ReviewTexts ReviewTextsOf(const CompactRow &row);
-// One field's text of them, where the others are not needed.
-QString ReviewFieldText(const Record &values, ReviewField f);
+// One field's text of a row, where the others are not needed.
 QString ReviewFieldText(const CompactRow &row, ReviewField f);
 
 // The contributor phrases of a record: the authors followed by ": ", the

@@ -939,6 +939,21 @@ struct DataSet::Private
     }
 
     // --- lookup indexes --------------------------------------------------
+    // A new posted record with the row, at the end of the insertion order;
+    // it joins order (the sorted view or the records still to sort in).
+    Node *admit(CompactRow row, std::vector<Node *> &order)
+    {
+        auto n = std::make_unique<Node>();
+        n->id = nextId++;
+        n->rank = nextRank++;
+        n->row = std::move(row);
+        Node *added = n.get();
+        nodes.emplace(added->id, std::move(n));
+        order.push_back(added);
+        indexAdd(added);
+        return added;
+    }
+
     void indexAdd(Node *n)
     {
         for (Lookup &l : lookups)
@@ -1191,13 +1206,7 @@ void DataSet::setRows(const QList<FieldDef> &fields, QList<CompactRow> rows)
             values.resize(columns);
             r = CompactRow(values);
         }
-        auto n = std::make_unique<Node>();
-        n->id = d->nextId++;
-        n->rank = d->nextRank++;
-        n->row = std::move(r);
-        d->view.push_back(n.get());
-        d->indexAdd(n.get());
-        d->nodes.emplace(n->id, std::move(n));
+        d->admit(std::move(r), d->view);
     }
     d->fullSortNeeded = !d->sortFields.isEmpty();
     d->ensureSorted();
@@ -1542,14 +1551,7 @@ DataSet::Bookmark DataSet::appendRow(const CompactRow &row)
         if (!isStoredForm(d->fields[i], row, i))
             return 0;
     }
-    auto n = std::make_unique<Node>();
-    n->id = d->nextId++;
-    n->rank = d->nextRank++;
-    n->row = row;
-    Node *added = n.get();
-    d->nodes.emplace(added->id, std::move(n));
-    d->pending.push_back(added);
-    d->indexAdd(added);
+    const Node *added = d->admit(row, d->pending);
     d->rowKnown = false;
     d->controlsLayout();
     emit rowsAppended();

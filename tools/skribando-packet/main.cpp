@@ -161,9 +161,9 @@ int previewCommand(const QString &file)
         return failure(error);
     const QLocale locale = PriceLocale();
     QString text;
-    const QList<Record> records = table.records();
-    for (const Record &values : records)
-        text += ComposePreview(ReviewTextsOf(values), locale);
+    const QList<CompactRow> rows = table.rows();
+    for (const CompactRow &row : rows)
+        text += ComposePreview(ReviewTextsOf(row), locale);
     if (!writeOut(text.toUtf8()))
         return failure(QStringLiteral("Die Ausgabe kann nicht geschrieben werden."));
     return 0;
