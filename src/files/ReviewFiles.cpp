@@ -13,6 +13,7 @@
 #include "base/VexUtils.h"
 #include "base/WorkingFolders.h"
 #include "data/DDataAccess.h"
+#include "store/PacketReadAhead.h"
 #include "store/ReviewSchema.h"
 #include "store/TableFile.h"
 #include "tree/TreeNavigation.h"
@@ -162,15 +163,18 @@ void ReviewFileActions::ActionLoadExecute()
     m_ctx.data->DSetReview->disableControls();
     // A long load shows how far it is and may be stopped between two files:
     // each file is loaded whole or not at all.
-    int files = 0;
+    QStringList paths;
     bool flag = false;
     VisitSubtree(
         start,
-        [&files](QTreeWidgetItem *node, bool &) {
+        [&](QTreeWidgetItem *node, bool &) {
             if (GetNodeKind(node) == nkReviewFile)
-                ++files;
+                paths.append(m_ctx.folders->rootFolder + GetNodePath(node));
         },
         flag);
+    const int files = int(paths.size());
+    PacketReadAhead readAhead(paths);
+    m_readAhead = &readAhead;
     LongWork work(m_ctx.progress, QStringLiteral("Lade %1 Dateien").arg(files), files, true);
     int visited = 0;
     VisitSubtree(
@@ -184,6 +188,7 @@ void ReviewFileActions::ActionLoadExecute()
             LoadReviewFileNode(node, f);
         },
         flag);
+    m_readAhead = nullptr;
     work.step(files, QStringLiteral("Ordne den Baum"));
     m_ctx.data->DSetReview->enableControls();
     m_tree.setFollowTable(true);
@@ -226,7 +231,8 @@ void ReviewFileActions::LoadReviewFileNode(QTreeWidgetItem *node, bool &flag)
     DataSet &buffer = *m_ctx.data->DSetBuffer;
     QString error;
     review.disableControls();
-    bool ok = LoadFromFile(buffer, full, &error);
+    bool ok = m_readAhead ? LoadFromFile(buffer, *m_readAhead, full, &error)
+                          : LoadFromFile(buffer, full, &error);
     if (ok && !MergeDataSets(m_ctx, node, review, buffer, &error)) {
         ok = false;
         error = QStringLiteral("Beim Laden von\r\n") + full + QStringLiteral("\r\n") + error;

@@ -6,6 +6,7 @@
 #include <QString>
 
 struct MainContext;
+class PacketReadAhead;
 class QTreeWidgetItem;
 class TreeNavigation;
 
@@ -59,4 +60,7 @@ private:
     bool m_loadFailed = false;
     // Loaded files while a load runs; -1 outside of one.
     int m_loadedFiles = -1;
+    // The files of a load of many, read ahead while the ones before are
+    // taken over; none outside of one.
+    PacketReadAhead *m_readAhead = nullptr;
 };

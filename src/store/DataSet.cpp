@@ -14,9 +14,9 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <limits>
 #include <memory>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -496,7 +496,8 @@ const std::array<char16_t, 256> &foldedAnsi()
         std::array<char16_t, 256> t {};
         for (int b = 0; b < 256; ++b) {
             const char byte = char(b);
-            t[size_t(b)] = DataPacket::Internal::decodeAnsi(&byte, 1).at(0).toCaseFolded().unicode();
+            t[size_t(b)]
+                = DataPacket::Internal::decodeAnsi(&byte, 1).at(0).toCaseFolded().unicode();
         }
         return t;
     }();
@@ -611,7 +612,12 @@ struct DataSet::Private
     QHash<QString, int> foldedNames;
 
     State state = dsInactive;
-    std::unordered_map<Bookmark, std::unique_ptr<Node>> nodes;
+    // Every record since the table was last emptied, by bookmark: that of
+    // bookmark b is nodes[b - firstId]. A removed record leaves its place
+    // behind with bookmark 0, so the others keep their addresses.
+    std::deque<Node> nodes;
+    Bookmark firstId = 1;
+    qsizetype alive = 0;
     // The posted records: view is sorted, pending holds those posted (or
     // moved by an edit) since the last sort. Sorting waits until an order is
     // asked for, so a long run of appends and posts does no per-post work
@@ -789,14 +795,15 @@ struct DataSet::Private
                 return compareNumberKeys(x, y);
             }
             const int c = compareViews(kind, a.view, b.view);
-            return c != kUndecided ? c : compareValues(kind, a.node->row.value(f), b.node->row.value(f));
+            return c != kUndecided
+                ? c
+                : compareValues(kind, a.node->row.value(f), b.node->row.value(f));
         };
         std::vector<quint32> byValue(distinct.size());
         for (size_t k = 0; k < byValue.size(); ++k)
             byValue[k] = quint32(k);
-        std::sort(byValue.begin(), byValue.end(), [&](quint32 a, quint32 b) {
-            return compare(distinct[a], distinct[b]) < 0;
-        });
+        std::sort(byValue.begin(), byValue.end(),
+            [&](quint32 a, quint32 b) { return compare(distinct[a], distinct[b]) < 0; });
         std::vector<quint32> rankOf(distinct.size());
         quint32 rank = 0;
         for (size_t k = 0; k < byValue.size(); ++k) {
@@ -931,6 +938,8 @@ struct DataSet::Private
         view.clear();
         pending.clear();
         nodes.clear();
+        alive = 0;
+        firstId = nextId;
         for (Lookup &l : lookups)
             l.map.clear();
         fullSortNeeded = false;
@@ -943,15 +952,39 @@ struct DataSet::Private
     // it joins order (the sorted view or the records still to sort in).
     Node *admit(CompactRow row, std::vector<Node *> &order)
     {
-        auto n = std::make_unique<Node>();
-        n->id = nextId++;
-        n->rank = nextRank++;
-        n->row = std::move(row);
-        Node *added = n.get();
-        nodes.emplace(added->id, std::move(n));
+        Node n;
+        n.id = nextId++;
+        n.rank = nextRank++;
+        n.row = std::move(row);
+        Node *added = keep(std::move(n));
         order.push_back(added);
         indexAdd(added);
         return added;
+    }
+
+    Node *keep(Node &&n)
+    {
+        // A new record that was cancelled left its bookmark unused.
+        Q_ASSERT(n.id >= firstId + Bookmark(nodes.size()));
+        while (firstId + Bookmark(nodes.size()) < n.id)
+            nodes.emplace_back();
+        ++alive;
+        return &nodes.emplace_back(std::move(n));
+    }
+
+    Node *nodeOf(Bookmark b)
+    {
+        if (b < firstId || b - firstId >= Bookmark(nodes.size()))
+            return nullptr;
+        Node &n = nodes[size_t(b - firstId)];
+        return n.id != 0 ? &n : nullptr;
+    }
+
+    void forget(Node *n)
+    {
+        n->id = 0;
+        n->row = CompactRow();
+        --alive;
     }
 
     void indexAdd(Node *n)
@@ -1051,7 +1084,7 @@ struct DataSet::Private
             emit q->afterScroll();
     }
 
-    void setFlagsForEmptiness() { bof = eof = nodes.empty(); }
+    void setFlagsForEmptiness() { bof = eof = alive == 0; }
 
     // Makes n current (row -1 when not known) with the given end flags.
     void go(Node *n, int row, bool newBof, bool newEof)
@@ -1098,9 +1131,9 @@ struct DataSet::Private
         if (before && current) {
             // Make room in the unsorted order just before the current record.
             const qint64 at = current->rank;
-            for (auto &entry : nodes)
-                if (entry.second->rank >= at)
-                    ++entry.second->rank;
+            for (Node &other : nodes)
+                if (other.id != 0 && other.rank >= at)
+                    ++other.rank;
             n->rank = at;
             ++nextRank;
         } else {
@@ -1197,7 +1230,6 @@ void DataSet::setRows(const QList<FieldDef> &fields, QList<CompactRow> rows)
     d->takeFields(fields);
     const qsizetype columns = d->fields.size();
     d->view.reserve(size_t(rows.size()));
-    d->nodes.reserve(size_t(rows.size()));
     for (CompactRow &r : rows) {
         // Rows from a file are made to fit the columns, so no later access
         // runs past the end of a short row.
@@ -1279,9 +1311,9 @@ void DataSet::close()
 
 // --- navigation -----------------------------------------------------------
 
-int DataSet::recordCount() const { return int(d->nodes.size()); }
+int DataSet::recordCount() const { return int(d->alive); }
 
-bool DataSet::isEmpty() const { return d->nodes.empty(); }
+bool DataSet::isEmpty() const { return d->alive == 0; }
 
 int DataSet::recNo() const
 {
@@ -1384,8 +1416,8 @@ bool DataSet::contains(const QString &fieldName, const QVariant &value) const
         const auto it = l->map.constFind(key);
         return it != l->map.constEnd() && !it->isEmpty();
     }
-    for (const auto &entry : d->nodes)
-        if (makeKey(def.kind, entry.second->row.value(f)) == key)
+    for (const Node &n : d->nodes)
+        if (n.id != 0 && makeKey(def.kind, n.row.value(f)) == key)
             return true;
     return false;
 }
@@ -1400,8 +1432,9 @@ void DataSet::addLookupIndex(const QString &fieldName)
     l.field = fieldIndex(fieldName);
     if (l.field >= 0) {
         const FieldKind kind = d->fields[l.field].kind;
-        for (const auto &entry : d->nodes)
-            l.map[makeKey(kind, entry.second->row.value(l.field))].append(entry.second.get());
+        for (Node &n : d->nodes)
+            if (n.id != 0)
+                l.map[makeKey(kind, n.row.value(l.field))].append(&n);
     }
     d->lookups.push_back(std::move(l));
 }
@@ -1413,16 +1446,16 @@ DataSet::Bookmark DataSet::bookmark() const
     return d->current->id;
 }
 
-bool DataSet::bookmarkValid(Bookmark b) const { return b != 0 && d->nodes.count(b) != 0; }
+bool DataSet::bookmarkValid(Bookmark b) const { return d->nodeOf(b) != nullptr; }
 
 bool DataSet::gotoBookmark(Bookmark b)
 {
     if (!isActive() || !checkBrowseMode())
         return false;
-    const auto it = d->nodes.find(b);
-    if (it == d->nodes.end())
+    Node *n = d->nodeOf(b);
+    if (!n)
         return false;
-    d->go(it->second.get(), -1, false, false);
+    d->go(n, -1, false, false);
     return true;
 }
 
@@ -1643,9 +1676,9 @@ bool DataSet::post()
     }
 
     if (d->state == dsInsert) {
-        Node *n = d->fresh.get();
-        n->row = d->takeBufferRow();
-        d->nodes.emplace(n->id, std::move(d->fresh));
+        d->fresh->row = d->takeBufferRow();
+        Node *n = d->keep(std::move(*d->fresh));
+        d->fresh.reset();
         d->pending.push_back(n);
         d->indexAdd(n);
         d->current = n;
@@ -1717,10 +1750,9 @@ bool DataSet::deleteRecord()
     }
     // The handler may have moved the table (removing a tree node can select
     // another book); the record asked about is the one that goes.
-    const auto it = d->nodes.find(target);
-    if (it == d->nodes.end() || !isActive())
+    Node *n = d->nodeOf(target);
+    if (!n || !isActive())
         return false;
-    Node *n = it->second.get();
     const Bookmark before = d->identity();
     const State was = d->state;
     d->discardPending(); // an edit of the record that goes is void
@@ -1729,7 +1761,7 @@ bool DataSet::deleteRecord()
     d->indexRemove(n);
     if (row >= 0)
         d->view.erase(d->view.begin() + row);
-    d->nodes.erase(it);
+    d->forget(n);
 
     const int count = int(d->view.size());
     if (count == 0) {

@@ -14,6 +14,8 @@ struct PacketProperty
     QByteArray name;
     quint32 typeWord = 0;
     QByteArray value; // the encoded value bytes exactly as in the binary packet
+
+    bool operator==(const PacketProperty &) const = default;
 };
 
 // What a field holds. The review record uses Text, Integer and Float; the
@@ -53,6 +55,8 @@ struct FieldDef
     // "string", "bin.hex" with subtype "Text").
     QString xmlFieldType;
     QString xmlSubtype;
+
+    bool operator==(const FieldDef &) const = default;
 
     static FieldDef text(const QString &name, int width, int entry, const QString &label = {})
     {

@@ -2,6 +2,7 @@
 
 #include "DataPacket.h"
 #include "DataSet.h"
+#include "PacketReadAhead.h"
 
 bool SaveToFile(const DataSet &table, const QString &path, QString *error)
 {
@@ -11,13 +12,30 @@ bool SaveToFile(const DataSet &table, const QString &path, QString *error)
     return DataPacket::saveToFile(path, packet, error);
 }
 
-bool LoadFromFile(DataSet &table, const QString &path, QString *error)
+namespace {
+
+bool takeOver(DataSet &table, bool read, PacketData &packet)
 {
-    PacketData packet;
-    if (!DataPacket::loadFromFile(path, packet, error)) {
+    if (!read) {
         table.setData({}, {});
         return false;
     }
     table.setRows(packet.fields, std::move(packet.rows));
     return true;
+}
+
+} // namespace
+
+bool LoadFromFile(DataSet &table, const QString &path, QString *error)
+{
+    PacketData packet;
+    const bool read = DataPacket::loadFromFile(path, packet, error);
+    return takeOver(table, read, packet);
+}
+
+bool LoadFromFile(DataSet &table, PacketReadAhead &files, const QString &path, QString *error)
+{
+    PacketData packet;
+    const bool read = files.load(path, packet, error);
+    return takeOver(table, read, packet);
 }

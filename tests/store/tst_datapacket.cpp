@@ -1,4 +1,5 @@
 #include "store/DataPacket.h"
+#include "store/PacketReadAhead.h"
 #include "store/ReviewSchema.h"
 
 #include "PacketBytes.h"
@@ -551,7 +552,7 @@ private slots:
         // Written in pieces, the same bytes as made whole in memory.
         QCOMPARE(before,
             name.endsWith(QLatin1String(".xml")) ? DataPacket::writeXml(reviewPacket(rows))
-                                                  : DataPacket::writeBinary(reviewPacket(rows)));
+                                                 : DataPacket::writeBinary(reviewPacket(rows)));
         rows.last()[field] = value;
         QString error;
         QVERIFY(!DataPacket::saveToFile(path, reviewPacket(rows), &error));
@@ -1019,6 +1020,70 @@ private slots:
         const QString nowhere = dir.filePath(QStringLiteral("gibt/es/nicht.cds"));
         QVERIFY(!DataPacket::saveToFile(nowhere, packet, &error));
         QVERIFY(error.contains(nowhere));
+    }
+
+    // Files read ahead on a thread of their own give what reading each one
+    // here gives, errors included, whichever of them are asked for and in
+    // whatever state the reading is left.
+    void readAhead()
+    {
+        QTemporaryDir dir;
+        QString error;
+        QStringList paths;
+        for (int i = 0; i < 12; ++i) {
+            Record r = fullReviewRecord();
+            r[0] = i + 1;
+            paths.append(
+                dir.filePath(QStringLiteral("Bericht%1.%2")
+                                 .arg(i)
+                                 .arg(i % 3 == 0 ? QStringLiteral("xml") : QStringLiteral("cds"))));
+            QVERIFY2(DataPacket::saveToFile(paths.last(), reviewPacket({ r }), &error),
+                qPrintable(error));
+        }
+        QFile broken(paths[4]);
+        QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        broken.write(smallPacket().left(40));
+        broken.close();
+        QVERIFY(QFile::remove(paths[7]));
+        const QString outside = dir.filePath(QStringLiteral("Bericht1.cds"));
+
+        auto same = [&](PacketReadAhead &ahead, const QString &path) {
+            PacketData expected;
+            QString expectedError;
+            const bool expectedOk = DataPacket::loadFromFile(path, expected, &expectedError);
+            PacketData out = filledPacket();
+            QString outError;
+            QCOMPARE(ahead.load(path, out, &outError), expectedOk);
+            QCOMPARE(outError, expectedOk ? QString() : expectedError);
+            QCOMPARE(out.rows, expected.rows);
+            QCOMPARE(out.fields, expected.fields);
+            QCOMPARE(out.tableProperties, expected.tableProperties);
+        };
+        {
+            // Every file in turn, with a window smaller than the list.
+            PacketReadAhead ahead(paths, 3);
+            for (const QString &path : paths)
+                same(ahead, path);
+            // Past the end of the list, and again: read here.
+            same(ahead, paths[2]);
+        }
+        {
+            // Some left out, one out of turn, one asked for twice.
+            PacketReadAhead ahead(paths, 2);
+            same(ahead, paths[0]);
+            same(ahead, paths[5]);
+            same(ahead, outside);
+            same(ahead, paths[1]);
+            same(ahead, paths[6]);
+            same(ahead, paths[6]);
+            same(ahead, paths[11]);
+        }
+        {
+            // Stopped at once and after a file, with reads waiting.
+            PacketReadAhead unused(paths);
+            PacketReadAhead ahead(paths, 4);
+            same(ahead, paths[0]);
+        }
     }
 
     // Files are read in chunks; values cross chunk borders everywhere here.

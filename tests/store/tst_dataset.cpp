@@ -473,6 +473,25 @@ private slots:
         }
         ds.append();
         QCOMPARE(ds.bookmark(), DataSet::Bookmark(0));
+
+        // A new record that was cancelled takes no bookmark of the others
+        // with it, nor do its neighbours lose theirs.
+        ds.cancel();
+        ds.first();
+        const DataSet::Bookmark before = ds.bookmark();
+        ds.append();
+        ds.cancel();
+        ds.append();
+        ds.cancel();
+        QVERIFY(addBook(ds, 9.7));
+        const DataSet::Bookmark after = ds.bookmark();
+        QCOMPARE(ds.recordCount(), 4);
+        QVERIFY(ds.gotoBookmark(before));
+        QVERIFY(ds.deleteRecord());
+        QCOMPARE(ds.recordCount(), 3);
+        QVERIFY(ds.gotoBookmark(after));
+        QCOMPARE(ds.value(Nbr), QVariant(9.7));
+        QVERIFY(!ds.bookmarkValid(before));
     }
 
     void beginningAndEnd()
@@ -891,9 +910,8 @@ private slots:
         };
         QList<QList<QVariant>> expected = books;
         std::stable_sort(expected.begin(), expected.end(), [&](const auto &x, const auto &y) {
-            int c = compareNullFirst(x[2], y[2], [](const QVariant &a, const QVariant &b) {
-                return a.toInt() - b.toInt();
-            });
+            int c = compareNullFirst(x[2], y[2],
+                [](const QVariant &a, const QVariant &b) { return a.toInt() - b.toInt(); });
             if (c == 0) {
                 const QVariant ax = x[1].toString().isEmpty() ? QVariant() : x[1];
                 const QVariant ay = y[1].toString().isEmpty() ? QVariant() : y[1];
@@ -951,10 +969,10 @@ private slots:
         ds.edit();
         QCOMPARE(ds.appendRow(source.currentRow()), DataSet::Bookmark(0));
         ds.cancel();
-        QCOMPARE(ds.appendRow(CompactRow(Record { 1.7, QStringLiteral("T") })),
-            DataSet::Bookmark(0));
-        QCOMPARE(ds.appendRow(CompactRow(Record { 1.7, QStringLiteral("Ein zu langer Titel"),
-                     QVariant(), QVariant() })),
+        QCOMPARE(
+            ds.appendRow(CompactRow(Record { 1.7, QStringLiteral("T") })), DataSet::Bookmark(0));
+        QCOMPARE(ds.appendRow(CompactRow(Record {
+                     1.7, QStringLiteral("Ein zu langer Titel"), QVariant(), QVariant() })),
             DataSet::Bookmark(0));
         QCOMPARE(ds.recordCount(), 3);
     }
