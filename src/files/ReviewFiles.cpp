@@ -173,6 +173,11 @@ void ReviewFileActions::ActionLoadExecute()
         },
         flag);
     const int files = int(paths.size());
+    // A load of several files leaves no node current. Letting go of it now,
+    // while the tree is small, spares laying out the grown tree only to
+    // repaint the one row that is no longer selected.
+    if (files > 1)
+        clearCurrentNode();
     PacketReadAhead readAhead(paths);
     m_readAhead = &readAhead;
     LongWork work(m_ctx.progress, QStringLiteral("Lade %1 Dateien").arg(files), files, true);
@@ -197,8 +202,9 @@ void ReviewFileActions::ActionLoadExecute()
     const int loaded = CountLoadedFiles(m_ctx.tree);
     if (loaded > 1) {
         m_ctx.CurrentFileName = QStringLiteral("Comb_") + today() + m_ctx.ReviewFileExtension;
-        m_ctx.tree->setCurrentItem(nullptr);
-        m_ctx.tree->clearSelection();
+        clearCurrentNode();
+    } else if (files > 1) {
+        m_ctx.tree->setCurrentItem(start);
     }
     SortTree(m_ctx.tree);
     m_ctx.window->SetEditingPanelEnabled(true);
@@ -210,6 +216,13 @@ void ReviewFileActions::ActionLoadExecute()
         m_ctx.window->StatusMsg(StatusPanel::Hint,
             QStringLiteral("Laden abgebrochen: %1 von %2 Dateien geladen").arg(visited).arg(files));
     }
+}
+
+void ReviewFileActions::clearCurrentNode()
+{
+    if (m_ctx.tree->currentItem())
+        m_ctx.tree->setCurrentItem(nullptr);
+    m_ctx.tree->clearSelection();
 }
 
 void ReviewFileActions::LoadReviewFileNode(QTreeWidgetItem *node, bool &flag)

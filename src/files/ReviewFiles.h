@@ -51,6 +51,8 @@ private:
     // cannot be made (then nothing further is written).
     bool writeFollowUp(
         const QString &folder, const QString &savedFile, const QString &extension, bool word);
+    // No node of the tree current or selected.
+    void clearCurrentNode();
     QString today() const;
     QString relativePath(const QString &fullPath) const;
     void showFileError(const QString &caption, const QString &message);

@@ -17,6 +17,7 @@
 #include <deque>
 #include <limits>
 #include <memory>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -515,6 +516,9 @@ FieldView viewOf(const CompactRow &row, int f) { return { row.tag(f), row.bytes(
 
 constexpr int kUndecided = std::numeric_limits<int>::min();
 
+// From this many records on a sort takes a second thread.
+constexpr size_t kTwoThreadSort = 8192;
+
 // A kept value by its form and bytes: equal keys are equal values.
 struct RankKey
 {
@@ -723,13 +727,32 @@ struct DataSet::Private
         for (const Node *n : list)
             for (qsizetype i = 0; i < width; ++i)
                 views.push_back(viewOf(n->row, sortFields[i]));
+        // A large table ranks its fields and sorts its halves on two
+        // threads: the rows are only read meanwhile, and each thread writes
+        // to vectors of its own.
+        const bool twoThreads = list.size() >= kTwoThreadSort;
+        std::vector<std::vector<quint32>> fieldRanks(w);
+        {
+            std::thread helper;
+            if (twoThreads && w > 1) {
+                helper = std::thread([&] {
+                    for (size_t i = 1; i < w; i += 2)
+                        fieldRanks[i] = rankField(list, views, qsizetype(i));
+                });
+            }
+            for (size_t i = 0; i < w; i += helper.joinable() ? 2 : 1)
+                fieldRanks[i] = rankField(list, views, qsizetype(i));
+            if (helper.joinable())
+                helper.join();
+        }
         std::vector<quint32> ranks(list.size() * w);
-        for (qsizetype i = 0; i < width; ++i)
-            rankField(list, views, i, ranks);
+        for (size_t j = 0; j < list.size(); ++j)
+            for (size_t i = 0; i < w; ++i)
+                ranks[j * w + i] = fieldRanks[i][j];
         std::vector<size_t> order(list.size());
         for (size_t i = 0; i < order.size(); ++i)
             order[i] = i;
-        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const auto byRanks = [&](size_t a, size_t b) {
             const quint32 *ra = &ranks[a * w];
             const quint32 *rb = &ranks[b * w];
             for (size_t i = 0; i < w; ++i) {
@@ -737,7 +760,16 @@ struct DataSet::Private
                     return ra[i] < rb[i];
             }
             return list[a]->rank < list[b]->rank;
-        });
+        };
+        if (twoThreads) {
+            const auto middle = order.begin() + std::ptrdiff_t(order.size() / 2);
+            std::thread helper([&] { std::sort(order.begin(), middle, byRanks); });
+            std::sort(middle, order.end(), byRanks);
+            helper.join();
+            std::inplace_merge(order.begin(), middle, order.end(), byRanks);
+        } else {
+            std::sort(order.begin(), order.end(), byRanks);
+        }
         std::vector<Node *> sorted;
         sorted.reserve(list.size());
         for (size_t i : order)
@@ -746,10 +778,10 @@ struct DataSet::Private
     }
 
     // The rank of each record's value of the i-th sort field among all the
-    // values of that field, into ranks[record * width + i]; views holds the
-    // sort fields of the records in the same way.
-    void rankField(const std::vector<Node *> &list, const std::vector<FieldView> &views,
-        qsizetype i, std::vector<quint32> &ranks) const
+    // values of that field; views holds the sort fields of each record side
+    // by side.
+    std::vector<quint32> rankField(
+        const std::vector<Node *> &list, const std::vector<FieldView> &views, qsizetype i) const
     {
         const size_t width = size_t(sortFields.size());
         const int f = sortFields[i];
@@ -812,7 +844,8 @@ struct DataSet::Private
             rankOf[byValue[k]] = rank;
         }
         for (size_t j = 0; j < list.size(); ++j)
-            ranks[j * width + size_t(i)] = rankOf[which[j]];
+            which[j] = rankOf[which[j]];
+        return which;
     }
 
     void ensureSorted()

@@ -317,6 +317,9 @@ private slots:
         QVERIFY(f.desktop.lastDialog().message.contains(QStringLiteral("B.cds")));
         QCOMPARE(f.table().recordCount(), 2);
         QCOMPARE(TreeNode(f, QStringLiteral("DB/C.cds"))->childCount(), 0);
+        // One file came in: the folder it was loaded from stays selected.
+        QCOMPARE(f.window().TreeView1->currentItem(), TreeNode(f, QStringLiteral("DB")));
+        QVERIFY(TreeNode(f, QStringLiteral("DB"))->isSelected());
     }
 
     // --- Merge ----------------------------------------------------------------
