@@ -852,8 +852,17 @@ private slots:
     // duplicate, appended, filled and posted under the review table's order.
     // Many records are sorted with their sort values prepared once; the
     // order must be the one that records posted one by one take.
+    void manySortedAsFew_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::newRow("hundreds") << 400;
+        // From 8,192 records on the sort runs on two threads.
+        QTest::newRow("thousands") << 9000;
+    }
+
     void manySortedAsFew()
     {
+        QFETCH(int, count);
         QRandomGenerator rng(11);
         // Letters of the one-byte code page with and without case (also
         // those of its 0x80..0x9F range), and one it cannot hold.
@@ -864,7 +873,7 @@ private slots:
             QStringLiteral("Łem"), QStringLiteral("Lem"), QStringLiteral("Ørsted"),
             QStringLiteral("ß"), QStringLiteral("ss"), QStringLiteral("Zo"), QString() };
         QList<QList<QVariant>> books;
-        for (int i = 0; i < 400; ++i) {
+        for (int i = 0; i < count; ++i) {
             const QVariant age = rng.bounded(5) == 0 ? QVariant() : QVariant(int(rng.bounded(4)));
             // Whole and fractional numbers, and null ones.
             const int kind = int(rng.bounded(3));
