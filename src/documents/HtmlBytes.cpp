@@ -34,6 +34,38 @@ const std::array<qint16, 0x10000> &byteTable()
     return *table;
 }
 
+// What each byte of a Windows-1252 field text becomes in a page (the CR of
+// a line break aside): taken from what its character becomes, so that both
+// ways write the same.
+struct BytePiece
+{
+    char text[12];
+    quint8 size;
+    bool same; // the byte itself
+};
+
+const std::array<BytePiece, 256> &bytePieces()
+{
+    static const auto pieces = [] {
+        std::array<BytePiece, 256> t {};
+        for (int b = 0; b < 256; ++b) {
+            const char byte = char(b);
+            const QString character = Codec1252::decode(QByteArrayView(&byte, 1));
+            QByteArray written;
+            {
+                HtmlBytes out(written);
+                out.field(character);
+            }
+            BytePiece &piece = t[size_t(b)];
+            piece.size = quint8(qMin<qsizetype>(written.size(), sizeof piece.text));
+            std::memcpy(piece.text, written.constData(), piece.size);
+            piece.same = written.size() == 1 && uchar(written[0]) == uchar(b);
+        }
+        return t;
+    }();
+    return pieces;
+}
+
 // The characters below 64 that markup gives a meaning: '"', '&', '<', '>'.
 constexpr quint64 kMarkup
     = (quint64(1) << '"') | (quint64(1) << '&') | (quint64(1) << '<') | (quint64(1) << '>');
@@ -173,6 +205,71 @@ HtmlBytes &HtmlBytes::put(QStringView s, bool escape, bool breaks)
         }
         const QByteArray reference = "&#" + QByteArray::number(uint(code)) + ';';
         append(reference.constData(), reference.size(), n - i);
+    }
+    m_pos = pos;
+    return *this;
+}
+
+HtmlBytes &HtmlBytes::ansiFieldWithBreaks(QByteArrayView ansi)
+{
+    const auto &pieces = bytePieces();
+    const char *src = ansi.data();
+    const qsizetype n = ansi.size();
+    reserve(n);
+    char *d = m_data;
+    qsizetype pos = m_pos;
+    const auto append = [&](const char *piece, qsizetype size, qsizetype left) {
+        m_pos = pos;
+        bytes(piece, size);
+        reserve(left);
+        d = m_data;
+        pos = m_pos;
+    };
+    qsizetype i = 0;
+    while (i < n) {
+#ifdef __SSE2__
+        // Sixteen bytes at a time up to one that markup, a line break or
+        // the upper half of the code page makes worth a second look.
+        while (i + 16 <= n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
+            const __m128i marked
+                = _mm_or_si128(_mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('<')),
+                                                _mm_cmpeq_epi8(v, _mm_set1_epi8('>'))),
+                                   _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('&')),
+                                       _mm_cmpeq_epi8(v, _mm_set1_epi8('"')))),
+                    _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
+            const unsigned mask
+                = unsigned(_mm_movemask_epi8(marked)) | unsigned(_mm_movemask_epi8(v));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(d + pos), v);
+            if (mask != 0) {
+                const int before = qCountTrailingZeroBits(mask);
+                pos += before;
+                i += before;
+                break;
+            }
+            pos += 16;
+            i += 16;
+        }
+        if (i >= n)
+            break;
+#endif
+        const uchar b = uchar(src[i]);
+        if (b == '\r') {
+            if (i + 1 < n && src[i + 1] == '\n') {
+                append("<br>", 4, n - i);
+                i += 2;
+            } else {
+                d[pos++] = '\r';
+                ++i;
+            }
+            continue;
+        }
+        const BytePiece &piece = pieces[b];
+        if (piece.same)
+            d[pos++] = char(b);
+        else
+            append(piece.text, piece.size, n - i);
+        ++i;
     }
     m_pos = pos;
     return *this;

@@ -31,6 +31,9 @@ public:
     HtmlBytes &field(QStringView s) { return put(s, true, false); }
     // A field text, escaped, its CR LF pairs written as "<br>".
     HtmlBytes &fieldWithBreaks(QStringView s) { return put(s, true, true); }
+    // The same for a text given as its Windows-1252 bytes, as the table
+    // keeps most texts: the bytes written are those of the decoded text.
+    HtmlBytes &ansiFieldWithBreaks(QByteArrayView ansi);
 
     // Ends the writing: the bytes hold exactly what was written.
     void finish();

@@ -251,7 +251,8 @@ QString HtmlPages::ComposePreviewHTML(const ReviewTexts &record, bool preview) c
     return Codec1252::decode(bytes);
 }
 
-void HtmlPages::writeEntry(HtmlBytes &out, const ReviewTexts &r, bool preview) const
+void HtmlPages::writeEntry(
+    HtmlBytes &out, const ReviewTexts &r, bool preview, QByteArrayView reviewAnsi) const
 {
     // Every field text is escaped on its way into the page, so a review
     // cannot put markup onto the site. The contributor phrases and the book
@@ -320,9 +321,12 @@ void HtmlPages::writeEntry(HtmlBytes &out, const ReviewTexts &r, bool preview) c
         out.bytes(" (").field(r[fBookSerie]).bytes(").");
 
     const QString age = r[fAge].trimmed();
-    out.bytes("\r\n\t\t</div>\r\n\t\t<div class=\"txt\">\r\n\t\t\t")
-        .fieldWithBreaks(r[fReview])
-        .bytes("\r\n\t\t</div>\r\n\t\t<div class=\"rating\">\r\n\t\t\t")
+    out.bytes("\r\n\t\t</div>\r\n\t\t<div class=\"txt\">\r\n\t\t\t");
+    if (reviewAnsi.isEmpty())
+        out.fieldWithBreaks(r[fReview]);
+    else
+        out.ansiFieldWithBreaks(reviewAnsi);
+    out.bytes("\r\n\t\t</div>\r\n\t\t<div class=\"rating\">\r\n\t\t\t")
         .field(r[fAgegroup])
         .bytes(" ")
         .field(r[fCategory])
@@ -413,7 +417,13 @@ bool HtmlPages::compose(
         }
         if (inParts && written % kPartEntries == 0)
             openPart(out, qMin<qsizetype>(kPartEntries, entries - written));
-        writeEntry(out, ReviewTextsOf(records[i]), preview);
+        // The review, the bulk of the page, goes from its kept bytes
+        // straight into the page's.
+        const CompactRow &row = records[i];
+        if (row.tag(fReview) == CompactRow::Ansi)
+            writeEntry(out, ReviewTextsOf(row, fReview), preview, row.bytes(fReview));
+        else
+            writeEntry(out, ReviewTextsOf(row), preview);
         ++written;
         if (inParts && (written % kPartEntries == 0 || written == entries))
             out.bytes("--></div>");

@@ -95,7 +95,10 @@ public:
     static QString TopicPageName(const QString &folderText);
 
 private:
-    void writeEntry(HtmlBytes &out, const ReviewTexts &record, bool preview) const;
+    // reviewAnsi, when not empty, is the review text as its Windows-1252
+    // bytes, in place of the record's.
+    void writeEntry(HtmlBytes &out, const ReviewTexts &record, bool preview,
+        QByteArrayView reviewAnsi = {}) const;
     // Composes the page piece by piece into sink; false when the sink
     // failed or the person stopped it.
     // Per record of rows, in table order: whether it goes onto the page.

@@ -123,12 +123,16 @@ ReviewTexts ReviewTextsOf(const Record &values)
     return r;
 }
 
-ReviewTexts ReviewTextsOf(const CompactRow &row)
+ReviewTexts ReviewTextsOf(const CompactRow &row) { return ReviewTextsOf(row, ReviewFieldCount); }
+
+ReviewTexts ReviewTextsOf(const CompactRow &row, ReviewField without)
 {
     ReviewTexts r;
     const qsizetype count = qMin(qsizetype(ReviewFieldCount), row.size());
-    for (qsizetype i = 0; i < count; ++i)
-        r.field[i] = fieldText(row.value(i));
+    for (qsizetype i = 0; i < count; ++i) {
+        if (i != without)
+            r.field[i] = fieldText(row.value(i));
+    }
     return r;
 }
 

@@ -28,6 +28,9 @@ ReviewTexts ReviewTextsOf(const Record &values);
 // The same of a row as the table keeps it (for many records at once:
 // DataSet::rows()), without building its values first.
 ReviewTexts ReviewTextsOf(const CompactRow &row);
+// The same with one field left empty, for a caller that takes that one's
+// kept bytes itself.
+ReviewTexts ReviewTextsOf(const CompactRow &row, ReviewField without);
 // One field's text of a row, where the others are not needed.
 QString ReviewFieldText(const CompactRow &row, ReviewField f);
 

@@ -82,6 +82,45 @@ private slots:
         }
     }
 
+    // A text given as its Windows-1252 bytes comes out as its decoded text
+    // would: every byte at every place of a run, and line breaks across the
+    // end of one.
+    void ansiBytesAsTheirText()
+    {
+        const QByteArray plain("Abenteuer im Wald und am Meer, ein Sommer lang");
+        auto check = [](const QByteArray &ansi) {
+            QByteArray viaText("x");
+            QByteArray viaBytes("x");
+            {
+                HtmlBytes out(viaText);
+                out.fieldWithBreaks(Codec1252::decode(ansi)).text(u"!");
+            }
+            {
+                HtmlBytes out(viaBytes);
+                out.ansiFieldWithBreaks(ansi).text(u"!");
+            }
+            if (viaBytes != viaText)
+                qWarning("%s", ansi.toHex().constData());
+            return viaBytes == viaText;
+        };
+        for (int b = 0; b < 256; ++b) {
+            for (int at = 0; at <= 33; ++at) {
+                QByteArray ansi = plain.left(33);
+                ansi.insert(at, char(b));
+                QVERIFY(check(ansi));
+            }
+        }
+        for (int at = 0; at <= 33; ++at) {
+            for (const QByteArray &pair : { QByteArray("\r\n"), QByteArray("\r\r\n"),
+                     QByteArray("\n\r"), QByteArray("<\xe4&") }) {
+                QByteArray ansi = plain.left(33);
+                ansi.insert(at, pair);
+                QVERIFY(check(ansi));
+            }
+        }
+        QVERIFY(check(QByteArray(5000, '<') + QByteArray(3000, '\x81') + "ende\r"));
+    }
+
     void longTextsGrowTheBytes()
     {
         // Many references in a row need far more room than one byte a
