@@ -10,6 +10,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <thread>
 
 using namespace VexConst;
 
@@ -384,7 +385,11 @@ bool SubtreeHasUnloadedFile(const QTreeWidgetItem *node)
 
 namespace {
 
-void sortBelow(QTreeWidgetItem *node, const QCollator &collator)
+// From this many nodes below a level on, its two halves are sorted side by
+// side.
+constexpr int kSortSideBySide = 4096;
+
+void sortBelow(QTreeWidgetItem *node, const QCollator &collator, bool mayShare = true)
 {
     if (node->childCount() == 0)
         return;
@@ -402,9 +407,28 @@ void sortBelow(QTreeWidgetItem *node, const QCollator &collator)
     });
     QList<QTreeWidgetItem *> sorted;
     sorted.reserve(children.size());
-    for (const auto &k : keyed) {
-        sortBelow(k.second, collator);
+    for (const auto &k : keyed)
         sorted.append(k.second);
+    // The children are out of the tree now, and no node lies below two of
+    // them: a second thread may sort below the one half (with a collator of
+    // its own) while this one sorts below the other.
+    qsizetype below = 0;
+    for (const QTreeWidgetItem *c : std::as_const(sorted))
+        below += c->childCount();
+    if (mayShare && sorted.size() > 1 && below >= kSortSideBySide) {
+        const qsizetype half = sorted.size() / 2;
+        const QLocale locale = collator.locale();
+        std::thread helper([&sorted, half, locale] {
+            const QCollator own(locale);
+            for (qsizetype i = 0; i < half; ++i)
+                sortBelow(sorted[i], own, false);
+        });
+        for (qsizetype i = half; i < sorted.size(); ++i)
+            sortBelow(sorted[i], collator, false);
+        helper.join();
+    } else {
+        for (QTreeWidgetItem *c : std::as_const(sorted))
+            sortBelow(c, collator, mayShare);
     }
     node->addChildren(sorted);
 }

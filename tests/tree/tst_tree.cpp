@@ -8,6 +8,7 @@
 #include "tree/TreeProcedures.h"
 
 #include <QAbstractItemModelTester>
+#include <QCollator>
 #include <QFile>
 #include <QTest>
 #include <QTreeWidget>
@@ -216,6 +217,66 @@ private slots:
         QCOMPARE(FindNodeByData(&tree, 72007, true), emil);
         QCOMPARE(tree.currentItem(), emil);
         QVERIFY(!FindNodeByData(&tree, 82007, false));
+    }
+
+    // A folder of a whole archive is sorted in two halves side by side; the
+    // order must be the collator's at every level, ties in the order they
+    // had, and every node, expansion and the current node kept.
+    void sortingAnArchiveKeepsEveryNode()
+    {
+        QTreeWidget tree;
+        QTreeWidgetItem *db = AddFolderNode(tree.invisibleRootItem(), QStringLiteral("DB"));
+        QTreeWidgetItem *archive = AddFolderNode(db, QStringLiteral("Archiv"));
+        AddFolderNode(db, QStringLiteral("2007"));
+        const QStringList titles = { QStringLiteral("Krabat"), QStringLiteral("momo"),
+            QStringLiteral("Momo"), QStringLiteral("Ärger im Wald"), QStringLiteral("Anna"),
+            QStringLiteral("Zora"), QStringLiteral("Œuvre"), QStringLiteral("éclair"),
+            QStringLiteral("10 Tage"), QStringLiteral("2 Tage"), QString() };
+        int nodes = 0;
+        for (int file = 0; file < 120; ++file) {
+            QTreeWidgetItem *f
+                = AddReviewFileNode(archive, QStringLiteral("Datei%1.cds").arg((file * 37) % 120));
+            for (int book = 0; book < 40; ++book) {
+                AddBookNode(f, titles[(file * 7 + book * 13) % titles.size()], file * 100 + book);
+                ++nodes;
+            }
+            f->setExpanded(file % 3 == 0);
+        }
+        db->setExpanded(true);
+        archive->setExpanded(true);
+        QTreeWidgetItem *current = archive->child(5);
+        tree.setCurrentItem(current);
+
+        QAbstractItemModelTester tester(tree.model());
+        SortTree(&tree);
+
+        const QCollator collator { QLocale() };
+        int seen = 0;
+        std::function<void(QTreeWidgetItem *)> check = [&](QTreeWidgetItem *node) {
+            for (int i = 1; i < node->childCount(); ++i) {
+                const QTreeWidgetItem *a = node->child(i - 1);
+                const QTreeWidgetItem *b = node->child(i);
+                const int c = collator.compare(a->text(0), b->text(0));
+                QVERIFY2(c < 0 || (c == 0 && NodeData(a) < NodeData(b)),
+                    qPrintable(a->text(0) + u'|' + b->text(0)));
+            }
+            for (int i = 0; i < node->childCount(); ++i) {
+                QTreeWidgetItem *child = node->child(i);
+                if (GetNodeKind(child) == nkBook)
+                    ++seen;
+                if (GetNodeKind(child) == nkReviewFile) {
+                    const int number = child->text(0).mid(5).chopped(4).toInt();
+                    QCOMPARE(child->isExpanded(), ((number * 13) % 120) % 3 == 0);
+                    QCOMPARE(NodeData(child->child(0)) / 100, (number * 13) % 120);
+                }
+                check(child);
+            }
+        };
+        check(tree.invisibleRootItem());
+        QCOMPARE(seen, nodes);
+        QCOMPARE(childTexts(db), (QStringList { "2007", "Archiv" }));
+        QVERIFY(archive->isExpanded());
+        QCOMPARE(tree.currentItem(), current);
     }
 
     void rowsAreOneLineEach()
