@@ -721,16 +721,24 @@ struct DataSet::Private
             return;
         }
         const size_t w = size_t(width);
-        // Each row is read once, for all its sort fields.
-        std::vector<FieldView> views;
-        views.reserve(list.size() * w);
-        for (const Node *n : list)
-            for (qsizetype i = 0; i < width; ++i)
-                views.push_back(viewOf(n->row, sortFields[i]));
-        // A large table ranks its fields and sorts its halves on two
-        // threads: the rows are only read meanwhile, and each thread writes
-        // to vectors of its own.
+        // A large table reads its rows, ranks its fields and sorts its
+        // halves on two threads: the rows are only read meanwhile, and each
+        // thread writes to places of its own.
         const bool twoThreads = list.size() >= kTwoThreadSort;
+        // Each row is read once, for all its sort fields.
+        std::vector<FieldView> views(list.size() * w);
+        const auto readRows = [&](size_t from, size_t to) {
+            for (size_t j = from; j < to; ++j)
+                for (size_t i = 0; i < w; ++i)
+                    views[j * w + i] = viewOf(list[j]->row, sortFields[qsizetype(i)]);
+        };
+        if (twoThreads) {
+            std::thread helper(readRows, size_t(0), list.size() / 2);
+            readRows(list.size() / 2, list.size());
+            helper.join();
+        } else {
+            readRows(0, list.size());
+        }
         std::vector<std::vector<quint32>> fieldRanks(w);
         {
             std::thread helper;
