@@ -97,6 +97,16 @@ void HtmlBytes::bytes(const char *s, qsizetype n)
     m_pos += n;
 }
 
+void HtmlBytes::appendPiece(
+    char *&d, qsizetype &pos, const char *piece, qsizetype size, qsizetype left)
+{
+    m_pos = pos;
+    bytes(piece, size);
+    reserve(left);
+    d = m_data;
+    pos = m_pos;
+}
+
 HtmlBytes &HtmlBytes::put(QStringView s, bool escape, bool breaks)
 {
     const auto &table = byteTable();
@@ -111,13 +121,6 @@ HtmlBytes &HtmlBytes::put(QStringView s, bool escape, bool breaks)
     // char pointer could change the members as far as the compiler knows.
     char *d = m_data;
     qsizetype pos = m_pos;
-    const auto append = [&](const char *piece, qsizetype size, qsizetype left) {
-        m_pos = pos;
-        bytes(piece, size);
-        reserve(left);
-        d = m_data;
-        pos = m_pos;
-    };
     for (qsizetype i = 0; i < n; ++i) {
 #ifdef __SSE2__
         // Runs of plain ASCII, the bulk of every review, sixteen (at the end
@@ -179,7 +182,7 @@ HtmlBytes &HtmlBytes::put(QStringView s, bool escape, bool breaks)
             }
             if (u == u'\r') {
                 if (i + 1 < n && src[i + 1] == u'\n') {
-                    append("<br>", 4, n - i);
+                    appendPiece(d, pos, "<br>", 4, n - i);
                     ++i;
                 } else {
                     d[pos++] = '\r';
@@ -190,7 +193,7 @@ HtmlBytes &HtmlBytes::put(QStringView s, bool escape, bool breaks)
                 : u == u'>'                ? "&gt;"
                 : u == u'&'                ? "&amp;"
                                            : "&quot;";
-            append(entity, qsizetype(std::strlen(entity)), n - i);
+            appendPiece(d, pos, entity, qsizetype(std::strlen(entity)), n - i);
             continue;
         }
         const qint16 b = table[u];
@@ -204,7 +207,7 @@ HtmlBytes &HtmlBytes::put(QStringView s, bool escape, bool breaks)
             ++i;
         }
         const QByteArray reference = "&#" + QByteArray::number(uint(code)) + ';';
-        append(reference.constData(), reference.size(), n - i);
+        appendPiece(d, pos, reference.constData(), reference.size(), n - i);
     }
     m_pos = pos;
     return *this;
@@ -218,13 +221,6 @@ HtmlBytes &HtmlBytes::ansiFieldWithBreaks(QByteArrayView ansi)
     reserve(n);
     char *d = m_data;
     qsizetype pos = m_pos;
-    const auto append = [&](const char *piece, qsizetype size, qsizetype left) {
-        m_pos = pos;
-        bytes(piece, size);
-        reserve(left);
-        d = m_data;
-        pos = m_pos;
-    };
     qsizetype i = 0;
     while (i < n) {
 #ifdef __SSE2__
@@ -256,7 +252,7 @@ HtmlBytes &HtmlBytes::ansiFieldWithBreaks(QByteArrayView ansi)
         const uchar b = uchar(src[i]);
         if (b == '\r') {
             if (i + 1 < n && src[i + 1] == '\n') {
-                append("<br>", 4, n - i);
+                appendPiece(d, pos, "<br>", 4, n - i);
                 i += 2;
             } else {
                 d[pos++] = '\r';
@@ -268,7 +264,7 @@ HtmlBytes &HtmlBytes::ansiFieldWithBreaks(QByteArrayView ansi)
         if (piece.same)
             d[pos++] = char(b);
         else
-            append(piece.text, piece.size, n - i);
+            appendPiece(d, pos, piece.text, piece.size, n - i);
         ++i;
     }
     m_pos = pos;

@@ -49,6 +49,9 @@ private:
     HtmlBytes &put(QStringView s, bool escape, bool breaks);
     void reserve(qsizetype more);
     void bytes(const char *s, qsizetype n);
+    // For the loops that keep the position in locals (d, pos): writes a
+    // piece there, makes room for left more bytes, and moves d and pos on.
+    void appendPiece(char *&d, qsizetype &pos, const char *piece, qsizetype size, qsizetype left);
 
     QByteArray &m_out;
     qsizetype m_pos;
