@@ -417,14 +417,16 @@ void sortBelow(QTreeWidgetItem *node, const QCollator &collator, bool mayShare =
         below += c->childCount();
     if (mayShare && sorted.size() > 1 && below >= kSortSideBySide) {
         const qsizetype half = sorted.size() / 2;
-        const QLocale locale = collator.locale();
-        std::thread helper([&sorted, half, locale] {
-            const QCollator own(locale);
+        QCollator own(collator.locale());
+        own.setCaseSensitivity(collator.caseSensitivity());
+        own.setNumericMode(collator.numericMode());
+        own.setIgnorePunctuation(collator.ignorePunctuation());
+        std::thread helper([&sorted, half, &own] {
             for (qsizetype i = 0; i < half; ++i)
-                sortBelow(sorted[i], own, false);
+                sortBelow(sorted.at(i), own, false);
         });
         for (qsizetype i = half; i < sorted.size(); ++i)
-            sortBelow(sorted[i], collator, false);
+            sortBelow(sorted.at(i), collator, false);
         helper.join();
     } else {
         for (QTreeWidgetItem *c : std::as_const(sorted))
