@@ -3,6 +3,7 @@
 #include "DataPacketInternal.h"
 #include "util/Codec1252.h"
 #include "util/NumberText.h"
+#include "util/SideBySide.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -17,7 +18,6 @@
 #include <deque>
 #include <limits>
 #include <memory>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -732,27 +732,17 @@ struct DataSet::Private
                 for (size_t i = 0; i < w; ++i)
                     views[j * w + i] = viewOf(list[j]->row, sortFields[qsizetype(i)]);
         };
-        if (twoThreads) {
-            std::thread helper(readRows, size_t(0), list.size() / 2);
-            readRows(list.size() / 2, list.size());
-            helper.join();
-        } else {
-            readRows(0, list.size());
-        }
+        const size_t half = list.size() / 2;
+        RunSideBySide(
+            twoThreads, [&] { readRows(0, half); }, [&] { readRows(half, list.size()); });
+        // The odd fields on the one side, the even ones on the other.
         std::vector<std::vector<quint32>> fieldRanks(w);
-        {
-            std::thread helper;
-            if (twoThreads && w > 1) {
-                helper = std::thread([&] {
-                    for (size_t i = 1; i < w; i += 2)
-                        fieldRanks[i] = rankField(list, views, qsizetype(i));
-                });
-            }
-            for (size_t i = 0; i < w; i += helper.joinable() ? 2 : 1)
+        const auto rankFields = [&](size_t from) {
+            for (size_t i = from; i < w; i += 2)
                 fieldRanks[i] = rankField(list, views, qsizetype(i));
-            if (helper.joinable())
-                helper.join();
-        }
+        };
+        RunSideBySide(
+            twoThreads && w > 1, [&] { rankFields(1); }, [&] { rankFields(0); });
         std::vector<quint32> ranks(list.size() * w);
         for (size_t j = 0; j < list.size(); ++j)
             for (size_t i = 0; i < w; ++i)
@@ -769,15 +759,11 @@ struct DataSet::Private
             }
             return list[a]->rank < list[b]->rank;
         };
-        if (twoThreads) {
-            const auto middle = order.begin() + std::ptrdiff_t(order.size() / 2);
-            std::thread helper([&] { std::sort(order.begin(), middle, byRanks); });
-            std::sort(middle, order.end(), byRanks);
-            helper.join();
-            std::inplace_merge(order.begin(), middle, order.end(), byRanks);
-        } else {
-            std::sort(order.begin(), order.end(), byRanks);
-        }
+        const auto middle = order.begin() + std::ptrdiff_t(half);
+        RunSideBySide(
+            twoThreads, [&] { std::sort(order.begin(), middle, byRanks); },
+            [&] { std::sort(middle, order.end(), byRanks); });
+        std::inplace_merge(order.begin(), middle, order.end(), byRanks);
         std::vector<Node *> sorted;
         sorted.reserve(list.size());
         for (size_t i : order)
@@ -798,7 +784,6 @@ struct DataSet::Private
         {
             FieldView view;
             const Node *node; // whose row decodes the value when it must
-            double number; // of an Int or Double, read once
         };
         std::vector<Distinct> distinct;
         std::vector<quint32> which(list.size());
@@ -817,23 +802,10 @@ struct DataSet::Private
                 }
                 seen.insert(RankKey { value.tag, value.bytes }, quint32(distinct.size()));
             }
-            double number = 0;
-            if (value.tag == CompactRow::Int)
-                number = qFromUnaligned<qint32>(value.bytes.data());
-            else if (value.tag == CompactRow::Double)
-                std::memcpy(&number, value.bytes.data(), sizeof number);
             which[j] = quint32(distinct.size());
-            distinct.push_back({ value, list[j], number });
+            distinct.push_back({ value, list[j] });
         }
         const auto compare = [&](const Distinct &a, const Distinct &b) {
-            if (a.view.tag == b.view.tag && isNumberKind(kind)
-                && (a.view.tag == CompactRow::Int || a.view.tag == CompactRow::Double)) {
-                NumberKey x;
-                NumberKey y;
-                x.real = a.number;
-                y.real = b.number;
-                return compareNumberKeys(x, y);
-            }
             const int c = compareViews(kind, a.view, b.view);
             return c != kUndecided
                 ? c

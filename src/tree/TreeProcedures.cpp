@@ -2,6 +2,7 @@
 
 #include "ReviewTreeWidget.h"
 #include "base/ImageList1.h"
+#include "util/SideBySide.h"
 
 #include <QCollator>
 #include <QCoreApplication>
@@ -10,7 +11,6 @@
 #include <QTreeWidget>
 
 #include <algorithm>
-#include <thread>
 
 using namespace VexConst;
 
@@ -421,13 +421,16 @@ void sortBelow(QTreeWidgetItem *node, const QCollator &collator, bool mayShare =
         own.setCaseSensitivity(collator.caseSensitivity());
         own.setNumericMode(collator.numericMode());
         own.setIgnorePunctuation(collator.ignorePunctuation());
-        std::thread helper([&sorted, half, &own] {
-            for (qsizetype i = 0; i < half; ++i)
-                sortBelow(sorted.at(i), own, false);
-        });
-        for (qsizetype i = half; i < sorted.size(); ++i)
-            sortBelow(sorted.at(i), collator, false);
-        helper.join();
+        RunSideBySide(
+            true,
+            [&sorted, half, &own] {
+                for (qsizetype i = 0; i < half; ++i)
+                    sortBelow(sorted.at(i), own, false);
+            },
+            [&] {
+                for (qsizetype i = half; i < sorted.size(); ++i)
+                    sortBelow(sorted.at(i), collator, false);
+            });
     } else {
         for (QTreeWidgetItem *c : std::as_const(sorted))
             sortBelow(c, collator, mayShare);
